@@ -1,0 +1,2 @@
+// Process entry.
+int main() { return 0; }

@@ -1,0 +1,30 @@
+// A decoded picture owning its pixels.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+#include "platform/Geometry.h"
+
+namespace platform {
+
+class Bitmap {
+public:
+    ~Bitmap();
+    Bitmap(const Bitmap&) = delete;
+    Bitmap& operator=(const Bitmap&) = delete;
+
+    // Null when the bytes are not a PNG that decodes; nothing reads `bytes` after the call.
+    static std::unique_ptr<Bitmap> DecodePng(const uint8_t* bytes, size_t count);
+    Size GetSize() const;
+
+    struct Impl;  // backend-private
+    const Impl& impl() const { return *impl_; }
+
+private:
+    explicit Bitmap(std::unique_ptr<Impl> impl);
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace platform

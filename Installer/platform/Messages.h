@@ -1,0 +1,78 @@
+// The message vocabulary the router speaks. Values are the Windows ones; the names carry a k
+// prefix so they never collide with the windows.h macros when the Win32 backend includes it.
+#pragma once
+
+#include <cstdint>
+
+namespace platform {
+
+using MessageId = uint32_t;
+using WParam = uintptr_t;
+using LParam = intptr_t;
+using MessageResult = intptr_t;
+
+inline constexpr MessageId kWmSize = 0x0005;
+inline constexpr MessageId kWmActivate = 0x0006;
+inline constexpr MessageId kWmSetFocus = 0x0007;
+inline constexpr MessageId kWmKillFocus = 0x0008;
+inline constexpr MessageId kWmPaint = 0x000F;
+inline constexpr MessageId kWmClose = 0x0010;
+inline constexpr MessageId kWmEraseBkgnd = 0x0014;
+inline constexpr MessageId kWmGetMinMaxInfo = 0x0024;
+inline constexpr MessageId kWmNotify = 0x004E;
+inline constexpr MessageId kWmGetDlgCode = 0x0087;
+inline constexpr MessageId kWmKeyDown = 0x0100;
+inline constexpr MessageId kWmKeyUp = 0x0101;
+inline constexpr MessageId kWmChar = 0x0102;
+inline constexpr MessageId kWmTimer = 0x0113;
+inline constexpr MessageId kWmMouseFirst = 0x0200;
+inline constexpr MessageId kWmMouseMove = 0x0200;
+inline constexpr MessageId kWmLButtonDown = 0x0201;
+inline constexpr MessageId kWmLButtonUp = 0x0202;
+inline constexpr MessageId kWmLButtonDblClk = 0x0203;
+inline constexpr MessageId kWmRButtonDown = 0x0204;
+inline constexpr MessageId kWmRButtonUp = 0x0205;
+inline constexpr MessageId kWmRButtonDblClk = 0x0206;
+inline constexpr MessageId kWmMButtonDown = 0x0207;
+inline constexpr MessageId kWmMButtonUp = 0x0208;
+inline constexpr MessageId kWmMButtonDblClk = 0x0209;
+inline constexpr MessageId kWmMouseWheel = 0x020A;
+inline constexpr MessageId kWmMouseLast = 0x020E;
+inline constexpr MessageId kWmCaptureChanged = 0x0215;
+inline constexpr MessageId kWmDropFiles = 0x0233;
+inline constexpr MessageId kWmMouseLeave = 0x02A3;
+
+inline constexpr WParam kWaInactive = 0;
+inline constexpr WParam kWaActive = 1;
+inline constexpr WParam kWaClickActive = 2;
+
+inline constexpr int kWheelDelta = 120;
+
+// Virtual-key codes the backend reports in kWmKeyDown / kWmKeyUp.
+inline constexpr WParam kVkBack = 0x08;
+inline constexpr WParam kVkTab = 0x09;
+inline constexpr WParam kVkReturn = 0x0D;
+inline constexpr WParam kVkEscape = 0x1B;
+inline constexpr WParam kVkSpace = 0x20;
+inline constexpr WParam kVkLeft = 0x25;
+inline constexpr WParam kVkUp = 0x26;
+inline constexpr WParam kVkRight = 0x27;
+inline constexpr WParam kVkDown = 0x28;
+
+inline constexpr MessageResult kDlgcWantAllKeys = 4;
+
+// Mouse messages carry the client position in lParam as on Windows: x in the low 16 bits,
+// y in the next 16, both signed.
+inline constexpr LParam MakePointParam(int x, int y) {
+    return static_cast<LParam>((static_cast<uint32_t>(static_cast<uint16_t>(y)) << 16) |
+                               static_cast<uint16_t>(x));
+}
+inline constexpr int PointParamX(LParam p) { return static_cast<int16_t>(p & 0xFFFF); }
+inline constexpr int PointParamY(LParam p) { return static_cast<int16_t>((p >> 16) & 0xFFFF); }
+// Wheel messages carry the signed delta in the upper word of the low 32 bits of wParam.
+inline constexpr WParam MakeWheelParam(int delta) {
+    return static_cast<WParam>(static_cast<uint32_t>(static_cast<uint16_t>(delta)) << 16);
+}
+inline constexpr int WheelDelta(WParam w) { return static_cast<int16_t>((w >> 16) & 0xFFFF); }
+
+}  // namespace platform

@@ -1,0 +1,78 @@
+// Native windows: one per toolkit object, top-level or child. Every call on a null or destroyed
+// window does nothing and returns a zero value.
+#pragma once
+
+#include <string>
+
+#include "platform/Geometry.h"
+#include "platform/Messages.h"
+
+namespace platform {
+
+struct NativeWindowRecord;  // backend-private
+using NativeWindow = NativeWindowRecord*;
+
+using WindowProc = MessageResult (*)(NativeWindow, MessageId, WParam, LParam);
+
+struct TopLevelStyle {
+    bool minimizeBox = false;
+    bool resizable = false;   // maximise box and sizing frame
+    bool borderless = false;  // no frame at all; overrides the two above
+    bool topmost = false;
+};
+
+// Creates a hidden framed window whose client area has the given size, with its outer
+// top-left corner at `outerPosition` (screen). `owner` (may be null) becomes transient-for.
+NativeWindow CreateTopLevelWindow(NativeWindow owner, Point outerPosition, Size clientSize,
+                                  const std::string& titleUtf8, const TopLevelStyle& style,
+                                  WindowProc proc);
+// Creates a visible borderless child at `position` in the parent's client area. Only windows
+// made with `doubleClicks` turn a quick second press into a double-click message.
+NativeWindow CreateChildWindow(NativeWindow parent, Point position, Size size, WindowProc proc,
+                               bool doubleClicks);
+// Destroys the window and its descendants. No message reaches their procedures afterwards.
+void DestroyWindow(NativeWindow window);
+bool IsWindow(NativeWindow window);
+
+void SetUserData(NativeWindow window, void* data);
+void* GetUserData(NativeWindow window);
+// The procedure the backend calls for anything the toolkit leaves unhandled (the wheel goes on
+// to the parent, for example).
+MessageResult DefaultWindowProc(NativeWindow window, MessageId message, WParam wParam,
+                                LParam lParam);
+
+// Outer rectangle, screen coordinates (frame included when a window manager draws one).
+Rect GetWindowRect(NativeWindow window);
+Size GetClientSize(NativeWindow window);
+Point ScreenToClient(NativeWindow window, Point screen);
+Point ClientToScreen(NativeWindow window, Point client);
+// Outer size of a window of this style with the given client size (frame extents added).
+Size OuterSizeForClient(NativeWindow window, Size clientSize);
+// Moves a top-level window's outer corner, or a child's position in its parent's client area,
+// and sets the client size. A repaint of the window follows when `repaint`.
+void MoveWindow(NativeWindow window, Point position, Size clientSize, bool repaint);
+void SetMinimumOuterSize(NativeWindow window, Size outerSize);
+
+void ShowWindow(NativeWindow window, bool show);
+bool IsWindowVisible(NativeWindow window);
+void EnableWindow(NativeWindow window, bool enable);
+bool IsWindowEnabled(NativeWindow window);
+void SetWindowTitle(NativeWindow window, const std::string& titleUtf8);
+// RGBA pixels, width × height, one call per icon size.
+void AddWindowIcon(NativeWindow window, const uint32_t* argbPixels, int width, int height);
+
+Size ScreenSize();
+// Work area of the monitor nearest to the window (the whole screen without a desktop).
+Rect WorkAreaNearest(NativeWindow window);
+
+// Keyboard focus, mouse capture, leave tracking and the cursor.
+void SetFocus(NativeWindow window);
+NativeWindow GetFocus();
+void SetCapture(NativeWindow window);
+void ReleaseCapture();
+NativeWindow GetCapture();
+// Asks for one kWmMouseLeave when the pointer next leaves the window.
+void TrackMouseLeave(NativeWindow window);
+void SetArrowCursor(NativeWindow window);
+
+}  // namespace platform

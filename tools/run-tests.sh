@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Sets up, then builds and runs every test: the plain build, the AddressSanitizer +
+# UndefinedBehaviorSanitizer build, the ThreadSanitizer run of the worker, and the fuzzers.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash tools/setup-debian.sh
+jobs=$(nproc)
+
+step() { printf '\n==== %s\n' "$*"; }
+
+step "plain build"
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build -j"$jobs"
+ctest --test-dir build --output-on-failure -j"$jobs"
+
+step "AddressSanitizer + UndefinedBehaviorSanitizer"
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DKESTREL_SANITIZE=address,undefined \
+  -DKESTREL_BENCH=OFF
+cmake --build build-asan -j"$jobs"
+ctest --test-dir build-asan --output-on-failure -j"$jobs"
+
+step "ThreadSanitizer (worker)"
+cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DKESTREL_SANITIZE=thread -DKESTREL_BENCH=OFF
+cmake --build build-tsan -j"$jobs" --target tests_app
+TSAN_OPTIONS=halt_on_error=1 ./build-tsan/tests/tests_app --gtest_filter='*Worker*:*Thread*:*Install*'
+
+step "fuzzers"
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTREL_FUZZ=ON \
+  -DKESTREL_TESTS=OFF -DKESTREL_BENCH=OFF
+cmake --build build-fuzz -j"$jobs"
+ctest --test-dir build-fuzz/tests/fuzz --output-on-failure -j"$jobs"

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs every Debian 12 package the build, the installer and the tests need. Run as root.
+set -euo pipefail
+packages=(
+  build-essential cmake pkg-config git
+  libx11-dev libxext-dev libxtst-dev
+  libcairo2-dev libpango1.0-dev libfontconfig-dev fonts-dejavu-core
+  googletest libgtest-dev libgmock-dev
+  clang libclang-rt-14-dev
+  xvfb xauth openbox x11-utils zenity
+  lldb
+)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
