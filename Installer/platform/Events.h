@@ -15,6 +15,8 @@ struct Message {
 
 // Blocks until a message can be taken, or returns at once when one is waiting.
 void WaitMessage();
+// As WaitMessage, but gives up after `timeoutMs`; true when a message is waiting.
+bool WaitMessageFor(unsigned timeoutMs);
 // Takes the next message. Input and posted messages come first; paint messages only when the
 // queue holds nothing else, timer ticks after those.
 bool PeekMessage(Message& out);
