@@ -1,0 +1,48 @@
+// The paint context's colours and primitives on the platform canvas.
+#include "draw/LwPaintContext.h"
+
+#include "toolkit/LwObject.h"
+
+LwPaintContext::LwPaintContext(LwObject* target)
+    : canvas_(std::make_unique<platform::Canvas>(target ? target->GetNativeWindow() : nullptr)) {}
+
+LwPaintContext::~LwPaintContext() = default;
+
+void LwPaintContext::SetFillColor(const LwColor& color) {
+    hasFill_ = !color.IsEmpty();
+    fillColor_ = color;
+}
+
+void LwPaintContext::SetLineColor(const LwColor& color, float width) {
+    hasPen_ = !color.IsEmpty();
+    lineColor_ = color;
+    lineWidth_ = width;
+}
+
+void LwPaintContext::SetTextColor(const LwColor& color) {
+    hasTextBrush_ = true;
+    textColor_ = color;
+}
+
+void LwPaintContext::DrawRect(const LwRect& r) {
+    if (hasFill_) {
+        canvas_->FillRect(r, fillColor_);
+    }
+    if (hasPen_) {
+        canvas_->StrokeRect(LwRect{r.x, r.y, r.width - 1, r.height - 1}, lineColor_, lineWidth_);
+    }
+}
+
+void LwPaintContext::FillGradient(const LwRect& r, const LwColor& top, const LwColor& bottom) {
+    canvas_->FillVerticalGradient(r, top, bottom);
+}
+
+void LwPaintContext::DrawLine(int x1, int y1, int x2, int y2) {
+    if (hasPen_) {
+        canvas_->DrawLine(x1, y1, x2, y2, lineColor_, lineWidth_);
+    }
+}
+
+void LwPaintContext::SetClip(const LwRect& r) {
+    canvas_->SetClip(r);
+}

@@ -1,0 +1,44 @@
+// Child panels: creation and geometry relative to the parent's client area.
+#include "toolkit/LwPanel.h"
+
+#include "platform/Events.h"
+#include "toolkit/LwRouter.h"
+
+LwPanel::LwPanel(LwObject* parent, const LwPoint& position, const LwSize& size) : LwObject(parent) {
+    AttachNativeWindow(platform::CreateChildWindow(parent ? parent->GetNativeWindow() : nullptr,
+                                                   position, size, &LwRouter::PanelWindowProc,
+                                                   true));
+    visible_ = true;
+    if (!platform::IsWindowVisible(GetNativeWindow())) {
+        platform::ShowWindow(GetNativeWindow(), true);
+    }
+    platform::UpdateWindow(GetNativeWindow());
+}
+
+LwPanel::~LwPanel() = default;
+
+LwPoint LwPanel::GetPosition() {
+    const LwRect outer = platform::GetWindowRect(GetNativeWindow());
+    const LwPoint corner{outer.x, outer.y};
+    return GetParent() ? platform::ScreenToClient(GetParent()->GetNativeWindow(), corner) : corner;
+}
+
+void LwPanel::SetPosition(const LwPoint& position) {
+    if (position == GetPosition()) {
+        return;
+    }
+    platform::MoveWindow(GetNativeWindow(), position, GetSize(), true);
+    platform::UpdateWindow(GetNativeWindow());
+}
+
+LwSize LwPanel::GetSize() {
+    return platform::GetClientSize(GetNativeWindow());
+}
+
+void LwPanel::SetSize(const LwSize& size) {
+    if (size == GetSize()) {
+        return;
+    }
+    platform::MoveWindow(GetNativeWindow(), GetPosition(), size, true);
+    platform::UpdateWindow(GetNativeWindow());
+}

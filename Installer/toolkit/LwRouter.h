@@ -1,0 +1,33 @@
+// How platform messages reach objects: the window procedures of top-level windows and panels,
+// and the router they share (input preview, click filter, enter and leave, hooks, event binding).
+#pragma once
+
+#include "platform/Messages.h"
+#include "platform/Window.h"
+
+class LwObject;
+
+class LwRouter {
+  public:
+    // 0 = handled, 1 = not handled; 4 (all keys wanted) is combined with the platform default.
+    static int RouteMessage(LwObject* object, platform::NativeWindow window,
+                            platform::MessageId message, platform::WParam wParam,
+                            platform::LParam lParam);
+
+    static platform::MessageResult TopLevelWindowProc(platform::NativeWindow window,
+                                                      platform::MessageId message,
+                                                      platform::WParam wParam,
+                                                      platform::LParam lParam);
+    // Unlike the top-level procedure, never lets a handled wheel go on to the parent.
+    static platform::MessageResult PanelWindowProc(platform::NativeWindow window,
+                                                   platform::MessageId message,
+                                                   platform::WParam wParam,
+                                                   platform::LParam lParam);
+
+  private:
+    // False when a preview object consumed the input.
+    static bool OfferToPreview(LwObject* object, platform::MessageId message,
+                               platform::WParam wParam);
+    static bool PassesClickFilter(LwObject* object, int code);
+    static int MousePath(LwObject* object, int code);
+};

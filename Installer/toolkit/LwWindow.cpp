@@ -1,0 +1,127 @@
+// Top-level windows: creation, geometry, the modal loop, closing and centring.
+#include "toolkit/LwWindow.h"
+
+#include "platform/Events.h"
+#include "toolkit/LwRouter.h"
+
+namespace {
+
+platform::TopLevelStyle StyleFromFlags(int flags) {
+    platform::TopLevelStyle style;
+    style.minimizeBox = (flags & kLwWindowMinimizeBox) != 0;
+    style.resizable = (flags & kLwWindowResizable) != 0;
+    style.borderless = (flags & kLwWindowBorderless) != 0;
+    style.topmost = (flags & kLwWindowTopmost) != 0;
+    return style;
+}
+
+}  // namespace
+
+LwWindow::LwWindow(LwObject* parent, const LwPoint& position, const LwSize& clientSize,
+                   const std::string& titleUtf8, int style)
+    : LwObject(parent) {
+    AttachNativeWindow(platform::CreateTopLevelWindow(
+        parent ? parent->GetNativeWindow() : nullptr, position, clientSize, titleUtf8,
+        StyleFromFlags(style), &LwRouter::TopLevelWindowProc));
+    const LwSize outer = platform::OuterSizeForClient(GetNativeWindow(), clientSize);
+    SetMinimumSize(outer);
+    platform::SetMinimumOuterSize(GetNativeWindow(), outer);
+}
+
+LwWindow::~LwWindow() = default;
+
+void LwWindow::Close() {
+    if (running_) {
+        // Activation must go back to the owner while this window still exists.
+        if (owner_) {
+            platform::EnableWindow(owner_->GetNativeWindow(), true);
+            owner_->Focus();
+        }
+        running_ = false;
+    }
+    LwObject::Close();
+}
+
+LwPoint LwWindow::GetPosition() {
+    const LwRect outer = platform::GetWindowRect(GetNativeWindow());
+    return LwPoint{outer.x, outer.y};
+}
+
+void LwWindow::SetPosition(const LwPoint& position) {
+    platform::MoveWindow(GetNativeWindow(), position, GetSize(), true);
+    platform::UpdateWindow(GetNativeWindow());
+}
+
+LwSize LwWindow::GetSize() {
+    return platform::GetClientSize(GetNativeWindow());
+}
+
+void LwWindow::SetSize(const LwSize& size) {
+    platform::MoveWindow(GetNativeWindow(), GetPosition(), size, true);
+    platform::UpdateWindow(GetNativeWindow());
+}
+
+int LwWindow::RunModal() {
+    owner_ = nullptr;
+    // A closed window can never be shown again: its loop would wait for a close forever.
+    if (!GetNativeWindow() || IsDestroyed()) {
+        return modalResult_;
+    }
+    for (LwObject* up = GetParent(); up; up = up->GetParent()) {
+        if (auto* window = dynamic_cast<LwWindow*>(up)) {
+            owner_ = window;
+            platform::EnableWindow(owner_->GetNativeWindow(), false);
+            break;
+        }
+    }
+    modalResult_ = 0;
+    running_ = true;
+    Show(true);
+
+    platform::Message message;
+    while (running_) {
+        platform::WaitMessage();
+        // Checking before taking a message leaves the rest of the queue to the enclosing loop.
+        while (running_ && platform::PeekMessage(message)) {
+            platform::DispatchMessage(message);
+        }
+    }
+
+    if (owner_ && !platform::IsWindowEnabled(owner_->GetNativeWindow())) {
+        platform::EnableWindow(owner_->GetNativeWindow(), true);
+        owner_->Focus();
+    }
+    return modalResult_;
+}
+
+void LwWindow::CenterOnOwner() {
+    const LwSize size = GetSize();
+    LwObject* parent = GetParent();
+    platform::NativeWindow reference = parent ? parent->GetNativeWindow() : GetNativeWindow();
+    LwRect area;
+    if (parent) {
+        area = platform::GetWindowRect(parent->GetNativeWindow());
+    } else {
+        const LwSize screen = platform::ScreenSize();
+        area = LwRect{0, 0, screen.width, screen.height};
+    }
+    const LwRect work = platform::WorkAreaNearest(reference);
+
+    // Centred by the client size; the outer size only keeps the frame inside the work area.
+    int x = area.x + (area.width - size.width) / 2;
+    int y = area.y + (area.height - size.height) / 2;
+    const LwSize outer = platform::OuterSizeForClient(GetNativeWindow(), size);
+    if (x + outer.width > work.Right()) {
+        x = work.Right() - outer.width;
+    }
+    if (x < work.x) {
+        x = work.x + 1;
+    }
+    if (y + outer.height > work.Bottom()) {
+        y = work.Bottom() - outer.height;
+    }
+    if (y < work.y) {
+        y = work.y + 1;
+    }
+    SetPosition(LwPoint{x, y});
+}

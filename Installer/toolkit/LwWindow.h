@@ -1,0 +1,55 @@
+// A top-level window: framed or borderless, centred on its owner, running its own modal loop.
+#pragma once
+
+#include <string>
+
+#include "toolkit/LwObject.h"
+
+// Style bits of the last constructor argument; 0 is a captioned dialog frame.
+enum LwWindowStyle : int {
+    kLwWindowResizable = 1,
+    kLwWindowBorderless = 2,  // overrides resizable and minimise box
+    kLwWindowTopmost = 4,
+    kLwWindowMinimizeBox = 8,
+};
+
+class LwWindow : public LwObject {
+  public:
+    // Created hidden, its outer top-left corner at `position` (screen), never resizable below the
+    // outer size it is created with.
+    LwWindow(LwObject* parent, const LwPoint& position, const LwSize& clientSize,
+             const std::string& titleUtf8, int style);
+    ~LwWindow() override;
+
+    // Re-enables and focuses the owner of a running loop before the native window goes.
+    void Close() override;
+    // Outer top-left corner, screen coordinates.
+    LwPoint GetPosition() override;
+    void SetPosition(const LwPoint& position) override;
+    LwSize GetSize() override;
+    // Keeps the outer top-left corner.
+    void SetSize(const LwSize& size) override;
+
+  protected:
+    // Asked when the frame's close box is used; false keeps the window open.
+    virtual bool CanClose() { return true; }
+
+  public:
+    // Shows the window and dispatches messages until it is closed; the nearest window up the
+    // parent chain is disabled meanwhile. Returns the modal result.
+    int RunModal();
+    // Centres the client size on the parent's window (or the screen), inside the work area.
+    void CenterOnOwner();
+
+    int GetModalResult() const { return modalResult_; }
+    // Set before Close; RunModal returns it. The frame's close box sets 1.
+    void SetModalResult(int result) { modalResult_ = result; }
+    bool IsRunning() const { return running_; }
+
+  private:
+    friend class LwRouter;
+
+    bool running_ = false;
+    int modalResult_ = 0;
+    LwWindow* owner_ = nullptr;
+};
