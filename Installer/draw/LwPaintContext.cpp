@@ -1,10 +1,26 @@
 // The paint context's colours and primitives on the platform canvas.
 #include "draw/LwPaintContext.h"
 
+#include "platform/Events.h"
 #include "toolkit/LwObject.h"
 
+namespace {
+
+// Only a paint reaches the window: a context opened on an object with nothing to repaint (for
+// measuring outside OnPaint) draws off screen, as a begun paint with an empty update region does.
+platform::NativeWindow PaintedWindow(LwObject* target) {
+    if (!target) {
+        return nullptr;
+    }
+    LwRect update;
+    return platform::GetUpdateRect(target->GetNativeWindow(), &update) ? target->GetNativeWindow()
+                                                                       : nullptr;
+}
+
+}  // namespace
+
 LwPaintContext::LwPaintContext(LwObject* target)
-    : canvas_(std::make_unique<platform::Canvas>(target ? target->GetNativeWindow() : nullptr)) {}
+    : canvas_(std::make_unique<platform::Canvas>(PaintedWindow(target))) {}
 
 LwPaintContext::~LwPaintContext() = default;
 
