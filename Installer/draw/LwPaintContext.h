@@ -9,6 +9,10 @@
 #include "platform/Font.h"
 
 class LwObject;
+class LwImage;
+
+// Alignment bits of DrawText; 0 is top left. Right wins over centre when both are given.
+enum LwTextAlign : int { AlignCenter = 1, AlignRight = 2, AlignMiddle = 4 };
 
 class LwPaintContext {
   public:
@@ -31,8 +35,21 @@ class LwPaintContext {
     void DrawLine(int x1, int y1, int x2, int y2);
     void SetClip(const LwRect& r);
 
-    // ---- Text and images: declared here, defined in LwPaintContextText.cpp and
-    // ---- LwPaintContextImage.cpp, using font_, textColor_, hasTextBrush_ and canvas_.
+    // Text (LwPaintContextText.cpp). Sizes are pixels; style bits 1 bold, 2 italic, 4 underline,
+    // others ignored. A family that is not installed falls back to the sans-serif.
+    void SetFont(float size, const char* family, int style);
+    // The whole-pixel size the text needs, wrapped at word boundaries inside the layout; a zero
+    // width or height is unbounded. Only lines wholly inside a bounded height count.
+    LwSize MeasureText(const char* text, const LwSize& layout);
+    // With the current font and text colour; LwTextAlign bits. A zero box draws unwrapped from
+    // its corner; nothing is clipped.
+    void DrawText(const char* text, const LwRect& box, int align);
+
+    // Images (LwPaintContextImage.cpp); an empty image draws nothing. A zero or negative width
+    // or height draws at the image's own size.
+    void DrawImage(const LwImage& image, const LwPoint& position, const LwSize& size);
+    // The source rectangle, in image pixels, into the destination; equal sizes copy one to one.
+    void DrawImagePart(const LwImage& image, const LwRect& destination, const LwRect& source);
 
   private:
     std::unique_ptr<platform::Canvas> canvas_;

@@ -4,13 +4,14 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "platform/Geometry.h"
 
 namespace platform {
 
 class Bitmap {
-public:
+  public:
     ~Bitmap();
     Bitmap(const Bitmap&) = delete;
     Bitmap& operator=(const Bitmap&) = delete;
@@ -18,11 +19,13 @@ public:
     // Null when the bytes are not a PNG that decodes; nothing reads `bytes` after the call.
     static std::unique_ptr<Bitmap> DecodePng(const uint8_t* bytes, size_t count);
     Size GetSize() const;
+    // Straight (not premultiplied) 0xAARRGGBB values, row by row: window icons and pixel checks.
+    std::vector<uint32_t> ArgbPixels() const;
 
     struct Impl;  // backend-private
     const Impl& impl() const { return *impl_; }
 
-private:
+  private:
     explicit Bitmap(std::unique_ptr<Impl> impl);
     std::unique_ptr<Impl> impl_;
 };

@@ -1,0 +1,46 @@
+// The text panel: measured at 20 pixels less than its width, painted in grey on its background.
+#include "controls/LwTextPanel.h"
+
+#include "draw/LwPaintContext.h"
+
+namespace {
+
+constexpr float kFontSize = 11.0f;
+constexpr const char* kFontFamily = "Tahoma";
+constexpr int kWrapMargin = 20;
+constexpr int kMeasureHeight = 1000;
+constexpr LwColor kTextColor = LwGrey(200);
+
+}  // namespace
+
+LwTextPanel::LwTextPanel(LwObject* parent, const LwPoint& position, const LwSize& size)
+    : LwPanel(parent, position, size) {
+    // The panel painted itself while it was still a plain panel; paint it as a text panel.
+    Invalidate();
+}
+
+LwTextPanel::~LwTextPanel() = default;
+
+void LwTextPanel::SetText(const std::string& textUtf8) {
+    // A measuring context: same font and width as a context on the panel, without touching
+    // the window before the repaint.
+    LwPaintContext measure(nullptr);
+    const int width = GetSize().width;
+    text_ = textUtf8;
+    measure.SetFont(kFontSize, kFontFamily, 0);
+    const LwSize needed =
+        measure.MeasureText(text_.c_str(), LwSize{width - kWrapMargin, kMeasureHeight});
+    SetSize(LwSize{width, needed.height});
+    Invalidate();
+}
+
+void LwTextPanel::OnPaint() {
+    LwPaintContext paint(this);
+    const LwSize size = GetSize();
+    paint.SetTextColor(kTextColor);
+    // Every background is painted, magenta included.
+    paint.SetFillColor(GetBackgroundColor());
+    paint.DrawRect(LwRect{0, 0, size.width, size.height});
+    paint.SetFont(kFontSize, kFontFamily, 0);
+    paint.DrawText(text_.c_str(), LwRect{0, 0, size.width, size.height}, 0);
+}
