@@ -1,0 +1,30 @@
+// Separator handling for internal and native paths. Separators are single bytes that never
+// occur inside a multi-byte UTF-8 sequence, so the work is byte by byte.
+#include "app/PathHelpers.h"
+
+#include <algorithm>
+
+void NormalizeSlashes(std::string& path) {
+    if (path.empty()) {
+        return;
+    }
+    std::replace(path.begin(), path.end(), '\\', '/');
+    const bool network = path.size() >= 4 && path[0] == '/' && path[1] == '/';
+    // One pass that keeps a separator only when the previous kept byte is not one.
+    auto last =
+        std::unique(path.begin(), path.end(), [](char a, char b) { return a == '/' && b == '/'; });
+    path.erase(last, path.end());
+    if (network && path[0] == '/') {
+        path.insert(path.begin(), '/');
+    }
+}
+
+std::string ToNativePath(const char* path) {
+    if (path == nullptr) {
+        return {};
+    }
+    std::string native(path);
+    NormalizeSlashes(native);
+    std::replace(native.begin(), native.end(), '/', '\\');
+    return native;
+}

@@ -1,0 +1,11 @@
+// The installer's internal path form (UTF-8, `/` separators) and the platform's (`\`).
+#pragma once
+
+#include <string>
+
+// Turns `\` into `/` and collapses runs of separators; a network path (at least four bytes,
+// starting with two separators) keeps exactly two at its start.
+void NormalizeSlashes(std::string& path);
+
+// The normalised path with `\` separators; null gives the empty string.
+std::string ToNativePath(const char* path);
