@@ -1,0 +1,24 @@
+// The backend side of a Canvas, shared by the shape, text and bitmap files of the Linux backend.
+#pragma once
+
+#include <cairo.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/Canvas.h"
+
+namespace platform {
+
+struct Canvas::Impl {
+    NativeWindow window = nullptr;  // null for a measuring canvas (or a window already gone)
+    Size size;
+    // Always valid: a painting canvas draws on a client-sized RGB24 picture, a measuring canvas
+    // on a 1×1 scratch surface.
+    cairo_surface_t* surface = nullptr;
+    cairo_t* cr = nullptr;
+    // Pixel storage of a painting canvas, lent by a pool and handed back when the canvas ends.
+    std::vector<uint32_t>* pixels = nullptr;
+};
+
+}  // namespace platform

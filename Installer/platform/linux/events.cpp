@@ -1,0 +1,345 @@
+// The message queue: X events become messages, update regions become paint messages, and the
+// loop waits on the X connection and the cross-thread wake descriptor together.
+#include <poll.h>
+
+#include <algorithm>
+#include <chrono>
+#include <deque>
+#include <mutex>
+#include <optional>
+#include <vector>
+
+#include "platform/linux/window_record.h"
+#include "platform/linux/x11_display.h"
+
+namespace platform {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::deque<Message>& Queue() {
+    static std::deque<Message> queue;
+    return queue;
+}
+
+// Windows whose update region was empty when something was added; pruned lazily.
+std::vector<NativeWindow>& Dirty() {
+    static std::vector<NativeWindow> dirty;
+    return dirty;
+}
+
+// Repaint requests from other threads. The pointers are only compared and checked on the loop
+// thread; records are never freed, so a request for a window that is gone is simply dropped.
+struct RepaintRequests {
+    std::mutex mutex;
+    std::vector<NativeWindow> windows;
+};
+
+RepaintRequests& Requests() {
+    static RepaintRequests requests;
+    return requests;
+}
+
+void TakeRepaintRequests() {
+    std::vector<NativeWindow> windows;
+    {
+        std::lock_guard<std::mutex> lock(Requests().mutex);
+        windows.swap(Requests().windows);
+        x11::ClearWake();
+    }
+    for (NativeWindow w : windows) {
+        InvalidateWindow(w, true);
+    }
+}
+
+void ReadServer() {
+    Display* display = x11::Connection();
+    if (!display) {
+        return;
+    }
+    while (XPending(display) > 0) {
+        XEvent event;
+        XNextEvent(display, &event);
+        backend::TranslateEvent(event);
+    }
+}
+
+// Parents paint before their children, as their pictures lie underneath.
+NativeWindow NextToPaint() {
+    auto& dirty = Dirty();
+    dirty.erase(std::remove_if(dirty.begin(), dirty.end(),
+                               [](NativeWindow w) { return !w->alive || w->update.IsEmpty(); }),
+                dirty.end());
+    NativeWindow best = nullptr;
+    int bestDepth = 0;
+    for (NativeWindow w : dirty) {
+        if (!backend::ShownDeep(w)) {
+            continue;
+        }
+        int depth = 0;
+        for (NativeWindow p = w->parent; p; p = p->parent) {
+            ++depth;
+        }
+        if (!best || depth < bestDepth) {
+            best = w;
+            bestDepth = depth;
+        }
+    }
+    return best;
+}
+
+bool MessageWaiting() {
+    return !Queue().empty() || NextToPaint() || backend::MsUntilNextTimer() == 0;
+}
+
+// Waits until a message can be taken or the deadline passes (none: wait for ever).
+bool WaitUntil(std::optional<Clock::time_point> deadline) {
+    for (;;) {
+        ReadServer();
+        TakeRepaintRequests();
+        if (MessageWaiting()) {
+            return true;
+        }
+        long waitMs = -1;
+        if (deadline) {
+            const auto left =
+                std::chrono::ceil<std::chrono::milliseconds>(*deadline - Clock::now()).count();
+            if (left <= 0) {
+                return false;
+            }
+            waitMs = left;
+        }
+        const long timerMs = backend::MsUntilNextTimer();
+        if (timerMs >= 0 && (waitMs < 0 || timerMs < waitMs)) {
+            waitMs = timerMs;
+        }
+        pollfd fds[2] = {{x11::WakeFd(), POLLIN, 0}, {-1, POLLIN, 0}};
+        if (Display* display = x11::Connection()) {
+            fds[1].fd = ConnectionNumber(display);
+        }
+        poll(fds, 2, static_cast<int>(std::min<long>(waitMs, 1 << 30)));
+    }
+}
+
+}  // namespace
+
+namespace backend {
+
+void PostMessage(NativeWindow w, MessageId message, WParam wParam, LParam lParam) {
+    if (!Alive(w)) {
+        return;
+    }
+    auto& queue = Queue();
+    // Only the latest position of a run of moves matters, as on other systems.
+    if (message == kWmMouseMove && !queue.empty() && queue.back().window == w &&
+        queue.back().message == kWmMouseMove) {
+        queue.back().wParam = wParam;
+        queue.back().lParam = lParam;
+        return;
+    }
+    queue.push_back({w, message, wParam, lParam});
+}
+
+void AddToUpdate(NativeWindow w, const Rect& r) {
+    if (!Alive(w)) {
+        return;
+    }
+    const int left = std::max(r.x, 0);
+    const int top = std::max(r.y, 0);
+    const int right = std::min(r.Right(), w->clientSize.width);
+    const int bottom = std::min(r.Bottom(), w->clientSize.height);
+    if (right <= left || bottom <= top) {
+        return;
+    }
+    Rect& update = w->update;
+    if (update.IsEmpty()) {
+        update = {left, top, right - left, bottom - top};
+        Dirty().push_back(w);
+        return;
+    }
+    const int unionLeft = std::min(update.x, left);
+    const int unionTop = std::min(update.y, top);
+    update = {unionLeft, unionTop, std::max(update.Right(), right) - unionLeft,
+              std::max(update.Bottom(), bottom) - unionTop};
+}
+
+void ForgetQueued(NativeWindow w) {
+    auto& queue = Queue();
+    queue.erase(
+        std::remove_if(queue.begin(), queue.end(), [w](const Message& m) { return m.window == w; }),
+        queue.end());
+}
+
+void TranslateEvent(XEvent& event) {
+    NativeWindow w = RecordOf(event.xany.window);
+    if (!Alive(w)) {
+        return;
+    }
+    switch (event.type) {
+        case Expose:
+            AddToUpdate(
+                w, {event.xexpose.x, event.xexpose.y, event.xexpose.width, event.xexpose.height});
+            break;
+        case ConfigureNotify:
+            if (w->topLevel) {
+                TopLevelConfigured(w, event.xconfigure.width, event.xconfigure.height);
+            }
+            break;
+        case MapNotify:
+            if (w->topLevel) {
+                w->viewable = true;
+                MappedTopLevel(w);
+            }
+            break;
+        case UnmapNotify:
+            if (w->topLevel) {
+                ClientOrigin(w);  // remember where it was while it is away
+                w->viewable = false;
+            }
+            break;
+        case PropertyNotify:
+            if (event.xproperty.atom == x11::GetAtoms().netFrameExtents) {
+                ApplyFrameExtents(w);
+            }
+            break;
+        case ClientMessage:
+            if (event.xclient.message_type == x11::GetAtoms().wmProtocols &&
+                static_cast<Atom>(event.xclient.data.l[0]) == x11::GetAtoms().wmDeleteWindow) {
+                PostMessage(w, kWmClose, 0, 0);
+            }
+            break;
+        case ButtonPress:
+        case ButtonRelease:
+        case MotionNotify:
+            TranslatePointerEvent(w, event);
+            break;
+        case EnterNotify:
+        case LeaveNotify:
+            TranslateCrossingEvent(w, event.xcrossing);
+            break;
+        case KeyPress:
+        case KeyRelease:
+            TranslateKeyEvent(w, event.xkey);
+            break;
+        case FocusIn:
+        case FocusOut:
+            TranslateFocusEvent(w, event.xfocus);
+            break;
+        default:
+            break;
+    }
+}
+
+}  // namespace backend
+
+void WaitMessage() {
+    WaitUntil(std::nullopt);
+}
+
+bool WaitMessageFor(unsigned timeoutMs) {
+    return WaitUntil(Clock::now() + std::chrono::milliseconds(timeoutMs));
+}
+
+bool PeekMessage(Message& out) {
+    ReadServer();
+    TakeRepaintRequests();
+    auto& queue = Queue();
+    if (!queue.empty()) {
+        out = queue.front();
+        queue.pop_front();
+        return true;
+    }
+    if (NativeWindow w = NextToPaint()) {
+        out = {w, kWmPaint, 0, 0};
+        return true;
+    }
+    return backend::TakeDueTimer(out);
+}
+
+MessageResult DispatchMessage(const Message& message) {
+    if (message.message == kWmTimer) {
+        return backend::DispatchTimerTick(message);
+    }
+    return SendMessage(message.window, message.message, message.wParam, message.lParam);
+}
+
+MessageResult SendMessage(NativeWindow window, MessageId message, WParam wParam, LParam lParam) {
+    if (!backend::Alive(window)) {
+        return 0;
+    }
+    if (window->proc) {
+        return window->proc(window, message, wParam, lParam);
+    }
+    return DefaultWindowProc(window, message, wParam, lParam);
+}
+
+MessageResult DefaultWindowProc(NativeWindow window, MessageId message, WParam wParam,
+                                LParam lParam) {
+    if (!backend::Alive(window)) {
+        return 0;
+    }
+    switch (message) {
+        case kWmPaint:
+            // Nobody painted: the region is done with all the same, or it would come back forever.
+            ValidateWindow(window);
+            return 0;
+        case kWmMouseWheel:
+            // Wheel positions are screen coordinates, so the parent takes the message unchanged.
+            return window->parent ? SendMessage(window->parent, message, wParam, lParam) : 0;
+        default:
+            return 0;
+    }
+}
+
+void InvalidateWindow(NativeWindow window, bool withDescendants) {
+    if (!backend::Alive(window)) {
+        return;
+    }
+    backend::AddToUpdate(window, {0, 0, window->clientSize.width, window->clientSize.height});
+    if (withDescendants) {
+        for (NativeWindow child : window->children) {
+            InvalidateWindow(child, true);
+        }
+    }
+}
+
+bool GetUpdateRect(NativeWindow window, Rect* out) {
+    const Rect update = backend::Alive(window) ? window->update : Rect{};
+    if (out) {
+        *out = update;
+    }
+    return !update.IsEmpty();
+}
+
+void ValidateWindow(NativeWindow window) {
+    if (backend::Alive(window)) {
+        window->update = {};
+    }
+}
+
+void UpdateWindow(NativeWindow window) {
+    if (!backend::ShownDeep(window)) {
+        return;
+    }
+    if (!window->update.IsEmpty()) {
+        SendMessage(window, kWmPaint, 0, 0);
+    }
+    // The children a paint leaves behind (a paint may create or destroy some) follow at once.
+    const std::vector<NativeWindow> children = window->children;
+    for (NativeWindow child : children) {
+        UpdateWindow(child);
+    }
+}
+
+void PostRepaintFromAnyThread(NativeWindow window) {
+    if (!window) {
+        return;
+    }
+    {
+        std::lock_guard<std::mutex> lock(Requests().mutex);
+        Requests().windows.push_back(window);
+    }
+    x11::SignalWake();
+}
+
+}  // namespace platform

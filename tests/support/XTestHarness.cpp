@@ -1,0 +1,286 @@
+// The GUI test harness: display selection, pumping with deadlines, XTest input and pixel reads.
+#include "support/XTestHarness.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+#include "platform/linux/x11_access.h"
+
+// X headers last: their macros (None, Bool, Status...) must not reach GoogleTest's headers.
+#include <X11/XKBlib.h>
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
+namespace testsupport {
+namespace {
+
+Display* Connection() {
+    return platform::x11::TestDisplay();
+}
+
+::Window XidOf(platform::NativeWindow window) {
+    return static_cast<::Window>(platform::x11::TestWindowId(window));
+}
+
+void Flush() {
+    if (Display* display = Connection()) {
+        XSync(display, False);
+    }
+}
+
+}  // namespace
+
+bool UseTestDisplay() {
+    static const bool usable = [] {
+        if (const char* folder = std::getenv("KESTREL_TEST_XSERVER")) {
+            std::ifstream file(std::string(folder) + "/display");
+            std::string name;
+            if (!(file >> name)) {
+                return false;
+            }
+            setenv("DISPLAY", name.c_str(), 1);
+        } else if (!std::getenv("DISPLAY")) {
+            return false;
+        }
+        return Connection() != nullptr;
+    }();
+    return usable;
+}
+
+bool WindowManagerPresent() {
+    Display* display = Connection();
+    if (!display) {
+        return false;
+    }
+    const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False);
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long after = 0;
+    unsigned char* data = nullptr;
+    const bool present =
+        XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1, False, XA_WINDOW,
+                           &type, &format, &count, &after, &data) == Success &&
+        count == 1;
+    if (data) {
+        XFree(data);
+    }
+    return present;
+}
+
+void GuiTest::SetUp() {
+    if (!UseTestDisplay()) {
+        GTEST_SKIP() << "no X server: set KESTREL_TEST_XSERVER (see tests/support/xserver.sh) "
+                        "or DISPLAY";
+    }
+}
+
+void GuiTest::TearDown() {
+    for (platform::NativeWindow w : windows_) {
+        platform::DestroyWindow(w);
+    }
+    windows_.clear();
+    if (Connection()) {
+        // Leave no button or grab behind for the next test, and let the server settle.
+        platform::ReleaseCapture();
+        PumpFor(30ms);
+    }
+}
+
+platform::NativeWindow GuiTest::Track(platform::NativeWindow window) {
+    windows_.push_back(window);
+    return window;
+}
+
+bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds deadline) {
+    const auto end = std::chrono::steady_clock::now() + deadline;
+    for (;;) {
+        platform::Message message;
+        while (platform::PeekMessage(message)) {
+            platform::DispatchMessage(message);
+            if (done()) {
+                return true;
+            }
+        }
+        if (done()) {
+            return true;
+        }
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            end - std::chrono::steady_clock::now());
+        if (left.count() <= 0) {
+            return false;
+        }
+        platform::WaitMessageFor(static_cast<unsigned>(left.count()));
+    }
+}
+
+void PumpFor(std::chrono::milliseconds span) {
+    PumpUntil([] { return false; }, span);
+}
+
+bool WaitUntilViewable(platform::NativeWindow window, std::chrono::milliseconds deadline) {
+    Display* display = Connection();
+    return PumpUntil(
+        [&] {
+            XWindowAttributes attributes;
+            return XGetWindowAttributes(display, XidOf(window), &attributes) &&
+                   attributes.map_state == IsViewable;
+        },
+        deadline);
+}
+
+void MovePointerToScreen(platform::Point screen) {
+    XTestFakeMotionEvent(Connection(), -1, screen.x, screen.y, CurrentTime);
+    Flush();
+}
+
+void MovePointer(platform::NativeWindow window, platform::Point client) {
+    MovePointerToScreen(platform::ClientToScreen(window, client));
+}
+
+void PressButton(unsigned button) {
+    XTestFakeButtonEvent(Connection(), button, True, CurrentTime);
+    Flush();
+}
+
+void ReleaseButton(unsigned button) {
+    XTestFakeButtonEvent(Connection(), button, False, CurrentTime);
+    Flush();
+}
+
+void Click(unsigned button) {
+    PressButton(button);
+    ReleaseButton(button);
+}
+
+void WheelNotches(int notches) {
+    const unsigned button = notches > 0 ? 4 : 5;
+    for (int i = 0; i < std::abs(notches); ++i) {
+        Click(button);
+    }
+}
+
+namespace {
+
+// Shift is needed when the symbol sits on the key's second level.
+bool NeedsShift(Display* display, KeyCode code, unsigned long keysym) {
+    return XkbKeycodeToKeysym(display, code, 0, 0) != keysym &&
+           XkbKeycodeToKeysym(display, code, 0, 1) == keysym;
+}
+
+void SendKey(unsigned long keysym, bool press) {
+    Display* display = Connection();
+    const KeyCode code = XKeysymToKeycode(display, keysym);
+    const KeyCode shift = XKeysymToKeycode(display, XK_Shift_L);
+    const bool shifted = code && NeedsShift(display, code, keysym);
+    if (shifted && press) {
+        XTestFakeKeyEvent(display, shift, True, CurrentTime);
+    }
+    XTestFakeKeyEvent(display, code, press, CurrentTime);
+    if (shifted && !press) {
+        XTestFakeKeyEvent(display, shift, False, CurrentTime);
+    }
+    Flush();
+}
+
+}  // namespace
+
+void PressKey(unsigned long keysym) {
+    SendKey(keysym, true);
+}
+void ReleaseKey(unsigned long keysym) {
+    SendKey(keysym, false);
+}
+
+void TapKey(unsigned long keysym) {
+    PressKey(keysym);
+    ReleaseKey(keysym);
+}
+
+std::vector<platform::Rgba> ReadPixels(platform::NativeWindow window, const platform::Rect& r) {
+    std::vector<platform::Rgba> pixels;
+    Display* display = Connection();
+    if (!display || r.IsEmpty()) {
+        return pixels;
+    }
+    XSync(display, False);
+    XImage* image =
+        XGetImage(display, XidOf(window), r.x, r.y, r.width, r.height, AllPlanes, ZPixmap);
+    if (!image) {
+        return pixels;
+    }
+    pixels.reserve(size_t(r.width) * r.height);
+    for (int y = 0; y < r.height; ++y) {
+        for (int x = 0; x < r.width; ++x) {
+            const unsigned long p = XGetPixel(image, x, y);
+            pixels.push_back({static_cast<uint8_t>((p & image->red_mask) >> 16),
+                              static_cast<uint8_t>((p & image->green_mask) >> 8),
+                              static_cast<uint8_t>(p & image->blue_mask), 255});
+        }
+    }
+    XDestroyImage(image);
+    return pixels;
+}
+
+platform::Rgba ReadPixel(platform::NativeWindow window, int x, int y) {
+    const auto pixels = ReadPixels(window, {x, y, 1, 1});
+    return pixels.empty() ? platform::Rgba{} : pixels.front();
+}
+
+platform::Rect FrameRectFromServer(platform::NativeWindow window) {
+    Display* display = Connection();
+    XSync(display, False);
+    // Climb to the child of the root: the manager's frame, or the window itself.
+    ::Window current = XidOf(window);
+    for (;;) {
+        ::Window root = 0;
+        ::Window parent = 0;
+        ::Window* children = nullptr;
+        unsigned count = 0;
+        if (!XQueryTree(display, current, &root, &parent, &children, &count)) {
+            return {};
+        }
+        if (children) {
+            XFree(children);
+        }
+        if (parent == root || parent == 0) {
+            break;
+        }
+        current = parent;
+    }
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(display, current, &attributes)) {
+        return {};
+    }
+    return {attributes.x, attributes.y, attributes.width + 2 * attributes.border_width,
+            attributes.height + 2 * attributes.border_width};
+}
+
+void SendDeleteWindow(platform::NativeWindow window) {
+    Display* display = Connection();
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = XidOf(window);
+    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display, XidOf(window), False, NoEventMask, &event);
+    Flush();
+}
+
+platform::Size MinimumSizeHint(platform::NativeWindow window) {
+    XSizeHints hints{};
+    long supplied = 0;
+    if (!XGetWMNormalHints(Connection(), XidOf(window), &hints, &supplied) ||
+        !(hints.flags & PMinSize)) {
+        return {};
+    }
+    return {hints.min_width, hints.min_height};
+}
+
+}  // namespace testsupport

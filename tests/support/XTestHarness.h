@@ -1,0 +1,68 @@
+// What every GUI test needs: the test X server, a message pump with a deadline, real input
+// through XTest, and pixels read back from the server.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <vector>
+
+#include "platform/Events.h"
+#include "platform/Geometry.h"
+#include "platform/Window.h"
+
+namespace testsupport {
+
+using namespace std::chrono_literals;
+
+// Points DISPLAY at the server named by KESTREL_TEST_XSERVER (a folder left by xserver.sh),
+// or keeps DISPLAY as it is; false when there is no server to talk to.
+bool UseTestDisplay();
+// A window manager manages the test server.
+bool WindowManagerPresent();
+
+// Base of every GUI test: skips with a clear message when no X server can be reached, and
+// destroys the windows a test registered with Track when it ends.
+class GuiTest : public ::testing::Test {
+  protected:
+    void SetUp() override;
+    void TearDown() override;
+    platform::NativeWindow Track(platform::NativeWindow window);
+
+  private:
+    std::vector<platform::NativeWindow> windows_;
+};
+
+// Dispatches messages until `done` holds or the deadline passes; true when it held.
+bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds deadline = 5s);
+// Dispatches whatever arrives during `span` (to check that something does not happen).
+void PumpFor(std::chrono::milliseconds span);
+// Waits (pumping) until the server shows the window and the pointer can reach it.
+bool WaitUntilViewable(platform::NativeWindow window, std::chrono::milliseconds deadline = 5s);
+
+// XTest input. Points are in the window's client coordinates.
+void MovePointer(platform::NativeWindow window, platform::Point client);
+void MovePointerToScreen(platform::Point screen);
+void PressButton(unsigned button);
+void ReleaseButton(unsigned button);
+void Click(unsigned button);
+// One notch: positive away from the user (button 4), negative towards the user (button 5).
+void WheelNotches(int notches);
+// Presses and releases the key of an X keysym, with Shift when the symbol needs it.
+void TapKey(unsigned long keysym);
+void PressKey(unsigned long keysym);
+void ReleaseKey(unsigned long keysym);
+
+// Pixels of the window's client area as the server shows them (children included).
+platform::Rgba ReadPixel(platform::NativeWindow window, int x, int y);
+std::vector<platform::Rgba> ReadPixels(platform::NativeWindow window, const platform::Rect& r);
+// Outer rectangle of the window's frame (or of the window itself without a manager), asked of
+// the server directly rather than of the backend.
+platform::Rect FrameRectFromServer(platform::NativeWindow window);
+// Sends WM_DELETE_WINDOW as a window manager does for the close box.
+void SendDeleteWindow(platform::NativeWindow window);
+// The minimum size the window asks the window manager for (WM_NORMAL_HINTS).
+platform::Size MinimumSizeHint(platform::NativeWindow window);
+
+}  // namespace testsupport
