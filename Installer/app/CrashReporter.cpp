@@ -1,0 +1,58 @@
+// The crash reporter.
+#include "app/CrashReporter.h"
+
+#include <cstdio>
+
+#include "platform/Files.h"
+#include "platform/MessageBox.h"
+
+namespace {
+
+constexpr char kProductName[] = "Kestrel";
+constexpr int kVersion[] = {1, 6, 480};
+
+std::string Format(const char* pattern, auto... values) {
+    const int length = std::snprintf(nullptr, 0, pattern, values...);
+    std::string text(length > 0 ? static_cast<size_t>(length) : 0, '\0');
+    std::snprintf(text.data(), text.size() + 1, pattern, values...);
+    return text;
+}
+
+}  // namespace
+
+std::string CrashLogFolder() {
+    std::string base = platform::DocumentsFolder();
+    if (base.empty()) {
+        base = platform::TemporaryFolder();
+    }
+    return Format("%s/Larkspur/Error Logs", base.c_str());
+}
+
+std::string CrashDumpPath(const std::string& logFolder, const platform::LocalTime& time,
+                          long processId, long threadId) {
+    const std::string label =
+        Format("%s_v%d.%d.%d", kProductName, kVersion[0], kVersion[1], kVersion[2]);
+    return Format("%s/%s-%04d%02d%02d-%02d%02d%02d-%ld-%ld.dmp", logFolder.c_str(), label.c_str(),
+                  time.year, time.month, time.day, time.hour, time.minute, time.second, processId,
+                  threadId);
+}
+
+std::string CrashMessage(const std::string& dumpPath) {
+    return Format(
+        "%s has encountered an unrecoverable error.\n\nPlease compress the following file and "
+        "contact support (%s):\n\n%s",
+        kProductName, kSupportAddress, dumpPath.c_str());
+}
+
+int ReportCrash(const platform::FaultRecord* fault) {
+    const platform::LocalTime time = platform::CurrentLocalTime();
+    const std::string logFolder = CrashLogFolder();
+    // Every missing level: a fresh account has no "Larkspur" folder yet.
+    platform::CreateFolders(logFolder);
+    const long threadId = fault && fault->threadId ? fault->threadId : platform::CurrentThreadId();
+    const std::string dumpPath =
+        CrashDumpPath(logFolder, time, platform::CurrentProcessId(), threadId);
+    platform::WriteMinidump(dumpPath, fault);
+    platform::ShowSystemMessage(CrashMessage(dumpPath), kCrashCaption);
+    return 1;
+}

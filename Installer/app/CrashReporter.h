@@ -1,0 +1,22 @@
+// The crash reporter: a minidump of the process in the user's error-log folder, and a message
+// that tells the user where it is.
+#pragma once
+
+#include <string>
+
+#include "platform/Minidump.h"
+#include "platform/Process.h"
+
+inline constexpr char kCrashCaption[] = "Debug";
+inline constexpr char kSupportAddress[] = "support@larkspur.example";
+
+// Writes the dump for `fault` (null: the calling thread, no exception record), shows the
+// message, and returns 1 (the fault is handled) in every case.
+int ReportCrash(const platform::FaultRecord* fault);
+
+// "Larkspur/Error Logs" below the documents folder, or below the temporary folder.
+std::string CrashLogFolder();
+// "<folder>/Kestrel_v1.6.480-YYYYMMDD-HHMMSS-<pid>-<tid>.dmp"
+std::string CrashDumpPath(const std::string& logFolder, const platform::LocalTime& time,
+                          long processId, long threadId);
+std::string CrashMessage(const std::string& dumpPath);

@@ -1,0 +1,86 @@
+// The install worker.
+#include "app/InstallWorker.h"
+
+#include "platform/Files.h"
+#include "platform/HostPaths.h"
+
+void InstallStatus::SetRepaintHook(std::function<void()> hook) {
+    std::lock_guard<std::mutex> lock(m_hookMutex);
+    m_repaintHook = std::move(hook);
+}
+
+void InstallStatus::DetachRepaintHook() {
+    SetRepaintHook(nullptr);
+}
+
+void InstallStatus::RequestRepaint() {
+    std::lock_guard<std::mutex> lock(m_hookMutex);
+    if (m_repaintHook) {
+        m_repaintHook();
+    }
+}
+
+InstallWorker::InstallWorker(const HostTable& hosts, std::shared_ptr<InstallStatus> status,
+                             PayloadFinder findPayload)
+    : m_hosts(hosts), m_status(std::move(status)), m_findPayload(findPayload) {}
+
+void InstallWorker::InstallPlugins() {
+    for (int slot = 0; slot < kHostSlotCount; ++slot) {
+        if (!m_hosts.hostSelected[slot] || m_hosts.hostFolder[slot].empty()) {
+            continue;
+        }
+        m_status->progressStep.store(slot, std::memory_order_release);
+        m_status->RequestRepaint();
+        if (const int step = InstallSlot(slot)) {
+            Finish(10 * (slot + 1) + step);
+            return;
+        }
+    }
+    m_status->progressStep.store(kProgressFinished, std::memory_order_release);
+    m_status->RequestRepaint();
+    Finish(0);
+}
+
+int InstallWorker::InstallSlot(int slot) {
+    // The host's own path syntax: separators are appended as they are, and mapped together.
+    const std::string pluginFolder = m_hosts.hostFolder[slot] + "\\Larkspur";
+    const std::string folderPath = platform::HostPathToFilePath(pluginFolder);
+    if (!folderPath.empty()) {
+        // One level, and the result does not matter: a failure shows when the file is created.
+        platform::CreateFolder(folderPath);
+    }
+    const std::string filePath = platform::HostPathToFilePath(pluginFolder + "\\Kestrel.aex");
+
+    platform::ResourceBlock payload;
+    if (!m_findPayload(platform::kResourceTypeRcData, PayloadIdForSlot(slot, m_hosts.customBitness),
+                       &payload)) {
+        return kStepPayloadMissing;
+    }
+    return WritePayload(filePath, &payload);
+}
+
+void InstallWorker::Finish(int32_t errorCode) {
+    if (errorCode != 0) {
+        m_status->installFailed.store(true, std::memory_order_release);
+        m_status->errorCode.store(errorCode, std::memory_order_release);
+    }
+    m_status->installDone.store(true, std::memory_order_release);
+}
+
+int WritePayload(const std::string& path, const platform::ResourceBlock* resource) {
+    if (!resource || !resource->data) {
+        return kStepPayloadUnreadable;
+    }
+    if (path.empty()) {
+        return kStepCannotCreate;  // the host path names no place on this machine
+    }
+    switch (platform::ReplaceFileContents(path, resource->data, resource->size)) {
+        case platform::ReplaceResult::Replaced:
+            return 0;
+        case platform::ReplaceResult::CannotCreate:
+            return kStepCannotCreate;
+        case platform::ReplaceResult::WriteFailed:
+            break;
+    }
+    return kStepWriteFailed;
+}

@@ -1,0 +1,70 @@
+// The install worker: writes the right plug-in build into every ticked host's folder and
+// publishes its progress in a status block that the window shares.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "app/HostTable.h"
+#include "platform/Resources.h"
+
+// Step codes: the error code of a failed slot is 10 * (slot + 1) + the step code.
+inline constexpr int kStepPayloadMissing = 2;
+inline constexpr int kStepPayloadUnreadable = 3;
+inline constexpr int kStepCannotCreate = 4;
+inline constexpr int kStepWriteFailed = 5;
+// progressStep before the first slot and after the last one.
+inline constexpr int32_t kProgressNotStarted = -1;
+inline constexpr int32_t kProgressFinished = 7;
+
+// Owned jointly by the window and the worker, so either may go first. The worker stores with
+// release and the reader loads with acquire: a reader that sees installDone also sees the
+// final installFailed and errorCode.
+class InstallStatus {
+  public:
+    std::atomic<int32_t> progressStep{kProgressNotStarted};
+    std::atomic<bool> installDone{false};
+    std::atomic<bool> installFailed{false};
+    std::atomic<int32_t> errorCode{0};
+
+    // Called from the worker thread whenever the progress changes: it may only post a request.
+    void SetRepaintHook(std::function<void()> hook);
+    // Once this returns the hook is not running and will never run again; the window calls it
+    // before it goes away.
+    void DetachRepaintHook();
+    void RequestRepaint();
+
+  private:
+    std::mutex m_hookMutex;
+    std::function<void()> m_repaintHook;
+};
+
+using PayloadFinder = bool (*)(int type, int id, platform::ResourceBlock* out);
+
+class InstallWorker {
+  public:
+    // Works on its own copy of the host table, so the window's may go away meanwhile.
+    InstallWorker(const HostTable& hosts, std::shared_ptr<InstallStatus> status,
+                  PayloadFinder findPayload = &platform::FindResource);
+
+    // Every ticked slot with a folder, in slot order; the first failure ends the installation.
+    void InstallPlugins();
+
+    const std::shared_ptr<InstallStatus>& status() const { return m_status; }
+
+  private:
+    int InstallSlot(int slot);
+    void Finish(int32_t errorCode);
+
+    HostTable m_hosts;
+    std::shared_ptr<InstallStatus> m_status;
+    PayloadFinder m_findPayload;
+};
+
+// Makes `path` (a file-system path) hold exactly the payload's bytes. 0 on success, otherwise
+// the step code: 3 no payload bytes, 4 the file can't be created, 5 writing or replacing failed.
+int WritePayload(const std::string& path, const platform::ResourceBlock* resource);

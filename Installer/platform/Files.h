@@ -1,0 +1,26 @@
+// Folders and whole-file writes.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace platform {
+
+// Creates the last level of `path`; true when a folder stands there afterwards.
+bool CreateFolder(const std::string& path);
+// Creates every missing level of `path`; true when a folder stands there afterwards.
+bool CreateFolders(const std::string& path);
+
+enum class ReplaceResult {
+    Replaced,      // `path` now holds exactly the given bytes
+    CannotCreate,  // the file could not be created or opened for writing; nothing changed
+    WriteFailed,   // writing, flushing or the final replace failed; nothing changed
+};
+
+// Makes `size` bytes at `data` the whole content of `path`. The bytes go into a new file beside
+// it, which is flushed to disk and then takes the old file's place in one step, so that a
+// failure never leaves a truncated file where a complete one stood. A replaced file keeps its
+// permissions and owner.
+ReplaceResult ReplaceFileContents(const std::string& path, const void* data, size_t size);
+
+}  // namespace platform

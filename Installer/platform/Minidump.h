@@ -1,0 +1,30 @@
+// What is known of a fault on a guarded thread, and the minidump writer that records it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace platform {
+
+// Registers and a copy of the stack of one thread, as the backend captured them.
+struct ThreadState;
+
+enum class FaultKind { Signal, Exception };
+
+struct FaultRecord {
+    FaultKind kind = FaultKind::Signal;
+    int signal = 0;              // the signal number, for FaultKind::Signal
+    int signalCode = 0;          // how it was raised (the signal's code)
+    uintptr_t address = 0;       // the faulting address, where the signal has one
+    char description[256] = {};  // for FaultKind::Exception: its type and message
+    long threadId = 0;
+    const ThreadState* thread = nullptr;  // the faulting thread at the fault
+};
+
+// Writes a minidump of this process into `path` (created or truncated): system information,
+// the faulting thread with its registers and stack, the loaded modules with their data
+// segments, the memory map and the fault. With a null `fault` it records the calling thread
+// and no exception. False when the file could not be written completely.
+bool WriteMinidump(const std::string& path, const FaultRecord* fault);
+
+}  // namespace platform

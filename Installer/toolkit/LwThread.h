@@ -1,0 +1,26 @@
+// A worker thread object: run() executes on a thread of its own under the fault guard, and the
+// object deletes itself when run() returns or faults.
+#pragma once
+
+#include "platform/Thread.h"
+
+class LwThread {
+  public:
+    virtual ~LwThread() = default;
+    virtual void run() = 0;
+
+    // Starts `thread` on a new thread; from then on the object belongs to that thread, and the
+    // caller must not touch it again. False when no thread could be started: the object is
+    // deleted here and run() never happens.
+    static bool Start(LwThread* thread);
+
+    // Told, on the faulting thread, about a fault escaping run() (process-wide; none: faults
+    // still end only their thread).
+    static void SetFaultReporter(platform::FaultReporter reporter);
+
+    // Stored before the thread runs; nothing reads it.
+    platform::ThreadHandle handle = 0;
+
+  private:
+    static void ThreadProcedure(void* object);
+};
