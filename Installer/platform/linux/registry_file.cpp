@@ -331,11 +331,14 @@ void RegistryFileParser::Feed(std::string_view bytes) {
             AppendPending(piece);
             return;
         }
-        if (pending_.empty() && !discardingLongLine_) {
-            TakeLine(piece);
-        } else {
+        if (!pending_.empty() || discardingLongLine_) {
             AppendPending(piece);
             FlushPending();
+        } else if (piece.size() > kMaxLineBytes) {
+            StartDiscarding(piece);
+            FlushPending();
+        } else {
+            TakeLine(piece);
         }
         bytes.remove_prefix(length + 1);
     }
@@ -363,14 +366,18 @@ void RegistryFileParser::AppendPending(std::string_view piece) {
         return;
     }
     if (pending_.size() + piece.size() > kMaxLineBytes) {
-        const std::string_view start = TrimLeft(pending_.empty() ? piece : pending_);
-        discardedLineStart_ = start.empty() ? '\0' : start.front();
-        discardingLongLine_ = true;
+        StartDiscarding(pending_.empty() ? piece : std::string_view(pending_));
         pending_.clear();
         pending_.shrink_to_fit();
         return;
     }
     pending_.append(piece);
+}
+
+void RegistryFileParser::StartDiscarding(std::string_view lineStart) {
+    const std::string_view start = TrimLeft(lineStart);
+    discardedLineStart_ = start.empty() ? '\0' : start.front();
+    discardingLongLine_ = true;
 }
 
 void RegistryFileParser::FlushPending() {

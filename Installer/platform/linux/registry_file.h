@@ -53,6 +53,7 @@ class RegistryFileParser {
   private:
     void AppendPending(std::string_view piece);
     void FlushPending();
+    void StartDiscarding(std::string_view lineStart);
     void TakeOverlongLine();
     void TakeLine(std::string_view line);
     void TakeKeyLine(std::string_view line);
