@@ -11,8 +11,12 @@
 namespace platform {
 
 struct Bitmap::Impl {
-    cairo_surface_t* surface;  // an image surface that owns its pixels
+    explicit Impl(cairo_surface_t* s) : surface(s) {}
     ~Impl() { cairo_surface_destroy(surface); }
+    Impl(const Impl&) = delete;
+    Impl& operator=(const Impl&) = delete;
+
+    cairo_surface_t* const surface;  // an image surface that owns its pixels
 };
 
 namespace {
@@ -49,7 +53,7 @@ std::unique_ptr<Bitmap> Bitmap::DecodePng(const uint8_t* bytes, size_t count) {
         cairo_surface_destroy(surface);
         return nullptr;
     }
-    return std::unique_ptr<Bitmap>(new Bitmap(std::make_unique<Impl>(Impl{surface})));
+    return std::unique_ptr<Bitmap>(new Bitmap(std::make_unique<Impl>(surface)));
 }
 
 Size Bitmap::GetSize() const {
