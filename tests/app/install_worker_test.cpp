@@ -1,0 +1,372 @@
+// The install worker end to end into scratch folders: codes, progress, payload choice, content.
+#include <dirent.h>
+#include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <mutex>
+#include <vector>
+
+#include "app/InstallWorker.h"
+#include "app/InstallerThread.h"
+#include "platform/Resources.h"
+#include "worker_test_support.h"
+
+namespace {
+
+using workertest::Exists;
+using workertest::ReadFile;
+using workertest::ScratchFolder;
+
+std::string Payload(int id) {
+    platform::ResourceBlock block;
+    EXPECT_TRUE(platform::FindResource(platform::kResourceTypeRcData, id, &block));
+    return std::string(reinterpret_cast<const char*>(block.data), block.size);
+}
+
+// The names in a folder, sorted, without "." and "..".
+std::vector<std::string> EntriesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    if (DIR* dir = opendir(folder.c_str())) {
+        while (const dirent* entry = readdir(dir)) {
+            const std::string name = entry->d_name;
+            if (name != "." && name != "..") {
+                names.push_back(name);
+            }
+        }
+        closedir(dir);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string PluginFile(const std::string& hostFolder) {
+    return hostFolder + "/Larkspur/Kestrel.aex";
+}
+
+// Runs the worker on the calling thread and records the progress seen at each repaint request.
+struct InstallRun {
+    std::shared_ptr<InstallStatus> status = std::make_shared<InstallStatus>();
+    std::vector<int32_t> repaints;
+
+    void Install(const HostTable& hosts, PayloadFinder finder = &platform::FindResource) {
+        status->SetRepaintHook(
+            [this] { repaints.push_back(status->progressStep.load(std::memory_order_acquire)); });
+        InstallWorker(hosts, status, finder).InstallPlugins();
+    }
+    int32_t errorCode() const { return status->errorCode.load(std::memory_order_acquire); }
+    bool failed() const { return status->installFailed.load(std::memory_order_acquire); }
+    bool done() const { return status->installDone.load(std::memory_order_acquire); }
+    int32_t step() const { return status->progressStep.load(std::memory_order_acquire); }
+};
+
+class InstallWorkerTest : public ::testing::Test {
+  protected:
+    // Slot folders that exist, one per slot: <scratch>/host<slot>.
+    HostTable AllSlots(bool selected = true) {
+        HostTable hosts;
+        for (int slot = 0; slot < kHostSlotCount; ++slot) {
+            hosts.hostFolder[slot] = HostFolder(slot);
+            mkdir(hosts.hostFolder[slot].c_str(), 0755);
+            hosts.hostSelected[slot] = selected;
+        }
+        return hosts;
+    }
+    std::string HostFolder(int slot) const { return m_scratch / ("host" + std::to_string(slot)); }
+
+    ScratchFolder m_scratch;
+};
+
+TEST_F(InstallWorkerTest, InstallsEverySlotWithItsBuild) {
+    HostTable hosts = AllSlots();
+    hosts.customBitness = 1;
+    InstallRun run;
+    run.Install(hosts);
+
+    EXPECT_TRUE(run.done());
+    EXPECT_FALSE(run.failed());
+    EXPECT_EQ(run.errorCode(), 0);
+    EXPECT_EQ(run.step(), kProgressFinished);
+    EXPECT_EQ(run.repaints, (std::vector<int32_t>{0, 1, 2, 3, 4, 5, 6, 7}));
+    const std::string build32 = Payload(300), build64 = Payload(400);
+    for (int slot = 0; slot < kHostSlotCount; ++slot) {
+        const auto content = ReadFile(PluginFile(HostFolder(slot)));
+        ASSERT_TRUE(content) << slot;
+        EXPECT_TRUE(*content == (slot < 2 ? build32 : build64)) << "slot " << slot;
+    }
+}
+
+TEST_F(InstallWorkerTest, CustomSlotFollowsTheChosenBuild) {
+    for (int32_t bitness : {0, 1}) {
+        HostTable hosts = AllSlots(false);
+        hosts.hostSelected[kCustomSlot] = true;
+        hosts.customBitness = bitness;
+        InstallRun run;
+        run.Install(hosts);
+        EXPECT_EQ(run.repaints, (std::vector<int32_t>{6, 7}));
+        EXPECT_TRUE(ReadFile(PluginFile(HostFolder(kCustomSlot))) ==
+                    Payload(bitness == 0 ? 300 : 400));
+    }
+}
+
+TEST_F(InstallWorkerTest, SkipsUntickedSlotsAndEmptyFolders) {
+    HostTable hosts = AllSlots(false);
+    hosts.hostSelected[1] = hosts.hostSelected[4] = hosts.hostSelected[kCustomSlot] = true;
+    hosts.hostFolder[kCustomSlot].clear();  // Custom ticked without a chosen folder
+    InstallRun run;
+    run.Install(hosts);
+    EXPECT_EQ(run.repaints, (std::vector<int32_t>{1, 4, 7}));
+    EXPECT_FALSE(run.failed());
+    for (int slot : {0, 2, 3, 5}) {
+        EXPECT_FALSE(Exists(HostFolder(slot) + "/Larkspur")) << slot;
+    }
+    EXPECT_TRUE(Exists(PluginFile(HostFolder(1))));
+    EXPECT_TRUE(Exists(PluginFile(HostFolder(4))));
+}
+
+TEST_F(InstallWorkerTest, SecondRunReplacesTheFirst) {
+    HostTable hosts = AllSlots();
+    // A stale, longer plug-in from an earlier version, and a neighbour that must stay.
+    ASSERT_EQ(mkdir((HostFolder(2) + "/Larkspur").c_str(), 0755), 0);
+    ASSERT_TRUE(workertest::WriteFile(HostFolder(2) + "/Larkspur/other.aex", "neighbour"));
+    ASSERT_TRUE(workertest::WriteFile(PluginFile(HostFolder(2)), std::string(6000000, 'z')));
+    InstallRun first, second;
+    first.Install(hosts);
+    second.Install(hosts);
+    EXPECT_FALSE(first.failed());
+    EXPECT_FALSE(second.failed());
+    EXPECT_EQ(second.repaints, first.repaints);
+    for (int slot = 0; slot < kHostSlotCount; ++slot) {
+        EXPECT_TRUE(ReadFile(PluginFile(HostFolder(slot))) ==
+                    Payload(PayloadIdForSlot(slot, hosts.customBitness)));
+    }
+    EXPECT_EQ(ReadFile(HostFolder(2) + "/Larkspur/other.aex"), "neighbour");
+    EXPECT_EQ(EntriesIn(HostFolder(2) + "/Larkspur"),
+              (std::vector<std::string>{"Kestrel.aex", "other.aex"}));
+}
+
+TEST_F(InstallWorkerTest, SameFolderTwiceKeepsTheLaterSlotsBuild) {
+    HostTable hosts = AllSlots(false);
+    hosts.hostSelected[0] = hosts.hostSelected[kCustomSlot] = true;
+    hosts.hostFolder[kCustomSlot] = hosts.hostFolder[0];
+    hosts.customBitness = 1;
+    InstallRun run;
+    run.Install(hosts);
+    EXPECT_TRUE(ReadFile(PluginFile(HostFolder(0))) == Payload(400));
+}
+
+TEST_F(InstallWorkerTest, NonAsciiFoldersAndMixedSeparators) {
+    HostTable hosts = AllSlots(false);
+    const std::string folder = m_scratch / "Plug-ins Ä日本 ✓";
+    ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
+    hosts.hostFolder[3] = folder;
+    hosts.hostFolder[kCustomSlot] = folder + "/";  // a trailing separator doubles up
+    hosts.hostSelected[3] = hosts.hostSelected[kCustomSlot] = true;
+    InstallRun run;
+    run.Install(hosts);
+    EXPECT_FALSE(run.failed()) << run.errorCode();
+    EXPECT_TRUE(ReadFile(PluginFile(folder)) == Payload(300));  // Custom, 32-bit, came last
+}
+
+TEST_F(InstallWorkerTest, WindowsPathInTheWinePrefix) {
+    const std::string prefix = m_scratch / "prefix";
+    const std::string plugins = prefix + "/drive_c/Program Files/Adobe/Plug-ins";
+    ASSERT_EQ(system(("mkdir -p '" + plugins + "' '" + prefix +
+                      "/dosdevices' && ln -s ../drive_c '" + prefix + "/dosdevices/c:'")
+                         .c_str()),
+              0);
+    workertest::ScopedEnvironment wine("WINEPREFIX", prefix);
+    HostTable hosts;
+    hosts.hostFolder[5] = "C:\\Program Files\\ADOBE\\Plug-ins";
+    hosts.hostSelected[5] = true;
+    InstallRun run;
+    run.Install(hosts);
+    EXPECT_FALSE(run.failed()) << run.errorCode();
+    EXPECT_TRUE(ReadFile(PluginFile(plugins)) == Payload(400));
+}
+
+// Failures: the exact code, earlier slots keep their files, later slots stay untouched.
+class InstallWorkerFaults : public InstallWorkerTest {
+  protected:
+    void ExpectStoppedAt(const InstallRun& run, int slot, int step) {
+        EXPECT_TRUE(run.done());
+        EXPECT_TRUE(run.failed());
+        EXPECT_EQ(run.errorCode(), 10 * (slot + 1) + step);
+        EXPECT_EQ(run.step(), slot);
+        EXPECT_EQ(run.repaints.back(), slot);
+        for (int later = slot + 1; later < kHostSlotCount; ++later) {
+            EXPECT_FALSE(Exists(HostFolder(later) + "/Larkspur")) << later;
+        }
+    }
+    void ExpectInstalled(int slot) {
+        EXPECT_TRUE(ReadFile(PluginFile(HostFolder(slot))) == Payload(slot < 2 ? 300 : 400))
+            << slot;
+    }
+};
+
+TEST_F(InstallWorkerFaults, MissingHostFolderIsCode4) {
+    HostTable hosts = AllSlots();
+    rmdir(HostFolder(2).c_str());
+    InstallRun run;
+    run.Install(hosts);
+    ExpectStoppedAt(run, 2, 4);
+    EXPECT_EQ(run.errorCode(), 34);
+    ExpectInstalled(0);
+    ExpectInstalled(1);
+    EXPECT_FALSE(Exists(HostFolder(2)));
+}
+
+TEST_F(InstallWorkerFaults, PathComponentThatIsAFileIsCode4) {
+    HostTable hosts = AllSlots();
+    rmdir(HostFolder(1).c_str());
+    ASSERT_TRUE(workertest::WriteFile(HostFolder(1), "a file"));
+    InstallRun run;
+    run.Install(hosts);
+    ExpectStoppedAt(run, 1, 4);
+    ExpectInstalled(0);
+    EXPECT_EQ(ReadFile(HostFolder(1)), "a file");
+}
+
+TEST_F(InstallWorkerFaults, TargetThatIsAFolderIsCode4) {
+    HostTable hosts = AllSlots();
+    ASSERT_EQ(system(("mkdir -p '" + PluginFile(HostFolder(3)) + "'").c_str()), 0);
+    InstallRun run;
+    run.Install(hosts);
+    ExpectStoppedAt(run, 3, 4);
+    EXPECT_TRUE(workertest::IsFolder(PluginFile(HostFolder(3))));
+}
+
+bool NoBuild64(int type, int id, platform::ResourceBlock* out) {
+    return id != 400 && platform::FindResource(type, id, out);
+}
+
+bool UnreadableBuild64(int type, int id, platform::ResourceBlock* out) {
+    if (id == 400) {
+        *out = {};
+        return true;
+    }
+    return platform::FindResource(type, id, out);
+}
+
+TEST_F(InstallWorkerFaults, MissingResourceIsCode2) {
+    HostTable hosts = AllSlots(false);
+    hosts.hostSelected[kCustomSlot] = true;
+    hosts.customBitness = 1;
+    InstallRun run;
+    run.Install(hosts, &NoBuild64);
+    ExpectStoppedAt(run, kCustomSlot, 2);
+    EXPECT_EQ(run.errorCode(), 72);
+}
+
+TEST_F(InstallWorkerFaults, UnreadableResourceIsCode3) {
+    HostTable hosts = AllSlots();
+    InstallRun run;
+    run.Install(hosts, &UnreadableBuild64);
+    ExpectStoppedAt(run, 2, 3);
+    ExpectInstalled(0);
+    ExpectInstalled(1);
+}
+
+// A file-size limit cuts the write short: the count written is checked.
+TEST_F(InstallWorkerFaults, SizeLimitedWriteIsCode5AndKeepsTheOldFile) {
+    HostTable hosts = AllSlots(false);
+    hosts.hostSelected[4] = true;
+    ASSERT_EQ(mkdir((HostFolder(4) + "/Larkspur").c_str(), 0755), 0);
+    const std::string working(100000, 'w');
+    ASSERT_TRUE(workertest::WriteFile(PluginFile(HostFolder(4)), working));
+
+    for (rlim_t limit : {rlim_t{1 << 20}, rlim_t{0}}) {
+        rlimit saved{};
+        ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+        rlimit limited = saved;
+        limited.rlim_cur = limit;
+        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+        InstallRun run;
+        run.Install(hosts);
+        setrlimit(RLIMIT_FSIZE, &saved);
+
+        ExpectStoppedAt(run, 4, 5);
+        EXPECT_EQ(run.errorCode(), 55);
+        EXPECT_EQ(ReadFile(PluginFile(HostFolder(4))), working) << "limit " << limit;
+    }
+}
+
+// A full file system, made with a small tmpfs where the test may mount one (root in CI).
+TEST_F(InstallWorkerFaults, FullFileSystemIsCode5AndKeepsTheOldFile) {
+    HostTable hosts = AllSlots();
+    const std::string mountPoint = HostFolder(2);
+    if (mount("tmpfs", mountPoint.c_str(), "tmpfs", 0, "size=7m") != 0) {
+        GTEST_SKIP() << "cannot mount a small file system here";
+    }
+    InstallRun first;
+    first.Install(hosts);  // slot 2 fits once
+    ASSERT_FALSE(first.failed());
+    for (int later = 3; later < kHostSlotCount; ++later) {
+        ASSERT_EQ(system(("rm -r '" + HostFolder(later) + "/Larkspur'").c_str()), 0);
+    }
+    InstallRun second;
+    second.Install(hosts);  // a second copy beside it does not
+    ExpectStoppedAt(second, 2, 5);
+    ExpectInstalled(0);
+    ExpectInstalled(1);
+    ExpectInstalled(2);
+    // The unfinished copy is gone: the folder holds the plug-in only.
+    EXPECT_EQ(EntriesIn(mountPoint + "/Larkspur"), std::vector<std::string>{"Kestrel.aex"});
+    umount(mountPoint.c_str());
+}
+
+TEST(InstallWorkerStatus, DetachedHookIsNeverCalledAgain) {
+    auto status = std::make_shared<InstallStatus>();
+    int calls = 0;
+    status->SetRepaintHook([&calls] { ++calls; });
+    status->RequestRepaint();
+    status->DetachRepaintHook();
+    status->RequestRepaint();
+    EXPECT_EQ(calls, 1);
+}
+
+// On its own thread, with the window's side gone before the worker finishes.
+TEST_F(InstallWorkerTest, InstallerThreadOutlivesTheWindowsSide) {
+    HostTable hosts = AllSlots();
+    auto status = std::make_shared<InstallStatus>();
+    std::weak_ptr<InstallStatus> watch = status;
+    std::mutex seenMutex;
+    std::vector<int32_t> seen;
+    status->SetRepaintHook([&] {
+        std::lock_guard<std::mutex> lock(seenMutex);
+        seen.push_back(status->progressStep.load(std::memory_order_acquire));
+    });
+    ASSERT_TRUE(InstallerThread::Start(InstallWorker(hosts, status)));
+    // The window reads progress as it polls, then goes away mid-way.
+    ASSERT_TRUE(workertest::WaitUntil(
+        [&] { return status->progressStep.load(std::memory_order_acquire) >= 1; }));
+    status->DetachRepaintHook();
+    {
+        std::lock_guard<std::mutex> lock(seenMutex);
+        EXPECT_FALSE(seen.empty());
+        for (size_t i = 1; i < seen.size(); ++i) {
+            EXPECT_GT(seen[i], seen[i - 1]);
+        }
+    }
+    status.reset();
+    // The worker keeps its share until it finishes, then the thread object lets it go.
+    ASSERT_TRUE(workertest::WaitUntil([&] { return watch.expired(); }));
+    for (int slot = 0; slot < kHostSlotCount; ++slot) {
+        EXPECT_TRUE(Exists(PluginFile(HostFolder(slot)))) << slot;
+    }
+}
+
+TEST_F(InstallWorkerTest, InstallerThreadPublishesTheCodeBeforeDone) {
+    HostTable hosts = AllSlots();
+    rmdir(HostFolder(5).c_str());
+    auto status = std::make_shared<InstallStatus>();
+    ASSERT_TRUE(InstallerThread::Start(InstallWorker(hosts, status)));
+    ASSERT_TRUE(
+        workertest::WaitUntil([&] { return status->installDone.load(std::memory_order_acquire); }));
+    EXPECT_TRUE(status->installFailed.load(std::memory_order_acquire));
+    EXPECT_EQ(status->errorCode.load(std::memory_order_acquire), 64);
+    EXPECT_EQ(status->progressStep.load(std::memory_order_acquire), 5);
+}
+
+}  // namespace
