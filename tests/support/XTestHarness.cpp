@@ -273,14 +273,82 @@ void SendDeleteWindow(platform::NativeWindow window) {
     Flush();
 }
 
-platform::Size MinimumSizeHint(platform::NativeWindow window) {
+namespace {
+
+XSizeHints NormalHints(platform::NativeWindow window) {
     XSizeHints hints{};
     long supplied = 0;
-    if (!XGetWMNormalHints(Connection(), XidOf(window), &hints, &supplied) ||
-        !(hints.flags & PMinSize)) {
-        return {};
+    if (!XGetWMNormalHints(Connection(), XidOf(window), &hints, &supplied)) {
+        hints.flags = 0;
     }
-    return {hints.min_width, hints.min_height};
+    return hints;
+}
+
+}  // namespace
+
+platform::Size MinimumSizeHint(platform::NativeWindow window) {
+    const XSizeHints hints = NormalHints(window);
+    return hints.flags & PMinSize ? platform::Size{hints.min_width, hints.min_height}
+                                  : platform::Size{};
+}
+
+platform::Size MaximumSizeHint(platform::NativeWindow window) {
+    const XSizeHints hints = NormalHints(window);
+    return hints.flags & PMaxSize ? platform::Size{hints.max_width, hints.max_height}
+                                  : platform::Size{};
+}
+
+unsigned long AtomNamed(const char* name) {
+    return XInternAtom(Connection(), name, False);
+}
+
+unsigned long XWindowOf(platform::NativeWindow window) {
+    return XidOf(window);
+}
+
+std::vector<unsigned long> ReadProperty32(platform::NativeWindow window, const char* name) {
+    std::vector<unsigned long> values;
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long after = 0;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(Connection(), XidOf(window), AtomNamed(name), 0, 1 << 20, False,
+                           AnyPropertyType, &type, &format, &count, &after, &data) == Success &&
+        data && format == 32) {
+        const long* longs = reinterpret_cast<const long*>(data);
+        for (unsigned long i = 0; i < count; ++i) {
+            values.push_back(static_cast<unsigned long>(longs[i]));
+        }
+    }
+    if (data) {
+        XFree(data);
+    }
+    return values;
+}
+
+std::string ReadPropertyText(platform::NativeWindow window, const char* name) {
+    std::string text;
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long after = 0;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(Connection(), XidOf(window), AtomNamed(name), 0, 1 << 20, False,
+                           AnyPropertyType, &type, &format, &count, &after, &data) == Success &&
+        data && format == 8) {
+        text.assign(reinterpret_cast<const char*>(data), count);
+    }
+    if (data) {
+        XFree(data);
+    }
+    return text;
+}
+
+void ExposeArea(platform::NativeWindow window, const platform::Rect& r) {
+    XClearArea(Connection(), XidOf(window), r.x, r.y, static_cast<unsigned>(r.width),
+               static_cast<unsigned>(r.height), True);
+    Flush();
 }
 
 }  // namespace testsupport

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "platform/Events.h"
@@ -62,7 +63,16 @@ std::vector<platform::Rgba> ReadPixels(platform::NativeWindow window, const plat
 platform::Rect FrameRectFromServer(platform::NativeWindow window);
 // Sends WM_DELETE_WINDOW as a window manager does for the close box.
 void SendDeleteWindow(platform::NativeWindow window);
-// The minimum size the window asks the window manager for (WM_NORMAL_HINTS).
+// The minimum and maximum sizes the window asks the window manager for (WM_NORMAL_HINTS);
+// zero when not given.
 platform::Size MinimumSizeHint(platform::NativeWindow window);
+platform::Size MaximumSizeHint(platform::NativeWindow window);
+// A format-32 property (atoms, cardinals, windows) or a text property of the window.
+std::vector<unsigned long> ReadProperty32(platform::NativeWindow window, const char* name);
+std::string ReadPropertyText(platform::NativeWindow window, const char* name);
+unsigned long AtomNamed(const char* name);
+unsigned long XWindowOf(platform::NativeWindow window);
+// Makes the server expose part of the window, as when something above it goes away.
+void ExposeArea(platform::NativeWindow window, const platform::Rect& r);
 
 }  // namespace testsupport
