@@ -1,5 +1,4 @@
 // The install worker end to end into scratch folders: codes, progress, payload choice, content.
-#include <dirent.h>
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
@@ -15,6 +14,7 @@
 
 namespace {
 
+using workertest::EntriesIn;
 using workertest::Exists;
 using workertest::ReadFile;
 using workertest::ScratchFolder;
@@ -23,22 +23,6 @@ std::string Payload(int id) {
     platform::ResourceBlock block;
     EXPECT_TRUE(platform::FindResource(platform::kResourceTypeRcData, id, &block));
     return std::string(reinterpret_cast<const char*>(block.data), block.size);
-}
-
-// The names in a folder, sorted, without "." and "..".
-std::vector<std::string> EntriesIn(const std::string& folder) {
-    std::vector<std::string> names;
-    if (DIR* dir = opendir(folder.c_str())) {
-        while (const dirent* entry = readdir(dir)) {
-            const std::string name = entry->d_name;
-            if (name != "." && name != "..") {
-                names.push_back(name);
-            }
-        }
-        closedir(dir);
-    }
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 std::string PluginFile(const std::string& hostFolder) {

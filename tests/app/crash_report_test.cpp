@@ -1,0 +1,232 @@
+// Faults on guarded threads end in exactly one crash report: a minidump under the right name
+// that the debugger opens, and the message; the thread object is deleted and the process lives.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdio>
+#include <regex>
+#include <stdexcept>
+
+#include "app/CrashReporter.h"
+#include "platform/Process.h"
+#include "toolkit/LwThread.h"
+#include "worker_test_support.h"
+
+namespace {
+
+using workertest::ReadFile;
+using workertest::ScopedEnvironment;
+using workertest::ScratchFolder;
+
+// What a faulting thread leaves for the test: its id, and its deletion.
+struct ThreadTrace {
+    std::atomic<long> threadId{0};
+    std::atomic<bool> deleted{false};
+};
+
+class TracedThread : public LwThread {
+  public:
+    explicit TracedThread(ThreadTrace* trace) : m_trace(trace) {}
+    ~TracedThread() override { m_trace->deleted.store(true, std::memory_order_release); }
+
+  protected:
+    void Enter() { m_trace->threadId.store(platform::CurrentThreadId()); }
+
+  private:
+    ThreadTrace* m_trace;
+};
+
+class NullDereferencingThread : public TracedThread {
+  public:
+    using TracedThread::TracedThread;
+    // The fault itself is the point; the undefined-behaviour checker would stop it first.
+    __attribute__((no_sanitize("null"), noinline)) void run() override {
+        Enter();
+        volatile int* volatile target = nullptr;
+        *target = 42;
+    }
+};
+
+class ThrowingThread : public TracedThread {
+  public:
+    using TracedThread::TracedThread;
+    __attribute__((noinline)) void run() override {
+        Enter();
+        throw std::runtime_error("worker gave up");
+    }
+};
+
+// A desktop with a stand-in for zenity that records how it was called, and a home folder
+// whose documents folder exists but holds no "Larkspur" folder yet.
+class CrashReportTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        const std::string bin = m_scratch / "bin";
+        mkdir(bin.c_str(), 0755);
+        mkdir((m_scratch / "Documents").c_str(), 0755);
+        const std::string zenity = bin + "/zenity";
+        ASSERT_TRUE(workertest::WriteFile(
+            zenity, "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done >> '" +
+                        m_zenityLog + "'\necho '--end' >> '" + m_zenityLog + "'\n"));
+        chmod(zenity.c_str(), 0755);
+        m_path.emplace("PATH", bin + ":" + std::getenv("PATH"));
+    }
+
+    std::vector<std::string> Dumps() const {
+        std::vector<std::string> names;
+        for (const std::string& name : workertest::EntriesIn(LogFolder())) {
+            if (name.ends_with(".dmp")) {
+                names.push_back(LogFolder() + "/" + name);
+            }
+        }
+        return names;
+    }
+    std::string LogFolder() const { return m_scratch / "Documents/Larkspur/Error Logs"; }
+    int MessagesShown() const {
+        const std::string log = ReadFile(m_zenityLog).value_or("");
+        int count = 0;
+        for (size_t at = log.find("--end"); at != std::string::npos;
+             at = log.find("--end", at + 1)) {
+            ++count;
+        }
+        return count;
+    }
+
+    // Starts the thread and waits until it has deleted itself.
+    void RunToEnd(LwThread* thread, ThreadTrace& trace) {
+        LwThread::SetFaultReporter(&ReportCrash);
+        ASSERT_TRUE(LwThread::Start(thread));
+        ASSERT_TRUE(
+            workertest::WaitUntil([&] { return trace.deleted.load(std::memory_order_acquire); }));
+    }
+
+    void ExpectOneReport(const ThreadTrace& trace) {
+        const std::vector<std::string> dumps = Dumps();
+        ASSERT_EQ(dumps.size(), 1u);
+        const std::regex name(
+            std::regex_replace(LogFolder(), std::regex(R"([.^$|()\[\]{}*+?\\])"), R"(\$&)") +
+            "/Kestrel_v1\\.6\\.480-\\d{8}-\\d{6}-" + std::to_string(platform::CurrentProcessId()) +
+            "-" + std::to_string(trace.threadId.load()) + "\\.dmp");
+        EXPECT_TRUE(std::regex_match(dumps[0], name)) << dumps[0];
+        EXPECT_EQ(MessagesShown(), 1);
+        const std::string shown = ReadFile(m_zenityLog).value_or("");
+        EXPECT_NE(shown.find("--title=Debug\n"), std::string::npos) << shown;
+        EXPECT_NE(shown.find("--text=" + CrashMessage(dumps[0]) + "\n"), std::string::npos)
+            << shown;
+        m_dump = dumps[0];
+    }
+
+    // The debugger's view of the dump: the faulting thread's backtrace.
+    std::string Backtrace() {
+        if (system("command -v lldb > /dev/null 2>&1") != 0) {
+            return "";
+        }
+        const std::string output = m_scratch / "lldb.txt";
+        const std::string command =
+            "lldb --batch -c '" + m_dump + "' -o 'thread backtrace' > '" + output + "' 2>&1";
+        EXPECT_EQ(system(command.c_str()), 0);
+        return ReadFile(output).value_or("");
+    }
+
+    ScratchFolder m_scratch;
+    std::string m_zenityLog = m_scratch / "zenity.log";
+    std::string m_dump;
+    ScopedEnvironment m_home{"HOME", m_scratch.path()};
+    ScopedEnvironment m_config{"XDG_CONFIG_HOME", m_scratch / "config"};
+    ScopedEnvironment m_display{"DISPLAY", ":kestrel-test"};
+    std::optional<ScopedEnvironment> m_path;
+};
+
+TEST_F(CrashReportTest, NullDereferenceOnAGuardedThread) {
+    ThreadTrace trace;
+    RunToEnd(new NullDereferencingThread(&trace), trace);
+    ExpectOneReport(trace);
+    const std::string backtrace = Backtrace();
+    if (backtrace.empty()) {
+        GTEST_SKIP() << "lldb is not installed";
+    }
+    EXPECT_NE(backtrace.find("stop reason = signal SIGSEGV"), std::string::npos) << backtrace;
+    EXPECT_NE(backtrace.find("NullDereferencingThread::run"), std::string::npos) << backtrace;
+    EXPECT_NE(backtrace.find("LwThread::ThreadProcedure"), std::string::npos) << backtrace;
+}
+
+TEST_F(CrashReportTest, ExceptionEscapingRun) {
+    ThreadTrace trace;
+    RunToEnd(new ThrowingThread(&trace), trace);
+    ExpectOneReport(trace);
+    const std::string dump = ReadFile(m_dump).value_or("");
+    EXPECT_NE(dump.find(std::string("w\0o\0r\0k\0e\0r\0 \0g\0a\0v\0e", 21)), std::string::npos)
+        << "the exception's message is in the dump";
+    const std::string backtrace = Backtrace();
+    if (backtrace.empty()) {
+        GTEST_SKIP() << "lldb is not installed";
+    }
+    EXPECT_NE(backtrace.find("stop reason = signal SIGABRT"), std::string::npos) << backtrace;
+    EXPECT_NE(backtrace.find("LwThread::ThreadProcedure"), std::string::npos) << backtrace;
+}
+
+TEST_F(CrashReportTest, ProcessGoesOnAfterSeveralFaults) {
+    for (int i = 0; i < 3; ++i) {
+        ThreadTrace trace;
+        RunToEnd(i % 2 ? static_cast<LwThread*>(new ThrowingThread(&trace))
+                       : new NullDereferencingThread(&trace),
+                 trace);
+    }
+    EXPECT_EQ(MessagesShown(), 3);
+    EXPECT_GE(Dumps().size(), 1u);  // names repeat within one second on the same thread id only
+}
+
+// A fault on a thread outside any guard keeps its usual effect: the process dies of it.
+TEST_F(CrashReportTest, FaultOutsideAGuardIsNotCaught) {
+    ThreadTrace trace;
+    RunToEnd(new ThrowingThread(&trace), trace);  // handlers are installed by now
+    const pid_t child = fork();
+    if (child == 0) {
+        volatile int* volatile target = nullptr;
+        *target = 1;
+        _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(WTERMSIG(status), SIGSEGV);
+}
+
+TEST_F(CrashReportTest, NullRecordStillWritesADump) {
+    EXPECT_EQ(ReportCrash(nullptr), 1);
+    ThreadTrace caller;
+    caller.threadId = platform::CurrentThreadId();
+    ExpectOneReport(caller);
+}
+
+TEST_F(CrashReportTest, TemporaryFolderWithoutDocuments) {
+    rmdir((m_scratch / "Documents").c_str());
+    const std::string temporary = m_scratch / "tmp";
+    mkdir(temporary.c_str(), 0755);
+    ScopedEnvironment tmpdir("TMPDIR", temporary);
+    EXPECT_EQ(CrashLogFolder(), temporary + "/Larkspur/Error Logs");
+    EXPECT_EQ(ReportCrash(nullptr), 1);
+    EXPECT_TRUE(workertest::IsFolder(temporary + "/Larkspur/Error Logs"));
+}
+
+TEST_F(CrashReportTest, ConfiguredDocumentsFolder) {
+    mkdir((m_scratch / "config").c_str(), 0755);
+    mkdir((m_scratch / "Dokumente").c_str(), 0755);
+    ASSERT_TRUE(workertest::WriteFile(m_scratch / "config/user-dirs.dirs",
+                                      "# a comment\nXDG_DOCUMENTS_DIR=\"$HOME/Dokumente\"\n"));
+    EXPECT_EQ(CrashLogFolder(), m_scratch / "Dokumente/Larkspur/Error Logs");
+}
+
+TEST(CrashReportText, NameAndMessage) {
+    const platform::LocalTime time{2024, 3, 7, 9, 5, 1};
+    EXPECT_EQ(CrashDumpPath("/logs", time, 4242, 17),
+              "/logs/Kestrel_v1.6.480-20240307-090501-4242-17.dmp");
+    EXPECT_EQ(CrashMessage("/logs/x.dmp"),
+              "Kestrel has encountered an unrecoverable error.\n\nPlease compress the following "
+              "file and contact support (" +
+                  std::string(kSupportAddress) + "):\n\n/logs/x.dmp");
+}
+
+}  // namespace
