@@ -459,13 +459,11 @@ void RegistryFileParser::TakeKeyLine(std::string_view line) {
     if (roots_.empty()) {
         return;
     }
-    // Most keys of a large file lie elsewhere: compare with the roots while decoding and stop
-    // as soon as none of them can match.
+    // Most keys of a large file lie elsewhere: compare with the roots while decoding, without
+    // keeping anything, and stop as soon as none of them can match.
     const char* p = line.data();
     const char* end = p + line.size();
-    WideString path;
-    std::vector<bool> alive(roots_.size(), true);
-    bool rootReached = false;
+    uint64_t alive = roots_.size() >= 64 ? ~uint64_t{0} : (uint64_t{1} << roots_.size()) - 1;
     for (size_t index = 0;; ++index) {
         char32_t c = 0;
         const Step step = NextCharacter(p, end, ']', &c);
@@ -475,27 +473,29 @@ void RegistryFileParser::TakeKeyLine(std::string_view line) {
         if (step == Step::kDelimiter) {
             break;
         }
-        AppendUtf16(c, &path);
-        if (rootReached) {
-            continue;
-        }
-        bool anyAlive = false;
-        for (size_t r = 0; r < roots_.size() && !rootReached; ++r) {
-            if (!alive[r]) {
+        bool rootReached = false;
+        for (size_t r = 0; r < roots_.size() && r < 64; ++r) {
+            const std::u32string& folded = roots_[r].folded;
+            if ((alive >> r & 1) == 0) {
                 continue;
             }
-            const std::u32string& folded = roots_[r].folded;
-            if (index < folded.size() && folded[index] == UpperCase(c)) {
-                anyAlive = true;
-            } else if (index == folded.size() && c == '\\') {
+            if (index == folded.size() && c == '\\') {
                 rootReached = true;
-            } else {
-                alive[r] = false;
+            } else if (index >= folded.size() || folded[index] != UpperCase(c)) {
+                alive &= ~(uint64_t{1} << r);
             }
         }
-        if (!anyAlive && !rootReached) {
+        if (rootReached) {
+            break;
+        }
+        if (alive == 0) {
             return;
         }
+    }
+    WideString path;
+    p = line.data();
+    if (!DecodeString(p, end, ']', &path)) {
+        return;
     }
     std::vector<WideString> components;
     if (!SplitKeyPath(path, &components)) {

@@ -44,6 +44,7 @@ struct RegistrySnapshot {
 class RegistryFileParser {
   public:
     // `rootPaths`: key paths relative to the file's root, e.g. u"Software\\Adobe".
+    // At most 64 of them.
     explicit RegistryFileParser(const std::vector<WideString>& rootPaths);
     ~RegistryFileParser();
 
