@@ -1,0 +1,143 @@
+// The minidump file read back stream by stream: directory, thread, exception, modules, memory.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <map>
+
+#include "platform/Minidump.h"
+#include "platform/Process.h"
+#include "worker_test_support.h"
+
+namespace {
+
+// Little-endian fields of the file, read at byte offsets.
+class DumpReader {
+  public:
+    explicit DumpReader(std::string bytes) : m_bytes(std::move(bytes)) {}
+    template <typename T>
+    T At(size_t offset) const {
+        T value{};
+        if (offset + sizeof value <= m_bytes.size()) {
+            std::memcpy(&value, m_bytes.data() + offset, sizeof value);
+        }
+        return value;
+    }
+    size_t size() const { return m_bytes.size(); }
+    // Stream type -> (size, offset).
+    std::map<uint32_t, std::pair<uint32_t, uint32_t>> Streams() const {
+        std::map<uint32_t, std::pair<uint32_t, uint32_t>> streams;
+        const uint32_t count = At<uint32_t>(8), directory = At<uint32_t>(12);
+        for (uint32_t i = 0; i < count; ++i) {
+            const size_t entry = directory + 12 * i;
+            streams[At<uint32_t>(entry)] = {At<uint32_t>(entry + 4), At<uint32_t>(entry + 8)};
+        }
+        return streams;
+    }
+
+  private:
+    std::string m_bytes;
+};
+
+constexpr uint32_t kThreadList = 3, kModuleList = 4, kMemoryList = 5, kException = 6,
+                   kSystemInfo = 7, kMemoryInfoList = 16, kLinuxMaps = 0x47670009;
+
+TEST(Minidump, WithoutFaultRecordsTheCallingThreadAndNoException) {
+    workertest::ScratchFolder scratch;
+    const std::string path = scratch / "plain.dmp";
+    ASSERT_TRUE(platform::WriteMinidump(path, nullptr));
+    const DumpReader dump(workertest::ReadFile(path).value());
+
+    EXPECT_EQ(dump.At<uint32_t>(0), 0x504d444du);  // "MDMP"
+    EXPECT_EQ(dump.At<uint32_t>(4) & 0xffff, 0xa793u);
+    EXPECT_EQ(dump.At<uint64_t>(24), 1u);  // with data segments
+    const auto streams = dump.Streams();
+    for (uint32_t type :
+         {kThreadList, kModuleList, kMemoryList, kSystemInfo, kMemoryInfoList, kLinuxMaps}) {
+        EXPECT_EQ(streams.count(type), 1u) << type;
+    }
+    EXPECT_EQ(streams.count(kException), 0u);
+
+    // One thread: this one, with a context and a stack that holds a local of this frame.
+    const uint32_t threads = streams.at(kThreadList).second;
+    ASSERT_EQ(dump.At<uint32_t>(threads), 1u);
+    EXPECT_EQ(dump.At<uint32_t>(threads + 4), static_cast<uint32_t>(platform::CurrentThreadId()));
+    const uint64_t stackStart = dump.At<uint64_t>(threads + 4 + 24);
+    const uint32_t stackSize = dump.At<uint32_t>(threads + 4 + 32);
+    const int local = 0;
+    const auto here = reinterpret_cast<uintptr_t>(&local);
+    EXPECT_LE(stackStart, here);
+    EXPECT_GT(stackStart + stackSize, here);
+    const uint32_t contextSize = dump.At<uint32_t>(threads + 4 + 40);
+    const uint32_t context = dump.At<uint32_t>(threads + 4 + 44);
+    EXPECT_EQ(contextSize, 1232u);
+    const uint64_t rsp = dump.At<uint64_t>(context + 152);
+    EXPECT_GE(rsp, stackStart);
+    EXPECT_LT(rsp, stackStart + stackSize);
+
+    // The system: x86-64 Linux.
+    const uint32_t system = streams.at(kSystemInfo).second;
+    EXPECT_EQ(dump.At<uint16_t>(system), 9u);
+    EXPECT_EQ(dump.At<uint32_t>(system + 20), 0x8201u);
+}
+
+TEST(Minidump, ModulesCarryBuildIdsAndTheirDataIsSaved) {
+    workertest::ScratchFolder scratch;
+    const std::string path = scratch / "modules.dmp";
+    ASSERT_TRUE(platform::WriteMinidump(path, nullptr));
+    const DumpReader dump(workertest::ReadFile(path).value());
+    const auto streams = dump.Streams();
+
+    const uint32_t modules = streams.at(kModuleList).second;
+    const uint32_t count = dump.At<uint32_t>(modules);
+    ASSERT_GE(count, 2u);  // the program and at least the C library
+    const uint64_t programBase = dump.At<uint64_t>(modules + 4);
+    const uint32_t programSize = dump.At<uint32_t>(modules + 4 + 8);
+    const auto code = reinterpret_cast<uintptr_t>(&platform::WriteMinidump);
+    EXPECT_LE(programBase, code);
+    EXPECT_GT(programBase + programSize, code);
+    const uint32_t cvSize = dump.At<uint32_t>(modules + 4 + 76);
+    const uint32_t cv = dump.At<uint32_t>(modules + 4 + 80);
+    EXPECT_EQ(dump.At<uint32_t>(cv), 0x4270454cu);  // "BpEL" and the build id
+    EXPECT_GT(cvSize, 4u);
+
+    // A global of this program lies in a saved range, with its value.
+    static int marker = 0x5eed1234;
+    const auto address = reinterpret_cast<uintptr_t>(&marker);
+    const uint32_t memory = streams.at(kMemoryList).second;
+    bool found = false;
+    for (uint32_t i = 0; i < dump.At<uint32_t>(memory); ++i) {
+        const size_t descriptor = memory + 4 + 16 * i;
+        const uint64_t start = dump.At<uint64_t>(descriptor);
+        const uint32_t size = dump.At<uint32_t>(descriptor + 8);
+        if (address >= start && address + sizeof marker <= start + size) {
+            EXPECT_EQ(dump.At<int>(dump.At<uint32_t>(descriptor + 12) + (address - start)), marker);
+            found = true;
+        }
+    }
+    EXPECT_TRUE(found);
+}
+
+TEST(Minidump, FaultRecordBecomesTheExceptionStream) {
+    workertest::ScratchFolder scratch;
+    const std::string path = scratch / "fault.dmp";
+    platform::FaultRecord fault;
+    fault.signal = 11;
+    fault.signalCode = 1;
+    fault.address = 0x10;
+    fault.threadId = platform::CurrentThreadId();
+    ASSERT_TRUE(platform::WriteMinidump(path, &fault));
+    const DumpReader dump(workertest::ReadFile(path).value());
+    const auto streams = dump.Streams();
+    ASSERT_EQ(streams.count(kException), 1u);
+    const uint32_t exception = streams.at(kException).second;
+    EXPECT_EQ(dump.At<uint32_t>(exception), static_cast<uint32_t>(fault.threadId));
+    EXPECT_EQ(dump.At<uint32_t>(exception + 8), 11u);
+    EXPECT_EQ(dump.At<uint32_t>(exception + 12), 1u);
+    EXPECT_EQ(dump.At<uint64_t>(exception + 24), 0x10u);
+}
+
+TEST(Minidump, UnwritablePathFails) {
+    EXPECT_FALSE(platform::WriteMinidump("/nonexistent-folder/x.dmp", nullptr));
+}
+
+}  // namespace
