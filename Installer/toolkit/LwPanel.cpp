@@ -13,6 +13,9 @@ LwPanel::LwPanel(LwObject* parent, const LwPoint& position, const LwSize& size) 
         platform::ShowWindow(GetNativeWindow(), true);
     }
     platform::UpdateWindow(GetNativeWindow());
+    // That paint ran while the object was still only an LwPanel, so a derived class's OnPaint
+    // was not called: the whole picture follows at the next idle moment.
+    platform::InvalidateWindow(GetNativeWindow(), false);
 }
 
 LwPanel::~LwPanel() = default;
