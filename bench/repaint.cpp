@@ -1,7 +1,5 @@
 // Full repaint of a window with 30 painted panels, against plain XPutImage of the same pixel area
 // to the same windows: the floor for getting those pixels to the server.
-#include <X11/Xlib.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -12,6 +10,10 @@
 #include "platform/linux/x11_access.h"
 #include "toolkit/LwPanel.h"
 #include "toolkit/LwWindow.h"
+
+// X headers last: their macros must not reach the toolkit's headers.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 namespace {
 
