@@ -10,6 +10,7 @@
 #include <stdexcept>
 
 #include "app/CrashReporter.h"
+#include "platform/MessageBox.h"
 #include "platform/Process.h"
 #include "toolkit/LwThread.h"
 #include "worker_test_support.h"
@@ -139,7 +140,7 @@ class CrashReportTest : public ::testing::Test {
     std::optional<ScopedEnvironment> m_path;
 };
 
-TEST_F(CrashReportTest, NullDereferenceOnAGuardedThread) {
+TEST_F(CrashReportTest, NullDereferenceUnderTheGuard) {
     ThreadTrace trace;
     RunToEnd(new NullDereferencingThread(&trace), trace);
     ExpectOneReport(trace);
@@ -227,6 +228,31 @@ TEST(CrashReportText, NameAndMessage) {
               "Kestrel has encountered an unrecoverable error.\n\nPlease compress the following "
               "file and contact support (" +
                   std::string(kSupportAddress) + "):\n\n/logs/x.dmp");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(SystemMessage, WithoutADesktopGoesToStandardError) {
+    ScopedEnvironment display("DISPLAY", "");
+    ScopedEnvironment wayland("WAYLAND_DISPLAY", "");
+    ::testing::internal::CaptureStderr();
+    platform::ShowSystemMessage("line one\nline two", "Debug");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Debug: line one\nline two\n");
+}
+
+TEST(SystemMessage, KdialogWhereZenityIsMissing) {
+    ScratchFolder scratch;
+    const std::string log = scratch / "kdialog.log";
+    ASSERT_TRUE(workertest::WriteFile(
+        scratch / "kdialog",
+        "#!/bin/sh\nfor a in \"$@\"; do printf '[%s]' \"$a\"; done > '" + log + "'\n"));
+    chmod((scratch / "kdialog").c_str(), 0755);
+    ScopedEnvironment path("PATH", scratch.path());
+    ScopedEnvironment display("DISPLAY", ":kestrel-test");
+    platform::ShowSystemMessage("a <b> & c", "Debug");
+    EXPECT_EQ(ReadFile(log), "[--title][Debug][--msgbox][a <b> & c]");
 }
 
 }  // namespace
