@@ -191,8 +191,11 @@ TEST_F(CrashReportTest, FaultOutsideAGuardIsNotCaught) {
     }
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFSIGNALED(status));
-    EXPECT_EQ(WTERMSIG(status), SIGSEGV);
+    // It dies of the signal, or through a memory checker's own handler where one runs.
+    EXPECT_FALSE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    if (WIFSIGNALED(status)) {
+        EXPECT_EQ(WTERMSIG(status), SIGSEGV);
+    }
 }
 
 TEST_F(CrashReportTest, NullRecordStillWritesADump) {
