@@ -28,10 +28,7 @@ bool IsDefaultLabel(const std::string& text) {
 
 LwSystemButton::LwSystemButton(LwObject* parent, const LwPoint& position, const LwSize& size,
                                const std::string& textUtf8)
-    : LwPanel(parent, position, size), text_(textUtf8) {
-    // The panel painted itself while it was still a plain panel; draw it as a button.
-    Invalidate();
-}
+    : LwPanel(parent, position, size), text_(textUtf8) {}
 
 LwSystemButton::~LwSystemButton() = default;
 

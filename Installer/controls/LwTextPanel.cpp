@@ -14,10 +14,7 @@ constexpr LwColor kTextColor = LwGrey(200);
 }  // namespace
 
 LwTextPanel::LwTextPanel(LwObject* parent, const LwPoint& position, const LwSize& size)
-    : LwPanel(parent, position, size) {
-    // The panel painted itself while it was still a plain panel; paint it as a text panel.
-    Invalidate();
-}
+    : LwPanel(parent, position, size) {}
 
 LwTextPanel::~LwTextPanel() = default;
 
