@@ -105,6 +105,9 @@ bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds dead
             if (done()) {
                 return true;
             }
+            if (std::chrono::steady_clock::now() >= end) {
+                return false;  // a steady stream of messages must not hold the deadline off
+            }
         }
         if (done()) {
             return true;
