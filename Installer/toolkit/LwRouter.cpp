@@ -93,11 +93,12 @@ int LwRouter::MousePath(LwObject* object, int code) {
         return 1;
     }
     object->OnMouseEvent(code);
-    if (object->eventHandler && object->eventTarget) {
-        LwObject* target = object->eventTarget;
+    const LwEventHandler handler = object->eventHandler;
+    LwObject* target = object->eventTarget;
+    if (handler && target) {
         target->eventSender = object;
         target->eventSenderTag = object->eventTag;
-        (target->*(object->eventHandler))(code);
+        (target->*handler)(code);
     }
     return 0;
 }
