@@ -23,6 +23,9 @@ Display* Connection() {
 }
 
 ::Window XidOf(platform::NativeWindow window) {
+    if (!window) {
+        return DefaultRootWindow(Connection());
+    }
     return static_cast<::Window>(platform::x11::TestWindowId(window));
 }
 
@@ -321,7 +324,7 @@ std::vector<unsigned long> ReadProperty32(platform::NativeWindow window, const c
         data && format == 32) {
         const long* longs = reinterpret_cast<const long*>(data);
         for (unsigned long i = 0; i < count; ++i) {
-            values.push_back(static_cast<unsigned long>(longs[i]));
+            values.push_back(static_cast<unsigned long>(longs[i]) & 0xFFFFFFFFul);
         }
     }
     if (data) {
@@ -346,6 +349,12 @@ std::string ReadPropertyText(platform::NativeWindow window, const char* name) {
         XFree(data);
     }
     return text;
+}
+
+void ResizeFromOutside(platform::NativeWindow window, platform::Size size) {
+    XResizeWindow(Connection(), XidOf(window), static_cast<unsigned>(size.width),
+                  static_cast<unsigned>(size.height));
+    Flush();
 }
 
 void ExposeArea(platform::NativeWindow window, const platform::Rect& r) {

@@ -67,11 +67,14 @@ void SendDeleteWindow(platform::NativeWindow window);
 // zero when not given.
 platform::Size MinimumSizeHint(platform::NativeWindow window);
 platform::Size MaximumSizeHint(platform::NativeWindow window);
-// A format-32 property (atoms, cardinals, windows) or a text property of the window.
+// A format-32 property (atoms, cardinals, windows) or a text property of the window (null: the
+// root window).
 std::vector<unsigned long> ReadProperty32(platform::NativeWindow window, const char* name);
 std::string ReadPropertyText(platform::NativeWindow window, const char* name);
 unsigned long AtomNamed(const char* name);
 unsigned long XWindowOf(platform::NativeWindow window);
+// Asks for a new size as another client (a user dragging the frame) would.
+void ResizeFromOutside(platform::NativeWindow window, platform::Size size);
 // Makes the server expose part of the window, as when something above it goes away.
 void ExposeArea(platform::NativeWindow window, const platform::Rect& r);
 

@@ -107,10 +107,10 @@ unsigned long ReadCardinals(Window window, Atom property, unsigned long* values,
     }
     unsigned long taken = 0;
     if (data && format == 32) {
-        // Format-32 properties come back as longs, whatever the width of long.
+        // Format-32 properties come back as sign-extended longs, whatever the width of long.
         const long* longs = reinterpret_cast<const long*>(data);
         for (; taken < count && taken < maxCount; ++taken) {
-            values[taken] = static_cast<unsigned long>(longs[taken]);
+            values[taken] = static_cast<unsigned long>(longs[taken]) & 0xFFFFFFFFul;
         }
     }
     if (data) {
