@@ -67,12 +67,21 @@ inline constexpr LParam MakePointParam(int x, int y) {
     return static_cast<LParam>((static_cast<uint32_t>(static_cast<uint16_t>(y)) << 16) |
                                static_cast<uint16_t>(x));
 }
-inline constexpr int PointParamX(LParam p) { return static_cast<int16_t>(p & 0xFFFF); }
-inline constexpr int PointParamY(LParam p) { return static_cast<int16_t>((p >> 16) & 0xFFFF); }
+inline constexpr int PointParamX(LParam p) {
+    return static_cast<int16_t>(p & 0xFFFF);
+}
+inline constexpr int PointParamY(LParam p) {
+    return static_cast<int16_t>((p >> 16) & 0xFFFF);
+}
+// Exception, as on Windows: kWmMouseWheel carries the pointer's screen position, so a window
+// that hands the wheel on to its parent passes the message unchanged.
+// kWmSize carries the new client width and height in lParam, in the same places as x and y.
 // Wheel messages carry the signed delta in the upper word of the low 32 bits of wParam.
 inline constexpr WParam MakeWheelParam(int delta) {
     return static_cast<WParam>(static_cast<uint32_t>(static_cast<uint16_t>(delta)) << 16);
 }
-inline constexpr int WheelDelta(WParam w) { return static_cast<int16_t>((w >> 16) & 0xFFFF); }
+inline constexpr int WheelDelta(WParam w) {
+    return static_cast<int16_t>((w >> 16) & 0xFFFF);
+}
 
 }  // namespace platform

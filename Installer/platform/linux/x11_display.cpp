@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <utility>
 
 namespace platform::x11 {
 namespace {
@@ -15,6 +16,26 @@ struct Connection_ {
     Display* display = nullptr;
     Atoms atoms{};
     GC gc = nullptr;
+};
+
+constexpr std::pair<const char*, Atom Atoms::*> kAtomNames[] = {
+    {"WM_PROTOCOLS", &Atoms::wmProtocols},
+    {"WM_DELETE_WINDOW", &Atoms::wmDeleteWindow},
+    {"UTF8_STRING", &Atoms::utf8String},
+    {"_NET_WM_NAME", &Atoms::netWmName},
+    {"_NET_WM_ICON", &Atoms::netWmIcon},
+    {"_NET_WM_PID", &Atoms::netWmPid},
+    {"_NET_WM_STATE", &Atoms::netWmState},
+    {"_NET_WM_STATE_ABOVE", &Atoms::netWmStateAbove},
+    {"_NET_WM_WINDOW_TYPE", &Atoms::netWmWindowType},
+    {"_NET_WM_WINDOW_TYPE_NORMAL", &Atoms::netWmWindowTypeNormal},
+    {"_NET_WM_WINDOW_TYPE_DIALOG", &Atoms::netWmWindowTypeDialog},
+    {"_NET_FRAME_EXTENTS", &Atoms::netFrameExtents},
+    {"_NET_REQUEST_FRAME_EXTENTS", &Atoms::netRequestFrameExtents},
+    {"_NET_WORKAREA", &Atoms::netWorkarea},
+    {"_NET_CURRENT_DESKTOP", &Atoms::netCurrentDesktop},
+    {"_NET_SUPPORTING_WM_CHECK", &Atoms::netSupportingWmCheck},
+    {"_MOTIF_WM_HINTS", &Atoms::motifWmHints},
 };
 
 // Windows that vanish between a call and the server's answer are normal here (a child destroyed
@@ -31,30 +52,15 @@ Connection_ Open() {
         return c;
     }
     XSetErrorHandler(IgnoreErrors);
-    const char* names[] = {"WM_PROTOCOLS",
-                           "WM_DELETE_WINDOW",
-                           "UTF8_STRING",
-                           "_NET_WM_NAME",
-                           "_NET_WM_ICON",
-                           "_NET_WM_PID",
-                           "_NET_WM_STATE",
-                           "_NET_WM_STATE_ABOVE",
-                           "_NET_WM_WINDOW_TYPE",
-                           "_NET_WM_WINDOW_TYPE_NORMAL",
-                           "_NET_WM_WINDOW_TYPE_DIALOG",
-                           "_NET_FRAME_EXTENTS",
-                           "_NET_REQUEST_FRAME_EXTENTS",
-                           "_NET_WORKAREA",
-                           "_NET_CURRENT_DESKTOP",
-                           "_NET_SUPPORTING_WM_CHECK",
-                           "_MOTIF_WM_HINTS"};
-    constexpr int count = sizeof(names) / sizeof(names[0]);
-    static_assert(sizeof(Atoms) == count * sizeof(Atom));
+    constexpr int count = sizeof(kAtomNames) / sizeof(kAtomNames[0]);
+    const char* names[count];
+    for (int i = 0; i < count; ++i) {
+        names[i] = kAtomNames[i].first;
+    }
     Atom interned[count];
     XInternAtoms(c.display, const_cast<char**>(names), count, False, interned);
-    Atom* slots = reinterpret_cast<Atom*>(&c.atoms);
     for (int i = 0; i < count; ++i) {
-        slots[i] = interned[i];
+        c.atoms.*kAtomNames[i].second = interned[i];
     }
     c.gc = XCreateGC(c.display, DefaultRootWindow(c.display), 0, nullptr);
     return c;
