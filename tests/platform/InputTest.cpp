@@ -347,6 +347,18 @@ TEST_F(Keyboard, KeysGoToTheFocusedChild) {
     ASSERT_TRUE(WaitFor(leftLog, kWmChar));
 }
 
+TEST_F(Keyboard, AHeldKeyRepeatsWithoutReleases) {
+    testsupport::PressKey(XK_x);
+    // The server starts repeating after its delay (660 ms by default).
+    const bool repeated = PumpUntil([&] { return topLog.Count(kWmKeyDown) >= 3; });
+    testsupport::ReleaseKey(XK_x);
+    ASSERT_TRUE(repeated);
+    ASSERT_TRUE(WaitFor(topLog, kWmKeyUp));
+    PumpFor(50ms);
+    EXPECT_EQ(topLog.Count(kWmKeyUp), 1);
+    EXPECT_EQ(topLog.Count(kWmChar), topLog.Count(kWmKeyDown));
+}
+
 class Activation : public InputTest {};
 
 TEST_F(Activation, FocusMovesBetweenTopLevelWindowsWithActivateMessages) {

@@ -1,6 +1,7 @@
 // Opens the X connection once, interns the atoms, and keeps the cross-thread wake descriptor.
 #include "platform/linux/x11_display.h"
 
+#include <X11/XKBlib.h>
 #include <X11/Xatom.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
@@ -52,6 +53,9 @@ Connection_ Open() {
         return c;
     }
     XSetErrorHandler(IgnoreErrors);
+    // A held key repeats as further presses without releases in between, as keys do elsewhere.
+    Bool detectable = False;
+    XkbSetDetectableAutoRepeat(c.display, True, &detectable);
     constexpr int count = sizeof(kAtomNames) / sizeof(kAtomNames[0]);
     const char* names[count];
     for (int i = 0; i < count; ++i) {
