@@ -86,7 +86,7 @@ TEST_F(WindowGeometry, OuterRectangleMatchesTheServerFrame) {
     ShowAndSettle(w, top);
     const Rect outer = GetWindowRect(w);
     EXPECT_EQ(outer, testsupport::FrameRectFromServer(w));
-    EXPECT_EQ(Size(outer.width, outer.height), OuterSizeForClient(w, {320, 240}));
+    EXPECT_EQ((Size{outer.width, outer.height}), OuterSizeForClient(w, {320, 240}));
     EXPECT_EQ(GetClientSize(w), (Size{320, 240}));
     if (testsupport::WindowManagerPresent()) {
         // The frame's outer corner lands where it was asked to be.
