@@ -121,6 +121,28 @@ TEST_F(CanvasPixels, LinesDrawBothEndPoints) {
     EXPECT_TRUE(Is(100, 50, kRed));
 }
 
+TEST_F(CanvasPixels, ThickLinesAreBandsCentredOnTheLine) {
+    Draw([](Canvas& c) {
+        c.StrokeRect({40, 40, 20, 20}, kRed, 3);
+        c.DrawLine(100, 30, 140, 50, Rgba{0, 0, 0, 128}, 3);
+    });
+    EXPECT_TRUE(Is(39, 39, kRed));
+    EXPECT_TRUE(Is(41, 41, kRed));
+    EXPECT_TRUE(Is(61, 61, kRed));
+    EXPECT_TRUE(Is(42, 42, kWhite));
+    EXPECT_TRUE(Is(38, 38, kWhite));
+    EXPECT_TRUE(Is(62, 50, kWhite));
+    // A translucent thick line blends every covered pixel exactly once.
+    int covered = 0;
+    for (Rgba p : ReadPixels(window, {95, 25, 50, 30})) {
+        if (!SameColor(p, kWhite)) {
+            EXPECT_TRUE(SameColor(p, {127, 127, 127, 255}, 1));
+            ++covered;
+        }
+    }
+    EXPECT_EQ(covered, 41 * 3);
+}
+
 TEST_F(CanvasPixels, GradientRunsFromTopToBottomColour) {
     Draw([](Canvas& c) { c.FillVerticalGradient({10, 10, 20, 100}, kBlack, {200, 100, 0, 255}); });
     const std::vector<Rgba> column = ReadPixels(window, {15, 10, 1, 100});

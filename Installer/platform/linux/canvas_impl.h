@@ -18,7 +18,10 @@ struct Canvas::Impl {
     cairo_surface_t* surface = nullptr;
     cairo_t* cr = nullptr;
     // Pixel storage of a painting canvas, lent by a pool and handed back when the canvas ends.
+    // The shapes write it directly; cairo draws text and pictures on the same memory.
     std::vector<uint32_t>* pixels = nullptr;
+    // The clip in force, kept here for the direct shapes and set on `cr` as well.
+    Rect clip;
 };
 
 }  // namespace platform

@@ -3,6 +3,7 @@
 #include <poll.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <deque>
 #include <mutex>
@@ -33,6 +34,7 @@ std::vector<NativeWindow>& Dirty() {
 struct RepaintRequests {
     std::mutex mutex;
     std::vector<NativeWindow> windows;
+    std::atomic<bool> pending{false};  // lets the loop skip the lock when nothing was asked
 };
 
 RepaintRequests& Requests() {
@@ -41,23 +43,36 @@ RepaintRequests& Requests() {
 }
 
 void TakeRepaintRequests() {
+    RepaintRequests& requests = Requests();
+    if (!requests.pending.load(std::memory_order_acquire)) {
+        return;
+    }
     std::vector<NativeWindow> windows;
     {
-        std::lock_guard<std::mutex> lock(Requests().mutex);
-        windows.swap(Requests().windows);
-        x11::ClearWake();
+        std::lock_guard<std::mutex> lock(requests.mutex);
+        windows.swap(requests.windows);
+        requests.pending.store(false, std::memory_order_relaxed);
     }
     for (NativeWindow w : windows) {
         InvalidateWindow(w, true);
     }
 }
 
-void ReadServer() {
+// Reading the server costs a system call. While a burst of paints is being handed out it is
+// enough to look at most once per millisecond; an idle loop always looks.
+constexpr auto kReadInterval = std::chrono::milliseconds(1);
+Clock::time_point lastRead;
+
+// Translates the events Xlib holds; with `fromSocket`, flushes and reads what the server sent.
+void ReadServer(bool fromSocket) {
     Display* display = x11::Connection();
     if (!display) {
         return;
     }
-    while (XPending(display) > 0) {
+    if (fromSocket) {
+        lastRead = Clock::now();
+    }
+    while (XEventsQueued(display, fromSocket ? QueuedAfterFlush : QueuedAlready) > 0) {
         XEvent event;
         XNextEvent(display, &event);
         backend::TranslateEvent(event);
@@ -95,7 +110,7 @@ bool MessageWaiting() {
 // Waits until a message can be taken or the deadline passes (none: wait for ever).
 bool WaitUntil(std::optional<Clock::time_point> deadline) {
     for (;;) {
-        ReadServer();
+        ReadServer(true);
         TakeRepaintRequests();
         if (MessageWaiting()) {
             return true;
@@ -118,6 +133,9 @@ bool WaitUntil(std::optional<Clock::time_point> deadline) {
             fds[1].fd = ConnectionNumber(display);
         }
         poll(fds, 2, static_cast<int>(std::min<long>(waitMs, 1 << 30)));
+        if (fds[0].revents & POLLIN) {
+            x11::ClearWake();  // the requests themselves are taken at the top of the loop
+        }
     }
 }
 
@@ -241,9 +259,10 @@ bool WaitMessageFor(unsigned timeoutMs) {
 }
 
 bool PeekMessage(Message& out) {
-    ReadServer();
-    TakeRepaintRequests();
     auto& queue = Queue();
+    const bool busy = !queue.empty() || !Dirty().empty();
+    ReadServer(!busy || Clock::now() - lastRead >= kReadInterval);
+    TakeRepaintRequests();
     if (!queue.empty()) {
         out = queue.front();
         queue.pop_front();
@@ -335,9 +354,11 @@ void PostRepaintFromAnyThread(NativeWindow window) {
     if (!window) {
         return;
     }
+    RepaintRequests& requests = Requests();
     {
-        std::lock_guard<std::mutex> lock(Requests().mutex);
-        Requests().windows.push_back(window);
+        std::lock_guard<std::mutex> lock(requests.mutex);
+        requests.windows.push_back(window);
+        requests.pending.store(true, std::memory_order_release);
     }
     x11::SignalWake();
 }
