@@ -1,6 +1,5 @@
 // Input state: keyboard focus and activation, mouse capture as a pointer grab, leave tracking,
 // double clicks, and the translation of pointer and key events into messages.
-#include <X11/XKBlib.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
 

@@ -68,10 +68,8 @@ unsigned ServerExtent(int extent) {
 void SetMotifHints(Display* display, NativeWindow w) {
     long hints[5] = {kMwmHintsFunctions | kMwmHintsDecorations, 0, 0, 0, 0};
     const TopLevelStyle& style = w->style;
-    if (style.borderless) {
-        hints[1] = kMwmFuncMove | kMwmFuncClose;
-    } else {
-        hints[1] = kMwmFuncMove | kMwmFuncClose;
+    hints[1] = kMwmFuncMove | kMwmFuncClose;
+    if (!style.borderless) {
         hints[2] = kMwmDecorBorder | kMwmDecorTitle | kMwmDecorMenu;
         if (style.minimizeBox) {
             hints[1] |= kMwmFuncMinimize;
