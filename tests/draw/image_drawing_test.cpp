@@ -57,6 +57,7 @@ class ImageDrawing : public testsupport::GuiTest {
         EXPECT_TRUE(testsupport::PumpUntil([&] {
             return testsupport::ReadPixel(window.GetNativeWindow(), 239, 339) == kBackground;
         }));
+        testsupport::Settle();
         std::vector<LwColor> pixels =
             testsupport::ReadPixels(window.GetNativeWindow(), LwRect{0, 0, 240, 340});
         window.Close();

@@ -52,6 +52,7 @@ class TextDrawing : public testsupport::GuiTest {
         EXPECT_TRUE(testsupport::PumpUntil([&] {
             return testsupport::ReadPixel(window.GetNativeWindow(), 319, 199) == kBackground;
         }));
+        testsupport::Settle();
         const std::vector<LwColor> pixels =
             testsupport::ReadPixels(window.GetNativeWindow(), LwRect{0, 0, 320, 200});
         for (int y = 0; y < 200; ++y) {

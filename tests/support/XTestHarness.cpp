@@ -128,15 +128,30 @@ void PumpFor(std::chrono::milliseconds span) {
     PumpUntil([] { return false; }, span);
 }
 
+void Settle() {
+    Display* display = Connection();
+    for (bool handled = true; handled;) {
+        XSync(display, False);
+        handled = false;
+        platform::Message message;
+        while (platform::PeekMessage(message)) {
+            platform::DispatchMessage(message);
+            handled = true;
+        }
+    }
+}
+
 bool WaitUntilViewable(platform::NativeWindow window, std::chrono::milliseconds deadline) {
     Display* display = Connection();
-    return PumpUntil(
+    const bool viewable = PumpUntil(
         [&] {
             XWindowAttributes attributes;
             return XGetWindowAttributes(display, XidOf(window), &attributes) &&
                    attributes.map_state == IsViewable;
         },
         deadline);
+    Settle();
+    return viewable;
 }
 
 void MovePointerToScreen(platform::Point screen) {

@@ -39,7 +39,11 @@ class GuiTest : public ::testing::Test {
 bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds deadline = 5s);
 // Dispatches whatever arrives during `span` (to check that something does not happen).
 void PumpFor(std::chrono::milliseconds span);
-// Waits (pumping) until the server shows the window and the pointer can reach it.
+// Handles everything the server has sent so far, paints included, until a round trip brings
+// nothing new: what is on screen then is what the program drew, not an exposure it has yet to
+// answer.
+void Settle();
+// Waits (pumping) until the server shows the window and the pointer can reach it, then settles.
 bool WaitUntilViewable(platform::NativeWindow window, std::chrono::milliseconds deadline = 5s);
 
 // XTest input. Points are in the window's client coordinates.

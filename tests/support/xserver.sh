@@ -74,8 +74,14 @@ start() {
   <placement><policy>Smart</policy></placement>
   <desktops><number>1</number></desktops>
   <margins><top>0</top><bottom>0</bottom><left>0</left><right>0</right></margins>
-  <!-- No bindings: without these sections openbox keeps grabs that eat quick test clicks. -->
-  <mouse><context name="Root"></context></mouse>
+  <!-- Only the binding every desktop has: a press in a window focuses and raises it, through a
+       passive grab on the client. openbox's full default set also waits for its own double
+       clicks on every press, which eats the quick presses of the tests. -->
+  <mouse>
+    <context name="Client">
+      <mousebind button="Left" action="Press"><action name="Focus"/><action name="Raise"/></mousebind>
+    </context>
+  </mouse>
   <keyboard></keyboard>
 </openbox_config>
 RC

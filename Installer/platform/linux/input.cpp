@@ -298,8 +298,10 @@ void TranslatePointerEvent(NativeWindow w, XEvent& event) {
 
 void TranslateCrossingEvent(NativeWindow w, const XCrossingEvent& event) {
     // Moving into a child window leaves the parent too: the pointer is no longer over its own
-    // pixels, which is what leave tracking is about.
-    if (event.type == LeaveNotify && w->trackLeave) {
+    // pixels, which is what leave tracking is about. A grab starting elsewhere (a window
+    // manager's passive button grab on every press) only takes the pointer's events away; the
+    // pointer itself is still here.
+    if (event.type == LeaveNotify && event.mode != NotifyGrab && w->trackLeave) {
         w->trackLeave = false;
         PostMessage(w, kWmMouseLeave, 0, 0);
     }
