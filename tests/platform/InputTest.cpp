@@ -92,17 +92,14 @@ TEST_F(MouseTranslation, ReleaseGoesToTheWindowUnderThePointerWithoutCapture) {
 
 TEST_F(MouseTranslation, QuickSecondPressOnAPanelIsADoubleClick) {
     MovePointer(left, {30, 30});
-    Click(1);
-    Click(1);
-    Click(1);
+    Click(1, 3);
     ASSERT_TRUE(WaitFor(leftLog, kWmLButtonUp, 3));
     EXPECT_EQ(leftLog.Sequence({kWmLButtonDown, kWmLButtonUp, kWmLButtonDblClk}),
               (std::vector<MessageId>{kWmLButtonDown, kWmLButtonUp, kWmLButtonDblClk, kWmLButtonUp,
                                       kWmLButtonDown, kWmLButtonUp}));
     Clear();
     PumpFor(600ms);  // past the double-click time
-    Click(3);
-    Click(3);
+    Click(3, 2);
     ASSERT_TRUE(WaitFor(leftLog, kWmRButtonUp, 2));
     EXPECT_EQ(leftLog.Count(kWmRButtonDblClk), 1);
 }
@@ -126,15 +123,13 @@ TEST_F(MouseTranslation, WindowsWithoutDoubleClicksGetPlainPresses) {
     NativeWindow plain = MakeChild(plainLog, top, {20, 100}, {100, 60}, false);
     UpdateWindow(plain);
     MovePointer(plain, {10, 10});
-    Click(1);
-    Click(1);
+    Click(1, 2);
     ASSERT_TRUE(WaitFor(plainLog, kWmLButtonUp, 2));
     EXPECT_EQ(plainLog.Count(kWmLButtonDown), 2);
     EXPECT_EQ(plainLog.Count(kWmLButtonDblClk), 0);
 
     MovePointer(top, {200, 150});
-    Click(1);
-    Click(1);
+    Click(1, 2);
     ASSERT_TRUE(WaitFor(topLog, kWmLButtonUp, 2));
     EXPECT_EQ(topLog.Count(kWmLButtonDown), 2);
     EXPECT_EQ(topLog.Count(kWmLButtonDblClk), 0);

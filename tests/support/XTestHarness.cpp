@@ -173,9 +173,13 @@ void ReleaseButton(unsigned button) {
     Flush();
 }
 
-void Click(unsigned button) {
-    PressButton(button);
-    ReleaseButton(button);
+void Click(unsigned button, int times) {
+    // Sent together, so that the server stamps them close whatever the load on this process.
+    for (int i = 0; i < times; ++i) {
+        XTestFakeButtonEvent(Connection(), button, True, CurrentTime);
+        XTestFakeButtonEvent(Connection(), button, False, CurrentTime);
+    }
+    Flush();
 }
 
 void WheelNotches(int notches) {

@@ -51,7 +51,8 @@ void MovePointer(platform::NativeWindow window, platform::Point client);
 void MovePointerToScreen(platform::Point screen);
 void PressButton(unsigned button);
 void ReleaseButton(unsigned button);
-void Click(unsigned button);
+// `times` quick clicks in a row: presses after the first may make double clicks.
+void Click(unsigned button, int times = 1);
 // One notch: positive away from the user (button 4), negative towards the user (button 5).
 void WheelNotches(int notches);
 // Presses and releases the key of an X keysym, with Shift when the symbol needs it.

@@ -111,10 +111,7 @@ TEST_F(RouterInput, LeavingWithTheButtonHeldAndComingBackIsNoClick) {
 
 TEST_F(RouterInput, DoubleClickDeliversOneClick) {
     MoveInto(a);
-    for (int i = 0; i < 2; ++i) {
-        PressButton(1);
-        ReleaseButton(1);
-    }
+    testsupport::Click(1, 2);
     ASSERT_TRUE(PumpUntil([&] { return Count(a->log.mouse, kLwEventLeftDouble) == 1; }));
     PumpFor(100ms);
     EXPECT_EQ(Count(a->log.mouse, kLwEventLeftDown), 1);
