@@ -66,7 +66,7 @@ LwPopupDialog::LwPopupDialog(LwObject* owner, const std::string& titleUtf8,
 LwPopupDialog::~LwPopupDialog() = default;
 
 void LwPopupDialog::OnButton(int code) {
-    if (code == 2) {  // a click that passed the click filter
+    if (code == kLwEventLeftUp) {  // a click that passed the click filter
         SetModalResult(eventSenderTag);
         Close();
     }

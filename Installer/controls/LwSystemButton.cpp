@@ -38,15 +38,15 @@ void LwSystemButton::SetText(const std::string& textUtf8) {
 
 void LwSystemButton::OnMouseEvent(int code) {
     switch (code) {
-        case 11:  // entered
+        case kLwEventEnter:
             hover_ = true;
             break;
-        case 12:  // left
+        case kLwEventLeave:
             hover_ = false;
             break;
-        case 1:  // left down, up, double click: no change of state, but a fresh look
-        case 2:
-        case 3:
+        case kLwEventLeftDown:  // no change of state, but a fresh look
+        case kLwEventLeftUp:
+        case kLwEventLeftDouble:
             break;
         default:
             return;
