@@ -331,8 +331,11 @@ unsigned long XWindowOf(platform::NativeWindow window) {
     return XidOf(window);
 }
 
-std::vector<unsigned long> ReadProperty32(platform::NativeWindow window, const char* name) {
-    std::vector<unsigned long> values;
+namespace {
+
+// Calls `use` with the property's items when it exists in the given format (8 or 32).
+template <class Use>
+void WithProperty(platform::NativeWindow window, const char* name, int wantedFormat, Use use) {
     Atom type = 0;
     int format = 0;
     unsigned long count = 0;
@@ -340,33 +343,33 @@ std::vector<unsigned long> ReadProperty32(platform::NativeWindow window, const c
     unsigned char* data = nullptr;
     if (XGetWindowProperty(Connection(), XidOf(window), AtomNamed(name), 0, 1 << 20, False,
                            AnyPropertyType, &type, &format, &count, &after, &data) == Success &&
-        data && format == 32) {
-        const long* longs = reinterpret_cast<const long*>(data);
-        for (unsigned long i = 0; i < count; ++i) {
-            values.push_back(static_cast<unsigned long>(longs[i]) & 0xFFFFFFFFul);
-        }
+        data && format == wantedFormat) {
+        use(data, count);
     }
     if (data) {
         XFree(data);
     }
+}
+
+}  // namespace
+
+std::vector<unsigned long> ReadProperty32(platform::NativeWindow window, const char* name) {
+    std::vector<unsigned long> values;
+    WithProperty(window, name, 32, [&](const unsigned char* data, unsigned long count) {
+        // Xlib hands format-32 items over as longs, sign-extended on 64-bit machines.
+        const long* longs = reinterpret_cast<const long*>(data);
+        for (unsigned long i = 0; i < count; ++i) {
+            values.push_back(static_cast<unsigned long>(longs[i]) & 0xFFFFFFFFul);
+        }
+    });
     return values;
 }
 
 std::string ReadPropertyText(platform::NativeWindow window, const char* name) {
     std::string text;
-    Atom type = 0;
-    int format = 0;
-    unsigned long count = 0;
-    unsigned long after = 0;
-    unsigned char* data = nullptr;
-    if (XGetWindowProperty(Connection(), XidOf(window), AtomNamed(name), 0, 1 << 20, False,
-                           AnyPropertyType, &type, &format, &count, &after, &data) == Success &&
-        data && format == 8) {
+    WithProperty(window, name, 8, [&](const unsigned char* data, unsigned long count) {
         text.assign(reinterpret_cast<const char*>(data), count);
-    }
-    if (data) {
-        XFree(data);
-    }
+    });
     return text;
 }
 
