@@ -1,6 +1,7 @@
 // The GUI test harness: display selection, pumping with deadlines, XTest input and pixel reads.
 #include "support/XTestHarness.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <string>
@@ -120,7 +121,9 @@ bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds dead
         if (left.count() <= 0) {
             return false;
         }
-        platform::WaitMessageFor(static_cast<unsigned>(left.count()));
+        // Some conditions follow server state that arrives without a message of its own (a
+        // window manager moving a window), so the wait is cut short to look again.
+        platform::WaitMessageFor(static_cast<unsigned>(std::min<long long>(left.count(), 20)));
     }
 }
 
