@@ -153,28 +153,29 @@ bool IsAncestorOrSelf(NativeWindow ancestor, NativeWindow w) {
     return false;
 }
 
-bool ShownDeep(NativeWindow w) {
+namespace {
+
+// Whether a live window and every one of its ancestors have the flag set.
+bool SetUpTheChain(NativeWindow w, bool NativeWindowRecord::*flag) {
     if (!Alive(w)) {
         return false;
     }
     for (; w; w = w->parent) {
-        if (!w->shown) {
+        if (!(w->*flag)) {
             return false;
         }
     }
     return true;
 }
 
+}  // namespace
+
+bool ShownDeep(NativeWindow w) {
+    return SetUpTheChain(w, &NativeWindowRecord::shown);
+}
+
 bool EnabledDeep(NativeWindow w) {
-    if (!Alive(w)) {
-        return false;
-    }
-    for (; w; w = w->parent) {
-        if (!w->enabled) {
-            return false;
-        }
-    }
-    return true;
+    return SetUpTheChain(w, &NativeWindowRecord::enabled);
 }
 
 Point ClientOrigin(NativeWindow w) {
