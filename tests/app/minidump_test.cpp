@@ -1,6 +1,8 @@
 // The minidump file read back stream by stream: directory, thread, exception, modules, memory.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstring>
 #include <map>
 
@@ -138,6 +140,15 @@ TEST(Minidump, FaultRecordBecomesTheExceptionStream) {
 
 TEST(Minidump, UnwritablePathFails) {
     EXPECT_FALSE(platform::WriteMinidump("/nonexistent-folder/x.dmp", nullptr));
+}
+
+TEST(Minidump, PlantedLinkIsNotFollowed) {
+    workertest::ScratchFolder scratch;
+    const std::string target = scratch / "target";
+    const std::string path = scratch / "linked.dmp";
+    ASSERT_EQ(symlink(target.c_str(), path.c_str()), 0);
+    EXPECT_FALSE(platform::WriteMinidump(path, nullptr));
+    EXPECT_NE(access(target.c_str(), F_OK), 0);
 }
 
 }  // namespace

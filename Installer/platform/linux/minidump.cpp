@@ -15,8 +15,9 @@ namespace platform {
 using namespace minidump;
 
 bool WriteMinidump(const std::string& path, const FaultRecord* fault) {
-    // The dump holds the process's memory: only its owner may read it.
-    const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    // The dump holds the process's memory: only its owner may read it. A new file only, and
+    // never through a link, so that nothing planted in a shared folder receives it.
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0) {
         return false;
     }
