@@ -49,6 +49,10 @@ Location DumpFile::AppendOwnMemory(uintptr_t address, size_t size) {
             if (count < 0 && errno == EINTR) {
                 continue;
             }
+            // Unreadable memory only cuts the region short; anything else is the file failing.
+            if (!(count < 0 && errno == EFAULT)) {
+                m_ok = false;
+            }
             break;
         }
         location.dataSize += static_cast<uint32_t>(count);
