@@ -85,8 +85,12 @@ std::shared_ptr<const wine::RegistrySnapshot> LoadSnapshot(
         if (got < 0 && errno == EINTR) {
             continue;
         }
-        if (got <= 0) {
-            break;  // end of file, or a read error: what was read so far stands
+        if (got < 0) {
+            close(fd);
+            return nullptr;  // a part of the file is no snapshot of it
+        }
+        if (got == 0) {
+            break;
         }
         parser.Feed(std::string_view(buffer.data(), static_cast<size_t>(got)));
     }
