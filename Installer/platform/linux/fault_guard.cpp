@@ -149,6 +149,10 @@ bool RunBody(GuardFrame* frame, ThreadEntry body, void* argument) {
     activeFrame = frame;
     try {
         body(argument);
+    } catch (abi::__forced_unwind&) {
+        // Thread cancellation and pthread_exit unwind through here and must go on.
+        activeFrame = frame->outer;
+        throw;
     } catch (...) {
         activeFrame = frame->outer;
         RecordException(frame);
