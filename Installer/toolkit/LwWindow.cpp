@@ -79,7 +79,8 @@ int LwWindow::RunModal() {
     Show(true);
 
     platform::Message message;
-    while (running_) {
+    // The native window can also go with its owner's, and then nothing could close it any more.
+    while (running_ && platform::IsWindow(GetNativeWindow())) {
         platform::WaitMessage();
         // Checking before taking a message leaves the rest of the queue to the enclosing loop.
         while (running_ && platform::PeekMessage(message)) {

@@ -186,6 +186,16 @@ TEST_F(MouseTranslation, LeaveComesOnceAfterTrackingWasAsked) {
     EXPECT_EQ(leftLog.Count(kWmMouseLeave), 1);
 }
 
+TEST_F(MouseTranslation, LeaveReadBeforeTrackingWasAskedStillComes) {
+    // In and out again before the program looks: by the time the first move asks for tracking,
+    // the leave has already been read.
+    MovePointer(left, {10, 10});
+    MovePointer(top, {5, 150});
+    ASSERT_TRUE(WaitFor(leftLog, kWmMouseMove));
+    TrackMouseLeave(left);
+    ASSERT_TRUE(WaitFor(leftLog, kWmMouseLeave));
+}
+
 TEST_F(MouseTranslation, EnteringAChildLeavesTheParent) {
     MovePointer(top, {10, 150});
     ASSERT_TRUE(WaitFor(topLog, kWmMouseMove));
@@ -380,6 +390,16 @@ TEST_F(Activation, FocusMovesBetweenTopLevelWindowsWithActivateMessages) {
 }
 
 class CloseBox : public InputTest {};
+
+TEST_F(CloseBox, DisabledWindowIgnoresTheCloseBox) {
+    EnableWindow(top, false);
+    testsupport::SendDeleteWindow(top);
+    PumpFor(100ms);
+    EXPECT_EQ(topLog.Count(kWmClose), 0);
+    EnableWindow(top, true);
+    testsupport::SendDeleteWindow(top);
+    ASSERT_TRUE(WaitFor(topLog, kWmClose));
+}
 
 TEST_F(CloseBox, DeleteWindowRequestBecomesACloseMessage) {
     testsupport::SendDeleteWindow(top);

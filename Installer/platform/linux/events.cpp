@@ -222,7 +222,9 @@ void TranslateEvent(XEvent& event) {
             break;
         case ClientMessage:
             if (event.xclient.message_type == x11::GetAtoms().wmProtocols &&
-                static_cast<Atom>(event.xclient.data.l[0]) == x11::GetAtoms().wmDeleteWindow) {
+                static_cast<Atom>(event.xclient.data.l[0]) == x11::GetAtoms().wmDeleteWindow &&
+                EnabledDeep(w)) {
+                // A disabled window's close box does nothing, as its other input.
                 PostMessage(w, kWmClose, 0, 0);
             }
             break;

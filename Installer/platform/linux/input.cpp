@@ -297,11 +297,20 @@ void TranslatePointerEvent(NativeWindow w, XEvent& event) {
 }
 
 void TranslateCrossingEvent(NativeWindow w, const XCrossingEvent& event) {
+    // A grab starting elsewhere (a window manager's passive button grab on every press) only
+    // takes the pointer's events away; the pointer itself is still here.
+    if (event.mode == NotifyGrab) {
+        return;
+    }
+    if (event.type == EnterNotify) {
+        // Entered on the way into a child: the pointer is over the child's pixels.
+        w->pointerInside = event.detail != NotifyVirtual && event.detail != NotifyNonlinearVirtual;
+        return;
+    }
     // Moving into a child window leaves the parent too: the pointer is no longer over its own
-    // pixels, which is what leave tracking is about. A grab starting elsewhere (a window
-    // manager's passive button grab on every press) only takes the pointer's events away; the
-    // pointer itself is still here.
-    if (event.type == LeaveNotify && event.mode != NotifyGrab && w->trackLeave) {
+    // pixels, which is what leave tracking is about.
+    w->pointerInside = false;
+    if (w->trackLeave) {
         w->trackLeave = false;
         PostMessage(w, kWmMouseLeave, 0, 0);
     }
@@ -449,8 +458,14 @@ NativeWindow GetCapture() {
 }
 
 void TrackMouseLeave(NativeWindow window) {
-    if (backend::Alive(window)) {
+    if (!backend::Alive(window)) {
+        return;
+    }
+    if (window->pointerInside) {
         window->trackLeave = true;
+    } else {
+        // Its leave was read before anyone asked, or it never came in: leave at once.
+        backend::PostMessage(window, kWmMouseLeave, 0, 0);
     }
 }
 

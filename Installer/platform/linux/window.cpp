@@ -530,6 +530,11 @@ Rect WorkAreaNearest(NativeWindow) {
     const ::Window root = DefaultRootWindow(display);
     unsigned long desktop = 0;
     x11::ReadCardinals(root, x11::GetAtoms().netCurrentDesktop, &desktop, 1);
+    // The number comes from another client: never let it size an allocation unchecked.
+    constexpr unsigned long kMostDesktops = 64;
+    if (desktop >= kMostDesktops) {
+        return whole;
+    }
     std::vector<unsigned long> areas(4 * (desktop + 1));
     const unsigned long count =
         x11::ReadCardinals(root, x11::GetAtoms().netWorkarea, areas.data(), areas.size());

@@ -22,6 +22,7 @@ struct NativeWindowRecord {
     bool viewable = false;  // top-level: the server has mapped it
     bool focusOnMap = false;
     bool trackLeave = false;
+    bool pointerInside = false;  // over the window's own pixels, not a child's
     WindowProc proc = nullptr;
     void* userData = nullptr;
     NativeWindowRecord* parent = nullptr;  // child windows
