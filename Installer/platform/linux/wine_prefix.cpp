@@ -4,8 +4,10 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 namespace platform::wine {
 namespace {
@@ -15,9 +17,36 @@ std::string NonEmptyEnv(const char* name) {
     return value != nullptr ? std::string(value) : std::string();
 }
 
-std::string HomeOf(const passwd* entry) {
-    return entry != nullptr && entry->pw_dir != nullptr ? std::string(entry->pw_dir)
-                                                        : std::string();
+// The home folder in a user's entry, looked up with the reentrant calls: the worker and the
+// interface threads both get here. `lookup` is getpwnam_r or getpwuid_r bound to its key.
+template <typename Lookup>
+std::string HomeOf(Lookup lookup) {
+    const long suggested = sysconf(_SC_GETPW_R_SIZE_MAX);
+    std::vector<char> buffer(suggested > 0 ? static_cast<size_t>(suggested) : 1024);
+    for (;;) {
+        passwd entry{};
+        passwd* found = nullptr;
+        const int error = lookup(&entry, buffer.data(), buffer.size(), &found);
+        if (error == ERANGE && buffer.size() < (1u << 20)) {
+            buffer.resize(buffer.size() * 2);
+            continue;
+        }
+        return error == 0 && found != nullptr && found->pw_dir != nullptr
+                   ? std::string(found->pw_dir)
+                   : std::string();
+    }
+}
+
+std::string HomeOfName(const std::string& name) {
+    return HomeOf([&](passwd* entry, char* buffer, size_t size, passwd** found) {
+        return getpwnam_r(name.c_str(), entry, buffer, size, found);
+    });
+}
+
+std::string HomeOfUid(uid_t uid) {
+    return HomeOf([&](passwd* entry, char* buffer, size_t size, passwd** found) {
+        return getpwuid_r(uid, entry, buffer, size, found);
+    });
 }
 
 // The home folder of the user on whose behalf the program runs.
@@ -25,7 +54,7 @@ std::string InvokingUserHome() {
     if (geteuid() == 0) {
         const std::string sudoUser = NonEmptyEnv("SUDO_USER");
         if (!sudoUser.empty() && sudoUser != "root") {
-            const std::string home = HomeOf(getpwnam(sudoUser.c_str()));
+            const std::string home = HomeOfName(sudoUser);
             if (!home.empty()) {
                 return home;
             }
@@ -35,7 +64,7 @@ std::string InvokingUserHome() {
             char* end = nullptr;
             const unsigned long uid = std::strtoul(pkexecUid.c_str(), &end, 10);
             if (*end == '\0' && uid != 0) {
-                const std::string home = HomeOf(getpwuid(static_cast<uid_t>(uid)));
+                const std::string home = HomeOfUid(static_cast<uid_t>(uid));
                 if (!home.empty()) {
                     return home;
                 }
@@ -43,7 +72,7 @@ std::string InvokingUserHome() {
         }
     }
     std::string home = NonEmptyEnv("HOME");
-    return home.empty() ? HomeOf(getpwuid(getuid())) : home;
+    return home.empty() ? HomeOfUid(getuid()) : home;
 }
 
 char32_t DecodeNext(const char*& p, const char* end) {
