@@ -1,5 +1,5 @@
 // The system message box on Linux: zenity, or kdialog where zenity is missing, as a child
-// process; the standard error stream when there is no desktop or neither tool.
+// process; the message always goes to the standard error stream as well.
 #include <spawn.h>
 #include <sys/wait.h>
 
@@ -48,12 +48,14 @@ bool RunDialog(std::vector<std::string> arguments) {
 }  // namespace
 
 void ShowSystemMessage(const std::string& text, const std::string& caption) {
-    if (HasDesktop() &&
-        (RunDialog({"zenity", "--info", "--no-markup", "--title=" + caption, "--text=" + text}) ||
-         RunDialog({"kdialog", "--title", caption, "--msgbox", text}))) {
-        return;
-    }
+    // Always on the error stream too: zenity's exit status cannot tell a closed dialog from a
+    // display it could not open, and the message must not be lost.
     std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+    std::fflush(stderr);
+    if (HasDesktop() &&
+        !RunDialog({"zenity", "--info", "--no-markup", "--title=" + caption, "--text=" + text})) {
+        RunDialog({"kdialog", "--title", caption, "--msgbox", text});
+    }
 }
 
 }  // namespace platform
