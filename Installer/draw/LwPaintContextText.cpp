@@ -6,6 +6,10 @@ namespace {
 // Bold, italic and underline; every other style bit is ignored.
 constexpr int kStyleBits = platform::kFontBold | platform::kFontItalic | platform::kFontUnderline;
 constexpr int kAlignBits = AlignCenter | AlignRight | AlignMiddle;
+// The bits go to the platform as they are.
+static_assert(int{AlignCenter} == int{platform::kTextAlignCenter} &&
+              int{AlignRight} == int{platform::kTextAlignRight} &&
+              int{AlignMiddle} == int{platform::kTextAlignMiddle});
 
 }  // namespace
 

@@ -1,6 +1,7 @@
 // Plain value types shared by the platform layer and everything above it.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 
 namespace platform {
@@ -34,6 +35,23 @@ struct Rect {
     }
     friend bool operator!=(const Rect& a, const Rect& b) { return !(a == b); }
 };
+
+// The overlap of two rectangles; all zero when they don't overlap.
+inline Rect Intersect(const Rect& a, const Rect& b) {
+    const int32_t left = std::max(a.x, b.x);
+    const int32_t top = std::max(a.y, b.y);
+    const int32_t right = std::min(a.Right(), b.Right());
+    const int32_t bottom = std::min(a.Bottom(), b.Bottom());
+    return right > left && bottom > top ? Rect{left, top, right - left, bottom - top} : Rect{};
+}
+
+// The smallest rectangle holding both.
+inline Rect Union(const Rect& a, const Rect& b) {
+    const int32_t left = std::min(a.x, b.x);
+    const int32_t top = std::min(a.y, b.y);
+    return Rect{left, top, std::max(a.Right(), b.Right()) - left,
+                std::max(a.Bottom(), b.Bottom()) - top};
+}
 
 // Byte order r, g, b, a; all four zero is the "empty" colour that draws nothing.
 struct Rgba {

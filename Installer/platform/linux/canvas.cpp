@@ -125,14 +125,6 @@ int WholeWidth(float lineWidth) {
     return std::max(1, static_cast<int>(std::lround(lineWidth)));
 }
 
-Rect Intersect(const Rect& a, const Rect& b) {
-    const int left = std::max(a.x, b.x);
-    const int top = std::max(a.y, b.y);
-    const int right = std::min(a.Right(), b.Right());
-    const int bottom = std::min(a.Bottom(), b.Bottom());
-    return right > left && bottom > top ? Rect{left, top, right - left, bottom - top} : Rect{};
-}
-
 uint32_t BlendChannel(uint32_t source, uint32_t destination, uint32_t alpha) {
     const uint32_t value = source * alpha + destination * (255 - alpha) + 128;
     return (value + (value >> 8)) >> 8;  // exact division by 255, rounded

@@ -162,23 +162,16 @@ void AddToUpdate(NativeWindow w, const Rect& r) {
     if (!Alive(w)) {
         return;
     }
-    const int left = std::max(r.x, 0);
-    const int top = std::max(r.y, 0);
-    const int right = std::min(r.Right(), w->clientSize.width);
-    const int bottom = std::min(r.Bottom(), w->clientSize.height);
-    if (right <= left || bottom <= top) {
+    const Rect area = Intersect(r, {0, 0, w->clientSize.width, w->clientSize.height});
+    if (area.IsEmpty()) {
         return;
     }
-    Rect& update = w->update;
-    if (update.IsEmpty()) {
-        update = {left, top, right - left, bottom - top};
+    if (w->update.IsEmpty()) {
+        w->update = area;
         Dirty().push_back(w);
         return;
     }
-    const int unionLeft = std::min(update.x, left);
-    const int unionTop = std::min(update.y, top);
-    update = {unionLeft, unionTop, std::max(update.Right(), right) - unionLeft,
-              std::max(update.Bottom(), bottom) - unionTop};
+    w->update = Union(w->update, area);
 }
 
 void ForgetQueued(NativeWindow w) {

@@ -191,7 +191,7 @@ Font::Font(const std::string& familyUtf8, float sizePixels, int styleBits)
     if (!(sizePixels > 0.0f) || !std::isfinite(sizePixels)) {
         return;
     }
-    if (IsFamilyInstalled(familyUtf8) && !familyUtf8.empty()) {
+    if (!familyUtf8.empty() && IsFamilyInstalled(familyUtf8)) {
         impl_->family = familyUtf8;
     } else if (IsFamilyInstalled(kPinnedSansSerif)) {
         impl_->family = kPinnedSansSerif;
