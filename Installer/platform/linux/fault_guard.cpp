@@ -27,8 +27,6 @@ constexpr int kGuardedSignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT};
 constexpr int kGuardedSignalCount = sizeof kGuardedSignals / sizeof kGuardedSignals[0];
 // The signal handler runs here, so that a stack overflow can be reported too.
 constexpr size_t kSignalStackSize = 64 * 1024;
-// Enough of the stack for the debugger to walk every frame of a worker.
-constexpr size_t kStackCopyCapacity = 512 * 1024;
 
 struct GuardFrame {
     sigjmp_buf resume;

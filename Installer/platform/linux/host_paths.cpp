@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/HostPaths.h"
+#include "platform/linux/posix_util.h"
 #include "platform/linux/wine_prefix.h"
 
 namespace platform {
@@ -17,11 +18,6 @@ namespace {
 
 bool IsSeparator(char c) {
     return c == '\\' || c == '/';
-}
-
-bool IsDirectory(const std::string& path) {
-    struct stat info;
-    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 bool Exists(const std::string& path) {
@@ -62,7 +58,7 @@ std::string JoinPath(const std::string& base, const std::vector<std::string>& pa
 // missing one on the components keep the spelling they have.
 std::string ResolveBelow(const std::string& base, std::string_view rest) {
     std::vector<std::string> parts;
-    bool resolving = IsDirectory(base);
+    bool resolving = posix::IsDirectory(base);
     size_t start = 0;
     while (start <= rest.size()) {
         size_t stop = start;
@@ -78,7 +74,7 @@ std::string ResolveBelow(const std::string& base, std::string_view rest) {
             if (!parts.empty()) {
                 parts.pop_back();
             }
-            resolving = IsDirectory(JoinPath(base, parts));
+            resolving = posix::IsDirectory(JoinPath(base, parts));
             continue;
         }
         if (resolving) {

@@ -30,7 +30,7 @@ bool WriteMinidump(const std::string& path, const FaultRecord* fault) {
     if (!state) {
         ucontext_t context;
         if (getcontext(&context) == 0) {
-            stackCopy.resize(512 * 1024);
+            stackCopy.resize(kStackCopyCapacity);
             CaptureThreadState(context, CurrentStackBounds(), stackCopy.data(), stackCopy.size(),
                                &current);
         }

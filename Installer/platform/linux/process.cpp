@@ -1,31 +1,21 @@
 // Process ids, local time and the user's folders on Linux (XDG user directories).
 #include "platform/Process.h"
 
-#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <ctime>
 #include <fstream>
+
+#include "platform/linux/posix_util.h"
 
 namespace platform {
 namespace {
 
-std::string Environment(const char* name) {
-    const char* value = std::getenv(name);
-    return value ? value : "";
-}
-
-bool IsFolder(const std::string& path) {
-    struct stat info {};
-    return !path.empty() && stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
 // XDG_DOCUMENTS_DIR from user-dirs.dirs: a quoted path, relative to $HOME when it starts with
 // "$HOME/"; other forms are not valid there.
 std::string ConfiguredDocumentsFolder(const std::string& home) {
-    std::string config = Environment("XDG_CONFIG_HOME");
+    std::string config = posix::EnvironmentValue("XDG_CONFIG_HOME");
     if (config.empty() || config[0] != '/') {
         config = home + "/.config";
     }
@@ -67,17 +57,17 @@ long CurrentThreadId() {
 }
 
 std::string DocumentsFolder() {
-    const std::string home = Environment("HOME");
+    const std::string home = posix::EnvironmentValue("HOME");
     if (home.empty()) {
         return "";
     }
     const std::string folder = ConfiguredDocumentsFolder(home);
-    return IsFolder(folder) ? folder : "";
+    return posix::IsDirectory(folder) ? folder : "";
 }
 
 std::string TemporaryFolder() {
-    const std::string folder = Environment("TMPDIR");
-    return IsFolder(folder) ? folder : "/tmp";
+    const std::string folder = posix::EnvironmentValue("TMPDIR");
+    return posix::IsDirectory(folder) ? folder : "/tmp";
 }
 
 }  // namespace platform

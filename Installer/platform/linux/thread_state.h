@@ -10,6 +10,9 @@
 
 namespace platform {
 
+// Enough of a stack for the debugger to walk every frame of a worker.
+constexpr size_t kStackCopyCapacity = 512 * 1024;
+
 struct ThreadState {
     gregset_t registers{};
     struct _libc_fpstate floatingPoint {};

@@ -1,6 +1,8 @@
 // Locating the Wine prefix and Wine's case-insensitive name comparison.
 #include "platform/linux/wine_prefix.h"
 
+#include "platform/linux/posix_util.h"
+
 #include <pwd.h>
 #include <unistd.h>
 
@@ -11,11 +13,6 @@
 
 namespace platform::wine {
 namespace {
-
-std::string NonEmptyEnv(const char* name) {
-    const char* value = std::getenv(name);
-    return value != nullptr ? std::string(value) : std::string();
-}
 
 // The home folder in a user's entry, looked up with the reentrant calls: the worker and the
 // interface threads both get here. `lookup` is getpwnam_r or getpwuid_r bound to its key.
@@ -52,14 +49,14 @@ std::string HomeOfUid(uid_t uid) {
 // The home folder of the user on whose behalf the program runs.
 std::string InvokingUserHome() {
     if (geteuid() == 0) {
-        const std::string sudoUser = NonEmptyEnv("SUDO_USER");
+        const std::string sudoUser = posix::EnvironmentValue("SUDO_USER");
         if (!sudoUser.empty() && sudoUser != "root") {
             const std::string home = HomeOfName(sudoUser);
             if (!home.empty()) {
                 return home;
             }
         }
-        const std::string pkexecUid = NonEmptyEnv("PKEXEC_UID");
+        const std::string pkexecUid = posix::EnvironmentValue("PKEXEC_UID");
         if (!pkexecUid.empty()) {
             char* end = nullptr;
             const unsigned long uid = std::strtoul(pkexecUid.c_str(), &end, 10);
@@ -71,7 +68,7 @@ std::string InvokingUserHome() {
             }
         }
     }
-    std::string home = NonEmptyEnv("HOME");
+    std::string home = posix::EnvironmentValue("HOME");
     return home.empty() ? HomeOfUid(getuid()) : home;
 }
 
@@ -85,7 +82,7 @@ char32_t DecodeNext(const WideChar*& p, const WideChar* end) {
 }  // namespace
 
 std::string PrefixPath() {
-    std::string prefix = NonEmptyEnv("WINEPREFIX");
+    std::string prefix = posix::EnvironmentValue("WINEPREFIX");
     if (!prefix.empty()) {
         return prefix;
     }
