@@ -48,7 +48,8 @@ class LwObject {
     // Hooks called by the router and the timer service; they do nothing by default, except
     // OnPaint, which fills the client area with the background colour.
     virtual void OnFirstActivate() {}
-    // Called just before the native window is destroyed by Close.
+    // Called just before Close destroys the native window. The destructor calls only this base
+    // version, since the derived part is gone by then.
     virtual void OnDestroy() {}
     virtual void OnSetFocus() {}
     virtual void OnKillFocus() {}

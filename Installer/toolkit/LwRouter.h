@@ -18,7 +18,7 @@ class LwRouter {
                                                       platform::MessageId message,
                                                       platform::WParam wParam,
                                                       platform::LParam lParam);
-    // Unlike the top-level procedure, never lets a handled wheel go on to the parent.
+    // A wheel the object handled never goes on to the parent window.
     static platform::MessageResult PanelWindowProc(platform::NativeWindow window,
                                                    platform::MessageId message,
                                                    platform::WParam wParam,
