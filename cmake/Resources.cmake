@@ -78,7 +78,7 @@ foreach(line IN LISTS embed_lines)
   math(EXPR block_count "${block_count} + 1")
 endforeach()
 
-# The table's layout is platform::linux_embed::EmbeddedBlock (Installer/platform/linux).
+# The table's layout is EmbeddedBlock in Installer/platform/linux/resources.cpp.
 set(KESTREL_RESOURCE_ASM ${KESTREL_GENERATED_RESOURCE_DIR}/embedded_blocks.S)
 set(asm_text
 "/* Generated from Installer/resources/embed.list by cmake/Resources.cmake. */

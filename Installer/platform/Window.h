@@ -58,7 +58,7 @@ bool IsWindowVisible(NativeWindow window);
 void EnableWindow(NativeWindow window, bool enable);
 bool IsWindowEnabled(NativeWindow window);
 void SetWindowTitle(NativeWindow window, const std::string& titleUtf8);
-// RGBA pixels, width × height, one call per icon size.
+// Pixels as 0xAARRGGBB, width × height, one call per icon size.
 void AddWindowIcon(NativeWindow window, const uint32_t* argbPixels, int width, int height);
 
 Size ScreenSize();
