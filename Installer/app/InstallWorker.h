@@ -54,8 +54,6 @@ class InstallWorker {
     // Every ticked slot with a folder, in slot order; the first failure ends the installation.
     void InstallPlugins();
 
-    const std::shared_ptr<InstallStatus>& status() const { return m_status; }
-
   private:
     int InstallSlot(int slot);
     void Finish(int32_t errorCode);
