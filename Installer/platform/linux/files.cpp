@@ -12,7 +12,8 @@
 #include <cstdio>
 #include <fstream>
 #include <mutex>
-#include <sstream>
+
+#include "platform/linux/posix_util.h"
 
 namespace platform {
 namespace {
@@ -36,32 +37,25 @@ int OpenBackingFile(const void* data, size_t size, off_t* offset) {
     const auto begin = reinterpret_cast<uintptr_t>(data);
     std::ifstream maps("/proc/self/maps");
     std::string line;
+    posix::MapsEntry entry;
     while (std::getline(maps, line)) {
-        std::istringstream fields(line);
-        uintptr_t start = 0, end = 0;
-        unsigned long long fileOffset = 0, inode = 0;
-        char dash = 0;
-        std::string permissions, device, path;
-        fields >> std::hex >> start >> dash >> end >> permissions >> fileOffset >> device >>
-            std::dec >> inode;
-        std::getline(fields >> std::ws, path);
-        if (begin < start || begin >= end) {
+        if (!posix::ParseMapsLine(line, &entry) || begin < entry.start || begin >= entry.end) {
             continue;
         }
-        if (begin + size > end || inode == 0 || path.empty() || path[0] != '/' ||
-            permissions.compare(0, 2, "r-") != 0) {
+        if (begin + size > entry.end || entry.inode == 0 || entry.path.empty() ||
+            entry.path[0] != '/' || entry.permissions.compare(0, 2, "r-") != 0) {
             return -1;
         }
-        const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        const int fd = open(entry.path.c_str(), O_RDONLY | O_CLOEXEC);
         struct stat info {};
-        if (fd < 0 || fstat(fd, &info) != 0 || info.st_ino != inode ||
-            static_cast<unsigned long long>(info.st_size) < fileOffset + (end - start)) {
+        if (fd < 0 || fstat(fd, &info) != 0 || info.st_ino != entry.inode ||
+            static_cast<uint64_t>(info.st_size) < entry.offset + (entry.end - entry.start)) {
             if (fd >= 0) {
                 close(fd);
             }
             return -1;
         }
-        *offset = static_cast<off_t>(fileOffset + (begin - start));
+        *offset = static_cast<off_t>(entry.offset + (begin - entry.start));
         return fd;
     }
     return -1;

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "minidump_file.h"
+#include "platform/linux/posix_util.h"
 
 namespace platform::minidump {
 namespace {
@@ -53,31 +54,34 @@ void WriteMemoryList(DumpFile& file, const std::vector<SavedMemory>& memory) {
     file.AddStream(kMemoryListStream, file.Append(record.data(), record.size()));
 }
 
+// Shared objects ("libc.so.6" as well as "x.so") and this program itself.
+bool IsExecutableImage(const std::string& path, const std::string& program) {
+    const size_t so = path.find(".so");
+    return (so != std::string::npos && (so + 3 == path.size() || path[so + 3] == '.')) ||
+           path == program;
+}
+
 void WriteMemoryInfo(DumpFile& file) {
     std::vector<MemoryInfo> regions;
     std::istringstream maps(ReadWholeFile("/proc/self/maps"));
     std::string line;
+    char self[4096];
+    const ssize_t selfLength = readlink("/proc/self/exe", self, sizeof self - 1);
+    const std::string program(self, selfLength > 0 ? static_cast<size_t>(selfLength) : 0);
+    posix::MapsEntry entry;
     while (std::getline(maps, line)) {
-        std::istringstream fields(line);
-        uint64_t start = 0, end = 0, offset = 0, inode = 0;
-        char dash = 0;
-        std::string permissions, device, path;
-        fields >> std::hex >> start >> dash >> end >> permissions >> offset >> device >> std::dec >>
-            inode;
-        std::getline(fields >> std::ws, path);
-        if (permissions.size() < 4 || end <= start) {
+        if (!posix::ParseMapsLine(line, &entry)) {
             continue;
         }
         MemoryInfo info;
-        info.baseAddress = start;
-        info.allocationBase = start - offset;
-        info.regionSize = end - start;
+        info.baseAddress = entry.start;
+        info.allocationBase = entry.start - entry.offset;
+        info.regionSize = entry.end - entry.start;
         info.state = kMemoryCommitted;
-        info.protect = info.allocationProtect = Protection(permissions);
-        info.type = inode == 0 ? kMemoryPrivate
-                    : path.size() > 3 && path.compare(path.size() - 3, 3, ".so") == 0
-                        ? kMemoryImage
-                        : kMemoryMapped;
+        info.protect = info.allocationProtect = Protection(entry.permissions);
+        info.type = entry.inode == 0                         ? kMemoryPrivate
+                    : IsExecutableImage(entry.path, program) ? kMemoryImage
+                                                             : kMemoryMapped;
         regions.push_back(info);
     }
     MemoryInfoListHeader header;
