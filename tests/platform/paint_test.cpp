@@ -4,7 +4,7 @@
 
 #include <thread>
 
-#include "Recorder.h"
+#include "recorder.h"
 
 namespace platformtest {
 namespace {

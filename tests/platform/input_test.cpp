@@ -2,7 +2,7 @@
 // keys and characters, focus, capture, disabled windows and the close box.
 #include <gtest/gtest.h>
 
-#include "Recorder.h"
+#include "recorder.h"
 
 #include <X11/keysym.h>
 

@@ -1,7 +1,7 @@
 // Timers: periodic ticks on the loop thread, replacing, killing, and timers of destroyed windows.
 #include <gtest/gtest.h>
 
-#include "Recorder.h"
+#include "recorder.h"
 
 namespace platformtest {
 namespace {

@@ -1,7 +1,7 @@
 // Canvas pixels read back from the server: fills, outlines, lines, gradients, clipping, alpha.
 #include <gtest/gtest.h>
 
-#include "Recorder.h"
+#include "recorder.h"
 
 namespace platformtest {
 namespace {

@@ -1,7 +1,7 @@
 // Native windows: lifetime, handles of destroyed windows, geometry and painting on show.
 #include <gtest/gtest.h>
 
-#include "Recorder.h"
+#include "recorder.h"
 
 namespace platformtest {
 namespace {

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "Recorder.h"
+#include "recorder.h"
 
 namespace platformtest {
 namespace {
