@@ -21,11 +21,4 @@ TEST(BrowseForFolder, AnswerLosesDoubledSeparatorsButKeepsBackslashesOfNames) {
         (std::vector<std::string>{"--file-selection", "--directory", "--title=Custom Folder"}));
 }
 
-TEST(BrowseForFolder, CancelGivesTheEmptyString) {
-    StandInTools tools;
-    tools.Add("zenity", "exit 1");
-    EXPECT_EQ(BrowseForFolder(nullptr, "/tmp"), "");
-    EXPECT_EQ(tools.ArgumentsOf("zenity").back(), "--filename=/tmp/");
-}
-
 }  // namespace

@@ -116,11 +116,6 @@ TEST_F(FolderChooser, ZenityGetsTheStartFolderAndTheOwnerAndOddNamesSurvive) {
                                         "--modal", "--attach=" + OwnerId(),
                                         "--filename=" + start + "/"}));
     EXPECT_TRUE(IsWindowEnabled(owner));
-
-    ChooseFolder(nullptr, kTitle, "");
-    EXPECT_EQ(
-        tools.ArgumentsOf("zenity"),
-        (std::vector<std::string>{"--file-selection", "--directory", "--title=Custom Folder"}));
 }
 
 TEST_F(FolderChooser, CancelAndAnswersThatNameNoFolderGiveNothing) {
