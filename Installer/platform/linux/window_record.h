@@ -3,6 +3,7 @@
 
 #include <X11/Xlib.h>
 
+#include <span>
 #include <vector>
 
 #include "platform/Events.h"
@@ -61,6 +62,9 @@ void ApplySizeHints(NativeWindow w);
 void TopLevelConfigured(NativeWindow w, int width, int height);
 
 // Queue (events.cpp).
+// Waits until a message can be taken or one of `descriptors` (negative entries are skipped) has
+// something to read or is closed.
+void WaitMessageOrReadable(std::span<const int> descriptors);
 void PostMessage(NativeWindow w, MessageId message, WParam wParam, LParam lParam);
 void AddToUpdate(NativeWindow w, const Rect& r);
 void ForgetQueued(NativeWindow w);
