@@ -16,8 +16,7 @@ constexpr uint8_t kLabelGrey = 200;
 
 LwCheckBox::LwCheckBox(LwObject* parent, const LwPoint& position, bool* value,
                        const char* labelUtf8)
-    : LwPanelControl(parent, position,
-                     LwSize{labelUtf8 ? kLabelledWidth : kBoxSide, kBoxSide}),
+    : LwPanelControl(parent, position, LwSize{labelUtf8 ? kLabelledWidth : kBoxSide, kBoxSide}),
       value_(value),
       label_(labelUtf8 ? labelUtf8 : "") {
     image_.LoadFromResource(kLwCheckStripImageId);

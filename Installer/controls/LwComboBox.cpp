@@ -48,9 +48,7 @@ int LeadingInt(std::string_view text) {
 
 LwComboBox::LwComboBox(LwObject* parent, const LwPoint& position, const std::string& itemsUtf8,
                        int* value)
-    : LwPanelControl(parent, position, kInitialSize),
-      value_(value),
-      items_(ParseItems(itemsUtf8)) {
+    : LwPanelControl(parent, position, kInitialSize), value_(value), items_(ParseItems(itemsUtf8)) {
     image_.LoadFromResource(kLwComboSkinImageId);
     // Compared with the count of items, not with their ids.
     if (value_ && *value_ >= 0 && static_cast<size_t>(*value_) >= items_.size()) {

@@ -20,8 +20,7 @@ class LwComboBox : public LwPanelControl {
     // `itemsUtf8` is `|`-separated; see ParseItems. An int at or above the item count is reset
     // to 0 (a negative one is kept). A null `value` makes the box inactive: grey text, no menu,
     // no hover.
-    LwComboBox(LwObject* parent, const LwPoint& position, const std::string& itemsUtf8,
-               int* value);
+    LwComboBox(LwObject* parent, const LwPoint& position, const std::string& itemsUtf8, int* value);
     ~LwComboBox() override;
 
     // Each `|`-separated piece is an item, the text after the last `|` too (so a trailing `|`

@@ -20,8 +20,7 @@ MenuScript* running = nullptr;
 
 }  // namespace
 
-MenuScript::MenuScript(platform::NativeWindow timerWindow,
-                       std::vector<std::function<bool()>> steps)
+MenuScript::MenuScript(platform::NativeWindow timerWindow, std::vector<std::function<bool()>> steps)
     : window_(timerWindow), steps_(std::move(steps)) {
     running = this;
     platform::SetTimer(window_, kScriptTimerId, 10, &MenuScript::Tick);
@@ -61,8 +60,7 @@ std::optional<platform::Rect> OpenMenuRect() {
         XWindowAttributes attributes;
         if (isMenu && XGetWindowAttributes(display, children[i], &attributes) &&
             attributes.map_state == IsViewable) {
-            found = platform::Rect{attributes.x, attributes.y, attributes.width,
-                                   attributes.height};
+            found = platform::Rect{attributes.x, attributes.y, attributes.width, attributes.height};
         }
     }
     if (children) {
@@ -98,8 +96,7 @@ bool InputIsFree() {
     const bool pointer = XGrabPointer(other, root, False, ButtonPressMask, GrabModeAsync,
                                       GrabModeAsync, None, None, CurrentTime) == GrabSuccess;
     const bool keyboard =
-        XGrabKeyboard(other, root, False, GrabModeAsync, GrabModeAsync, CurrentTime) ==
-        GrabSuccess;
+        XGrabKeyboard(other, root, False, GrabModeAsync, GrabModeAsync, CurrentTime) == GrabSuccess;
     XUngrabPointer(other, CurrentTime);
     XUngrabKeyboard(other, CurrentTime);
     XCloseDisplay(other);

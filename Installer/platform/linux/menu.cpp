@@ -72,10 +72,7 @@ void DispatchToSession(XEvent& event);
 class MenuSession {
   public:
     MenuSession(const std::vector<MenuItem>& items, NativeWindow owner)
-        : items_(items),
-          owner_(owner),
-          font_(kFontFamily, kFontPixels, 0),
-          layout_(0, 0, 0, 0) {}
+        : items_(items), owner_(owner), font_(kFontFamily, kFontPixels, 0), layout_(0, 0, 0, 0) {}
 
     ~MenuSession() {
         auto& sessions = Sessions();
@@ -146,10 +143,10 @@ class MenuSession {
             return false;
         }
         ReleaseCapture();  // the menu takes the pointer from whoever had it
-        const Rect area = Intersect(WorkAreaNearest(owner_),
-                                    {0, 0, ScreenSize().width, ScreenSize().height});
-        layout_ = MenuLayout(static_cast<int>(items_.size()), ContentWidth(area.width),
-                             area.width, area.height);
+        const Rect area =
+            Intersect(WorkAreaNearest(owner_), {0, 0, ScreenSize().width, ScreenSize().height});
+        layout_ = MenuLayout(static_cast<int>(items_.size()), ContentWidth(area.width), area.width,
+                             area.height);
         const Rect placed = menu::PlaceMenu(at, layout_.WindowSize(), area);
 
         XSetWindowAttributes attributes{};
@@ -195,10 +192,9 @@ class MenuSession {
     void DescribeWindow(Display* display, ::Window xid) {
         XClassHint classHint{const_cast<char*>("kestrel-menu"), const_cast<char*>("Kestrel")};
         XSetClassHint(display, xid, &classHint);
-        static const Atom popupMenu =
-            XInternAtom(display, "_NET_WM_WINDOW_TYPE_POPUP_MENU", False);
-        XChangeProperty(display, xid, x11::GetAtoms().netWmWindowType, XA_ATOM, 32,
-                        PropModeReplace, reinterpret_cast<const unsigned char*>(&popupMenu), 1);
+        static const Atom popupMenu = XInternAtom(display, "_NET_WM_WINDOW_TYPE_POPUP_MENU", False);
+        XChangeProperty(display, xid, x11::GetAtoms().netWmWindowType, XA_ATOM, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(&popupMenu), 1);
         XSetTransientForHint(display, xid, backend::TopLevelOf(owner_)->xid);
     }
 
@@ -227,8 +223,8 @@ class MenuSession {
                                        CurrentTime) == GrabSuccess;
             }
             if (!keyboard) {
-                keyboard = XGrabKeyboard(display, record_.xid, False, GrabModeAsync,
-                                         GrabModeAsync, CurrentTime) == GrabSuccess;
+                keyboard = XGrabKeyboard(display, record_.xid, False, GrabModeAsync, GrabModeAsync,
+                                         CurrentTime) == GrabSuccess;
             }
             if ((pointer && keyboard) || finished_) {
                 return pointer;
@@ -270,9 +266,9 @@ class MenuSession {
         };
         shorten(backend::MsUntilNextTimer());
         if (scrollDirection_ != 0) {
-            shorten(std::max<long>(0, std::chrono::ceil<std::chrono::milliseconds>(
-                                          nextScroll_ - Clock::now())
-                                          .count()));
+            shorten(std::max<long>(
+                0,
+                std::chrono::ceil<std::chrono::milliseconds>(nextScroll_ - Clock::now()).count()));
         }
         pollfd fds[2] = {{ConnectionNumber(display), POLLIN, 0}, {x11::WakeFd(), POLLIN, 0}};
         poll(fds, 2, static_cast<int>(std::min<long>(waitMs, 1 << 30)));
@@ -465,7 +461,7 @@ class MenuSession {
     Font font_;
     MenuLayout layout_;
     NativeWindowRecord record_;
-    Point openedAt_;    // the pointer on the screen when the menu opened
+    Point openedAt_;  // the pointer on the screen when the menu opened
     Point lastPointer_{-1, -1};
     int highlight_ = -1;
     int scrollDirection_ = 0;  // while the pointer rests on a scroll arrow
