@@ -135,37 +135,22 @@ TEST_F(CheckBox, ClickTogglesOnceBetweenTheTwoNotifications) {
     EXPECT_TRUE(ShowsFrame(box_, 0, false));
 }
 
-TEST_F(CheckBox, DoubleClickTogglesOnce) {
+TEST_F(CheckBox, DoubleClickTogglesOnceAndAPressTakenAwayNotAtAll) {
     ClickAt(box_, {7, 7}, 2);
     ASSERT_TRUE(PumpUntil([&] { return value_; }));
+    testsupport::MovePointer(box_->GetNativeWindow(), {150, 7});
+    testsupport::PressButton(1);
+    testsupport::MovePointer(host_->GetNativeWindow(), {250, 110});
+    testsupport::ReleaseButton(1);
     testsupport::PumpFor(150ms);
     EXPECT_TRUE(value_);
     EXPECT_EQ(host_->changes.size(), 2u);
 }
 
-TEST_F(CheckBox, PressOnTheBoxReleasedElsewhereIsNoClick) {
-    testsupport::MovePointer(box_->GetNativeWindow(), {7, 7});
-    testsupport::PressButton(1);
-    testsupport::MovePointer(host_->GetNativeWindow(), {250, 110});
-    testsupport::ReleaseButton(1);
-    testsupport::PumpFor(150ms);
-    EXPECT_FALSE(value_);
-    EXPECT_TRUE(host_->changes.empty());
-}
-
-TEST_F(CheckBox, HoverRingComesAndGoesOverTheFrame) {
-    ASSERT_TRUE(ShowsFrame(box_, 0, false));
-    testsupport::MovePointer(box_->GetNativeWindow(), {100, 7});  // over the label
-    EXPECT_TRUE(ShowsFrame(box_, 0, true));
-    EXPECT_TRUE(box_->IsHovered());
-    testsupport::MovePointer(host_->GetNativeWindow(), {250, 110});
-    EXPECT_TRUE(ShowsFrame(box_, 0, false));
-    EXPECT_FALSE(box_->IsHovered());
-}
-
-TEST_F(CheckBox, LabelAreaIsBackgroundWithGreyTextFromX20) {
+TEST_F(CheckBox, HoverRingOverTheFrameAndTheLabelArea) {
     platform::NativeWindow w = box_->GetNativeWindow();
-    EXPECT_EQ(box_->GetSize(), (LwSize{200, 14}));
+    ASSERT_TRUE(ShowsFrame(box_, 0, false));
+    // The label: grey 200 text from x = 20 on the background, nothing else in the label area.
     EXPECT_TRUE(PumpUntil([&] {
         int brightest = 0;
         for (LwColor c : ReadPixels(w, LwRect{20, 0, 180, 14})) {
@@ -173,24 +158,34 @@ TEST_F(CheckBox, LabelAreaIsBackgroundWithGreyTextFromX20) {
         }
         return brightest == 200;
     }));
-    // Left of x = 20 and beyond the text: only the background.
-    for (LwColor c : ReadPixels(w, LwRect{14, 0, 6, 14})) {
-        EXPECT_EQ(c, LwGrey(45));
+    for (LwRect plain : {LwRect{14, 0, 6, 14}, LwRect{150, 0, 50, 14}}) {
+        for (LwColor c : ReadPixels(w, plain)) {
+            EXPECT_EQ(c, LwGrey(45));
+        }
     }
-    for (LwColor c : ReadPixels(w, LwRect{150, 0, 50, 14})) {
-        EXPECT_EQ(c, LwGrey(45));
-    }
+    testsupport::MovePointer(w, {100, 7});  // over the label
+    EXPECT_TRUE(ShowsFrame(box_, 0, true));
+    EXPECT_TRUE(box_->IsHovered());
+    testsupport::MovePointer(host_->GetNativeWindow(), {250, 110});
+    EXPECT_TRUE(ShowsFrame(box_, 0, false));
+    EXPECT_FALSE(box_->IsHovered());
 }
 
-TEST_F(CheckBox, BoundBoolChangedByItsOwnerShowsAtTheNextPaint) {
-    ASSERT_TRUE(ShowsFrame(box_, 0, false));
-    value_ = true;
+TEST_F(CheckBox, OwnersChangeAndHalfBindingsToggleSilently) {
+    value_ = true;  // changed behind the box's back: shown at the next paint
     box_->Invalidate();
     EXPECT_TRUE(ShowsFrame(box_, 1, false));
+    box_->changeTarget = nullptr;
+    ClickAt(box_, {7, 7});
+    ASSERT_TRUE(PumpUntil([&] { return !value_; }));
+    box_->changeTarget = host_.get();
+    box_->changeHandler = nullptr;
+    ClickAt(box_, {100, 7});  // away from the first click, which would make a double click
+    ASSERT_TRUE(PumpUntil([&] { return value_; }));
     EXPECT_TRUE(host_->changes.empty());
 }
 
-TEST_F(CheckBox, NullPointerMakesAnInertBox) {
+TEST_F(CheckBox, NullPointerIsInertAndTheLabelDecidesTheSize) {
     auto* inert = new LwCheckBox(host_.get(), LwPoint{20, 60}, nullptr, "Inert");
     inert->changeTarget = host_.get();
     inert->changeHandler = AsChangeHandler(&Host::OnChange);
@@ -200,22 +195,9 @@ TEST_F(CheckBox, NullPointerMakesAnInertBox) {
     EXPECT_TRUE(host_->changes.empty());
     EXPECT_FALSE(inert->IsHovered());
     EXPECT_TRUE(ShowsFrame(inert, 0, false));  // no ring while the pointer is over it
-}
 
-TEST_F(CheckBox, HalfABindingStillTogglesWithoutCalls) {
-    box_->changeTarget = nullptr;
-    ClickAt(box_, {7, 7});
-    ASSERT_TRUE(PumpUntil([&] { return value_; }));
-    box_->changeTarget = host_.get();
-    box_->changeHandler = nullptr;
-    ClickAt(box_, {100, 7});  // away from the first click, which would make a double click
-    ASSERT_TRUE(PumpUntil([&] { return !value_; }));
-    EXPECT_TRUE(host_->changes.empty());
-}
-
-TEST_F(CheckBox, SizeDependsOnWhetherALabelWasGiven) {
     bool other = false;
-    auto* bare = new LwCheckBox(host_.get(), LwPoint{20, 60}, &other, nullptr);
+    auto* bare = new LwCheckBox(host_.get(), LwPoint{120, 60}, &other, nullptr);
     auto* empty = new LwCheckBox(host_.get(), LwPoint{20, 90}, &other, "");
     EXPECT_EQ(bare->GetSize(), (LwSize{14, 14}));
     EXPECT_EQ(empty->GetSize(), (LwSize{200, 14}));

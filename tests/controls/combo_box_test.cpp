@@ -296,6 +296,13 @@ TEST_F(ComboBox, MouseOpensTheMenuAtTheCornerAndPicks) {
              testsupport::MovePointerToScreen({menu_->x + 30, menu_->y + menu_->height * 3 / 4});
              return true;
          },
+         [&] {
+             // The row under the pointer lights up, the other does not.
+             const LwRect top{menu_->x + 2, menu_->y + 3, menu_->width - 4, 16};
+             const LwRect bottom{top.x, menu_->Bottom() - 19, top.width, 16};
+             return testsupport::SaturatedPixels(bottom) > 0 &&
+                    testsupport::SaturatedPixels(top) == 0;
+         },
          [] {
              testsupport::Click(1);
              return true;

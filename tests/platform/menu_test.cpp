@@ -88,26 +88,6 @@ TEST_F(PopupMenu, KeysMoveWrapAndPick) {
     EXPECT_EQ(recorder.Count(kWmKeyDown), 0);                 // the owner saw none of those keys
 }
 
-TEST_F(PopupMenu, RowUnderThePointerLightsUpAndAClickPicksIt) {
-    const auto items = Numbered(3);
-    const unsigned command =
-        Run(items, {150, 150},
-            {[&] {
-                 testsupport::MovePointerToScreen(Centre(Band(*shown, 2, 3)));
-                 return true;
-             },
-             [&] {
-                 return testsupport::SaturatedPixels(Band(*shown, 2, 3)) > 0 &&
-                        testsupport::SaturatedPixels(Band(*shown, 0, 3)) == 0 &&
-                        testsupport::SaturatedPixels(Band(*shown, 1, 3)) == 0;
-             },
-             [] {
-                 testsupport::Click(1);
-                 return true;
-             }});
-    EXPECT_EQ(command, 3u);
-}
-
 TEST_F(PopupMenu, ReleaseOfTheOpeningPressPicksNothingButADragDoes) {
     const auto items = Numbered(3);
     // As a combo box does, the menu opens once the press has reached the window.

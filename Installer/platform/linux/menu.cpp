@@ -286,10 +286,7 @@ class MenuSession {
 
     void PointerAt(Point local, Point root) {
         lastPointer_ = local;
-        if (std::abs(root.x - openedAt_.x) > kDragThreshold ||
-            std::abs(root.y - openedAt_.y) > kDragThreshold) {
-            moved_ = true;
-        }
+        NoteMove(root);
         const MenuLayout::Hit hit = layout_.HitTest(local);
         const int direction = hit.part == MenuLayout::Part::kUpArrow     ? -1
                               : hit.part == MenuLayout::Part::kDownArrow ? 1
@@ -299,6 +296,13 @@ class MenuSession {
             nextScroll_ = Clock::now() + kAutoScrollPeriod;
         }
         SetHighlight(hit.part == MenuLayout::Part::kRow ? hit.index : -1);
+    }
+
+    void NoteMove(Point root) {
+        if (std::abs(root.x - openedAt_.x) > kDragThreshold ||
+            std::abs(root.y - openedAt_.y) > kDragThreshold) {
+            moved_ = true;
+        }
     }
 
     void Pressed(const XButtonEvent& e) {
@@ -324,13 +328,11 @@ class MenuSession {
         if (e.button != Button1) {
             return;
         }
-        const MenuLayout::Hit hit = layout_.HitTest({e.x, e.y});
-        const bool deliberate = pressedInside_ || moved_ ||
-                                std::abs(e.x_root - openedAt_.x) > kDragThreshold ||
-                                std::abs(e.y_root - openedAt_.y) > kDragThreshold;
-        if (!deliberate) {
+        NoteMove({e.x_root, e.y_root});  // the release may come before any motion is reported
+        if (!pressedInside_ && !moved_) {
             return;
         }
+        const MenuLayout::Hit hit = layout_.HitTest({e.x, e.y});
         if (hit.part == MenuLayout::Part::kRow) {
             Finish(items_[static_cast<size_t>(hit.index)].command);
         } else if (hit.part == MenuLayout::Part::kOutside) {
