@@ -175,17 +175,28 @@ TEST_F(PopupMenu, TallerThanTheScreenScrollsToEveryItem) {
              },
              [&] { return testsupport::ReadPixels(nullptr, *shown) != before; }, Key(XK_Return)});
     EXPECT_EQ(command, 10000u);
-    // The wheel scrolls too: the last item is reachable by mouse.
-    EXPECT_EQ(
-        Run(items, {100, 100},
-            {[&] {
-                 testsupport::MovePointerToScreen(Centre(*shown));
-                 before = testsupport::ReadPixels(nullptr, *shown);
-                 testsupport::WheelNotches(-2);
-                 return true;
-             },
-             [&] { return testsupport::ReadPixels(nullptr, *shown) != before; }, Key(XK_Escape)}),
-        0u);
+    // The mouse scrolls too: the wheel, and resting on the arrow at the bottom edge.
+    auto scrolled = [&] {
+        const auto now = testsupport::ReadPixels(nullptr, *shown);
+        const bool changed = now != before;
+        before = now;
+        return changed;
+    };
+    EXPECT_EQ(Run(items, {100, 100},
+                  {[&] {
+                       testsupport::MovePointerToScreen(Centre(*shown));
+                       before = testsupport::ReadPixels(nullptr, *shown);
+                       testsupport::WheelNotches(-2);
+                       return true;
+                   },
+                   scrolled,
+                   [&] {
+                       testsupport::MovePointerToScreen({Centre(*shown).x, shown->Bottom() - 4});
+                       before = testsupport::ReadPixels(nullptr, *shown);
+                       return true;
+                   },
+                   scrolled, scrolled, Key(XK_Escape)}),
+              0u);
 }
 
 TEST_F(PopupMenu, BadLabelsStillShowAndPick) {
