@@ -64,6 +64,8 @@ void TakeRepaintRequests() {
 constexpr auto kReadInterval = std::chrono::milliseconds(1);
 Clock::time_point lastRead;
 
+backend::UnrecordedEventHandler unrecordedEventHandler = nullptr;
+
 // Translates the events Xlib holds; with `fromSocket`, flushes and reads what the server sent.
 void ReadServer(bool fromSocket) {
     Display* display = x11::Connection();
@@ -195,9 +197,16 @@ void ForgetQueued(NativeWindow w) {
         queue.end());
 }
 
+void SetUnrecordedEventHandler(UnrecordedEventHandler handler) {
+    unrecordedEventHandler = handler;
+}
+
 void TranslateEvent(XEvent& event) {
     NativeWindow w = RecordOf(event.xany.window);
     if (!Alive(w)) {
+        if (unrecordedEventHandler) {
+            unrecordedEventHandler(event);
+        }
         return;
     }
     switch (event.type) {

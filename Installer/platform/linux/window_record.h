@@ -69,6 +69,10 @@ void PostMessage(NativeWindow w, MessageId message, WParam wParam, LParam lParam
 void AddToUpdate(NativeWindow w, const Rect& r);
 void ForgetQueued(NativeWindow w);
 void TranslateEvent(XEvent& event);
+// Events of X windows that have no record (a popup menu's own window) go to this handler while
+// one is set.
+using UnrecordedEventHandler = void (*)(XEvent& event);
+void SetUnrecordedEventHandler(UnrecordedEventHandler handler);
 
 // Input state (input.cpp).
 void TranslatePointerEvent(NativeWindow w, XEvent& event);
