@@ -74,5 +74,7 @@ NativeWindow GetCapture();
 // Asks for one kWmMouseLeave when the pointer next leaves the window.
 void TrackMouseLeave(NativeWindow window);
 void SetArrowCursor(NativeWindow window);
+// Where the pointer is now, in screen coordinates (not where the last message saw it).
+Point GetCursorPos();
 
 }  // namespace platform
