@@ -45,6 +45,9 @@ MessageResult DefaultWindowProc(NativeWindow window, MessageId message, WParam w
 Rect GetWindowRect(NativeWindow window);
 Size GetClientSize(NativeWindow window);
 Point ScreenToClient(NativeWindow window, Point screen);
+// A child window's top-left corner in its parent's client area, without asking the server;
+// zero for a top-level window.
+Point GetPositionInParent(NativeWindow window);
 Point ClientToScreen(NativeWindow window, Point client);
 // Outer size of a window of this style with the given client size (frame extents added).
 Size OuterSizeForClient(NativeWindow window, Size clientSize);
