@@ -29,6 +29,7 @@ constexpr int kRounds = 120;
 
 int gContentPaints = 0;
 
+// Counts its paints: a step that repaints the content more than once is doing too much.
 class CountedText : public LwTextPanel {
   public:
     using LwTextPanel::LwTextPanel;
