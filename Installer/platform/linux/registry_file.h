@@ -10,14 +10,9 @@
 #include <vector>
 
 #include "platform/Unicode.h"
+#include "platform/linux/registry_values.h"
 
 namespace platform::wine {
-
-struct RegistryValue {
-    WideString name;  // empty: the key's default value ("@")
-    uint32_t type = 0;
-    std::vector<uint8_t> data;  // strings as UTF-16LE with their terminator
-};
 
 struct RegistryNode {
     WideString name;
@@ -61,6 +56,7 @@ class RegistryFileParser {
     void TakeValueLine(std::string_view line);
     void TakeValue(std::string_view line);  // a whole value, continued lines joined
     void TakeGlobalOption(std::string_view line);
+    void HandOverRoots();  // into the snapshot, subkeys in order
 
     struct Root {
         std::vector<WideString> components;
