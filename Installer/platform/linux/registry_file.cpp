@@ -4,6 +4,7 @@
 // bytes (hex: or hex(N):) that may continue over lines ending in a backslash.
 #include "platform/linux/registry_file.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/linux/registry_text.h"
@@ -21,8 +22,11 @@ constexpr size_t kMaxValueBytes = 16 << 20;
 
 void RegistryFileParser::Feed(std::string_view bytes) {
     while (!bytes.empty()) {
-        if (lineNumber_ > 0 && !snapshot_.recognised) {
+        if (headerRead_ && !snapshot_.recognised) {
             return;  // not a registry file: Wine reads nothing of it either
+        }
+        if (CanSkip()) {
+            bytes.remove_prefix(SkipUninterestingLines(bytes));
         }
         const auto* newline =
             static_cast<const char*>(std::memchr(bytes.data(), '\n', bytes.size()));
@@ -30,6 +34,7 @@ void RegistryFileParser::Feed(std::string_view bytes) {
         const std::string_view piece = bytes.substr(0, length);
         if (newline == nullptr) {
             AppendPending(piece);
+            plainBytes_ -= std::min(plainBytes_, length);
             return;
         }
         if (!pending_.empty() || discardingLongLine_) {
@@ -42,6 +47,7 @@ void RegistryFileParser::Feed(std::string_view bytes) {
             TakeLine(piece);
         }
         bytes.remove_prefix(length + 1);
+        plainBytes_ -= std::min(plainBytes_, length + 1);
     }
 }
 
@@ -86,7 +92,7 @@ void RegistryFileParser::FlushPending() {
 }
 
 void RegistryFileParser::TakeOverlongLine() {
-    ++lineNumber_;
+    headerRead_ = true;
     if (inContinuation_) {
         inContinuation_ = false;
         continuedValue_.clear();
@@ -98,11 +104,11 @@ void RegistryFileParser::TakeOverlongLine() {
 }
 
 void RegistryFileParser::TakeLine(std::string_view line) {
-    ++lineNumber_;
     if (!line.empty() && line.back() == '\r') {
         line.remove_suffix(1);
     }
-    if (lineNumber_ == 1) {
+    if (!headerRead_) {
+        headerRead_ = true;
         snapshot_.recognised = line == kHeader;
         return;
     }

@@ -50,6 +50,7 @@ RegistryFileParser::RegistryFileParser(const std::vector<WideString>& rootPaths)
         Root root;
         SplitKeyPath(path, &root.components);
         root.folded = UpperCased(path);
+        root.written = WrittenKeyPath(root.folded);
         roots_.push_back(std::move(root));
     }
 }

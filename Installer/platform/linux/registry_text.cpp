@@ -107,6 +107,20 @@ Step NextCharacter(const char*& p, const char* end, char delimiter, char32_t* ou
     return Step::kCharacter;
 }
 
+std::string WrittenKeyPath(std::u32string_view path) {
+    std::string written;
+    for (const char32_t c : path) {
+        if (c == '\\') {
+            written += "\\\\";
+        } else if (c >= 0x20 && c < 0x7F && c != '"' && c != '[' && c != ']') {
+            written += static_cast<char>(c);
+        } else {
+            return {};
+        }
+    }
+    return written;
+}
+
 bool DecodeString(const char*& p, const char* end, char delimiter, WideString* out) {
     for (;;) {
         char32_t c = 0;

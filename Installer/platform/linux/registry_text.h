@@ -1,6 +1,7 @@
 // The characters of Wine's registry text: blanks, hex digits, and strings with their escapes.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "platform/Unicode.h"
@@ -25,6 +26,10 @@ enum class Step { kCharacter, kDelimiter, kBroken };
 // UTF-16 unit), up to three octal digits, any other escaped byte standing for itself; bytes
 // outside ASCII as UTF-8. kBroken when the line (or a NUL) ends the string or an escape.
 Step NextCharacter(const char*& p, const char* end, char delimiter, char32_t* out);
+
+// The bytes a key line holds for `path` when every character of it is printable ASCII that
+// needs no escape ('\\' written doubled); empty otherwise.
+std::string WrittenKeyPath(std::u32string_view path);
 
 // Reads up to and past `delimiter`; false when the string is broken.
 bool DecodeString(const char*& p, const char* end, char delimiter, WideString* out);
