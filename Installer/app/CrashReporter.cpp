@@ -5,6 +5,7 @@
 
 #include "platform/Files.h"
 #include "platform/MessageBox.h"
+#include "toolkit/LwThread.h"
 
 namespace {
 
@@ -17,6 +18,9 @@ std::string Format(const char* pattern, auto... values) {
     std::snprintf(text.data(), text.size() + 1, pattern, values...);
     return text;
 }
+
+// Every worker thread's faults come here unless the program chooses otherwise.
+[[maybe_unused]] const bool defaultReporter = (LwThread::SetFaultReporter(&ReportCrash), true);
 
 }  // namespace
 
@@ -49,9 +53,11 @@ int ReportCrash(const platform::FaultRecord* fault) {
     const std::string logFolder = CrashLogFolder();
     // Every missing level: a fresh account has no "Larkspur" folder yet.
     platform::CreateFolders(logFolder);
+    // Faults are reported from the crash server, on behalf of the faulting process.
+    const long processId =
+        fault && fault->processId ? fault->processId : platform::CurrentProcessId();
     const long threadId = fault && fault->threadId ? fault->threadId : platform::CurrentThreadId();
-    const std::string dumpPath =
-        CrashDumpPath(logFolder, time, platform::CurrentProcessId(), threadId);
+    const std::string dumpPath = CrashDumpPath(logFolder, time, processId, threadId);
     platform::WriteMinidump(dumpPath, fault);
     platform::ShowSystemMessage(CrashMessage(dumpPath), kCrashCaption);
     return 1;

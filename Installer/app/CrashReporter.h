@@ -10,8 +10,8 @@
 inline constexpr char kCrashCaption[] = "Debug";
 inline constexpr char kSupportAddress[] = "support@larkspur.example";
 
-// Writes the dump for `fault` (null: the calling thread, no exception record), shows the
-// message, and returns 1 (the fault is handled) in every case.
+// Writes the dump for `fault` (null: this process, no exception record), shows the message,
+// and returns 1 (the fault is handled) in every case. The reporter of every LwThread.
 int ReportCrash(const platform::FaultRecord* fault);
 
 // "Larkspur/Error Logs" below the documents folder, or below the temporary folder.

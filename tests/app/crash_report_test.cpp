@@ -50,12 +50,21 @@ class NullDereferencingThread : public TracedThread {
     }
 };
 
+// A thrower below a frame with something to destroy: reported after unwinding, its frame
+// would be gone from the dump.
+__attribute__((noinline)) void GiveUp(int attempt) {
+    if (attempt >= 0) {
+        throw std::runtime_error("worker gave up");
+    }
+}
+
 class ThrowingThread : public TracedThread {
   public:
     using TracedThread::TracedThread;
     __attribute__((noinline)) void run() override {
         Enter();
-        throw std::runtime_error("worker gave up");
+        const std::string step = "step " + std::to_string(platform::CurrentThreadId());
+        GiveUp(static_cast<int>(step.size()));
     }
 };
 
@@ -95,9 +104,9 @@ class CrashReportTest : public ::testing::Test {
         return count;
     }
 
-    // Starts the thread and waits until it has deleted itself.
+    // Starts the thread and waits until it has deleted itself. No reporter is chosen: every
+    // LwThread reports to the crash reporter by default.
     void RunToEnd(LwThread* thread, ThreadTrace& trace) {
-        LwThread::SetFaultReporter(&ReportCrash);
         ASSERT_TRUE(LwThread::Start(thread));
         ASSERT_TRUE(
             workertest::WaitUntil([&] { return trace.deleted.load(std::memory_order_acquire); }));
@@ -119,14 +128,15 @@ class CrashReportTest : public ::testing::Test {
         m_dump = dumps[0];
     }
 
-    // The debugger's view of the dump: the faulting thread's backtrace.
+    // The debugger's view of the dump: every thread, and the faulting thread's backtrace.
     std::string Backtrace() {
         if (system("command -v lldb > /dev/null 2>&1") != 0) {
             return "";
         }
         const std::string output = m_scratch / "lldb.txt";
-        const std::string command =
-            "lldb --batch -c '" + m_dump + "' -o 'thread backtrace' > '" + output + "' 2>&1";
+        const std::string command = "lldb --batch -c '" + m_dump +
+                                    "' -o 'thread list' -o 'thread backtrace' > '" + output +
+                                    "' 2>&1";
         EXPECT_EQ(system(command.c_str()), 0);
         return ReadFile(output).value_or("");
     }
@@ -151,6 +161,10 @@ TEST_F(CrashReportTest, NullDereferenceUnderTheGuard) {
     EXPECT_NE(backtrace.find("stop reason = signal SIGSEGV"), std::string::npos) << backtrace;
     EXPECT_NE(backtrace.find("NullDereferencingThread::run"), std::string::npos) << backtrace;
     EXPECT_NE(backtrace.find("LwThread::ThreadProcedure"), std::string::npos) << backtrace;
+    // The whole process: this thread, which waited for the worker, is in the dump as well.
+    EXPECT_NE(backtrace.find("tid = " + std::to_string(platform::CurrentThreadId()) + ","),
+              std::string::npos)
+        << backtrace;
 }
 
 TEST_F(CrashReportTest, ExceptionEscapingRun) {
@@ -165,6 +179,9 @@ TEST_F(CrashReportTest, ExceptionEscapingRun) {
         GTEST_SKIP() << "lldb is not installed";
     }
     EXPECT_NE(backtrace.find("stop reason = signal SIGABRT"), std::string::npos) << backtrace;
+    // Reported where it was thrown, before anything unwound.
+    EXPECT_NE(backtrace.find("GiveUp"), std::string::npos) << backtrace;
+    EXPECT_NE(backtrace.find("ThrowingThread::run"), std::string::npos) << backtrace;
     EXPECT_NE(backtrace.find("LwThread::ThreadProcedure"), std::string::npos) << backtrace;
 }
 

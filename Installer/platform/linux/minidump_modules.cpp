@@ -84,7 +84,7 @@ int CollectObject(dl_phdr_info* info, size_t, void* data) {
 
 }  // namespace
 
-void WriteModules(DumpFile& file, std::vector<SavedMemory>& dataSegments) {
+void WriteModules(DumpFile& file, pid_t pid, std::vector<SavedMemory>& dataSegments) {
     std::vector<LoadedObject> objects;
     dl_iterate_phdr(CollectObject, &objects);
 
@@ -103,7 +103,7 @@ void WriteModules(DumpFile& file, std::vector<SavedMemory>& dataSegments) {
         modules.push_back(module);
         // "With data segments": the initialised and zeroed data of every module.
         for (const auto& [start, end] : object.writableSegments) {
-            dataSegments.push_back({start, file.AppendOwnMemory(start, end - start)});
+            dataSegments.push_back({start, file.AppendProcessMemory(pid, start, end - start)});
         }
     }
 
