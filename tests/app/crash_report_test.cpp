@@ -5,7 +5,9 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <regex>
 #include <stdexcept>
 
@@ -65,6 +67,22 @@ class ThrowingThread : public TracedThread {
         Enter();
         const std::string step = "step " + std::to_string(platform::CurrentThreadId());
         GiveUp(static_cast<int>(step.size()));
+    }
+};
+
+// Frees a block twice, with a neighbour that keeps it from the top of the heap: glibc finds
+// the corruption inside free, with the allocator's lock held.
+class DoubleFreeingThread : public TracedThread {
+  public:
+    using TracedThread::TracedThread;
+    __attribute__((noinline)) void run() override {
+        Enter();
+        void (*volatile release)(void*) = &std::free;
+        void* volatile block = std::malloc(4096);
+        void* volatile neighbour = std::malloc(4096);
+        release(block);
+        release(block);
+        release(neighbour);
     }
 };
 
@@ -194,6 +212,48 @@ TEST_F(CrashReportTest, ProcessGoesOnAfterSeveralFaults) {
     }
     EXPECT_EQ(MessagesShown(), 3);
     EXPECT_GE(Dumps().size(), 1u);  // names repeat within one second on the same thread id only
+}
+
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool kCheckedAllocator = true;
+#elif defined(__has_feature)
+constexpr bool kCheckedAllocator =
+    __has_feature(address_sanitizer) || __has_feature(thread_sanitizer);
+#else
+constexpr bool kCheckedAllocator = false;
+#endif
+
+// A corrupt heap: the report comes all the same, and the process then ends instead of hanging
+// on the allocator's lock.
+TEST_F(CrashReportTest, HeapCorruptionFoundInsideFree) {
+    if (kCheckedAllocator) {
+        GTEST_SKIP() << "the memory checker's own allocator reports the double free";
+    }
+    const pid_t child = fork();
+    if (child == 0) {
+        ThreadTrace trace;
+        LwThread::Start(new DoubleFreeingThread(&trace));
+        const bool ended = workertest::WaitUntil([&] { return trace.deleted.load(); });
+        _exit(ended ? 0 : 2);
+    }
+    int status = 0;
+    const bool exited =
+        workertest::WaitUntil([&] { return waitpid(child, &status, WNOHANG) == child; });
+    if (!exited) {
+        kill(child, SIGKILL);
+        waitpid(child, &status, 0);
+    }
+    ASSERT_TRUE(exited) << "the faulting process hung";
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGABRT) << status;
+    const std::vector<std::string> dumps = Dumps();
+    ASSERT_EQ(dumps.size(), 1u);
+    EXPECT_NE(dumps[0].find("-" + std::to_string(child) + "-"), std::string::npos) << dumps[0];
+    EXPECT_EQ(MessagesShown(), 1);
+    m_dump = dumps[0];
+    const std::string backtrace = Backtrace();
+    if (!backtrace.empty()) {
+        EXPECT_NE(backtrace.find("DoubleFreeingThread::run"), std::string::npos) << backtrace;
+    }
 }
 
 // A fault on a thread outside any guard keeps its usual effect: the process dies of it.
