@@ -25,11 +25,14 @@ std::string Format(const char* pattern, auto... values) {
 }  // namespace
 
 std::string CrashLogFolder() {
-    std::string base = platform::DocumentsFolder();
-    if (base.empty()) {
-        base = platform::TemporaryFolder();
+    const std::string documents = platform::DocumentsFolder();
+    if (!documents.empty()) {
+        return Format("%s/Larkspur/Error Logs", documents.c_str());
     }
-    return Format("%s/Larkspur/Error Logs", base.c_str());
+    // Other users may share the temporary folder: only a folder of the user's own will do,
+    // or the temporary folder itself, where the dump is a new file that only its owner reads.
+    const std::string own = platform::PrivateTemporaryFolder("Larkspur");
+    return own.empty() ? platform::TemporaryFolder() : Format("%s/Error Logs", own.c_str());
 }
 
 std::string CrashDumpPath(const std::string& logFolder, const platform::LocalTime& time,

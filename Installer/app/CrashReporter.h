@@ -14,7 +14,8 @@ inline constexpr char kSupportAddress[] = "support@larkspur.example";
 // and returns 1 (the fault is handled) in every case. The reporter of every LwThread.
 int ReportCrash(const platform::FaultRecord* fault);
 
-// "Larkspur/Error Logs" below the documents folder, or below the temporary folder.
+// "Larkspur/Error Logs" below the documents folder, or "Error Logs" in a folder of the user's
+// own in the temporary folder (created here).
 std::string CrashLogFolder();
 // "<folder>/Kestrel_v1.6.480-YYYYMMDD-HHMMSS-<pid>-<tid>.dmp"
 std::string CrashDumpPath(const std::string& logFolder, const platform::LocalTime& time,

@@ -1,7 +1,9 @@
 // Faults on guarded threads end in exactly one crash report: a minidump under the right name
 // that the debugger opens, and the message; the thread object is deleted and the process lives.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <condition_variable>
@@ -290,6 +292,47 @@ TEST_F(CrashReportTest, TemporaryFolderWithoutDocuments) {
     EXPECT_EQ(CrashLogFolder(), temporary + "/Larkspur/Error Logs");
     EXPECT_EQ(ReportCrash(nullptr), 1);
     EXPECT_TRUE(workertest::IsFolder(temporary + "/Larkspur/Error Logs"));
+}
+
+// The temporary folder is shared: a "Larkspur" folder there that is not the user's own (a link,
+// someone else's folder) is never used, nor is a squatted per-user name.
+TEST_F(CrashReportTest, TemporaryFolderOfAnotherUserIsNotUsed) {
+    rmdir((m_scratch / "Documents").c_str());
+    const std::string temporary = m_scratch / "tmp";
+    const std::string elsewhere = m_scratch / "elsewhere";
+    mkdir(temporary.c_str(), 01777);
+    chmod(temporary.c_str(), 01777);
+    mkdir(elsewhere.c_str(), 0700);
+    ScopedEnvironment tmpdir("TMPDIR", temporary);
+    const std::string perUser = temporary + "/Larkspur-" + std::to_string(geteuid());
+
+    ASSERT_EQ(symlink(elsewhere.c_str(), (temporary + "/Larkspur").c_str()), 0);
+    EXPECT_EQ(CrashLogFolder(), perUser + "/Error Logs");
+    struct stat info {};
+    ASSERT_EQ(lstat(perUser.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISDIR(info.st_mode));
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+    EXPECT_EQ(info.st_uid, geteuid());
+    EXPECT_EQ(ReportCrash(nullptr), 1);
+    EXPECT_EQ(workertest::EntriesIn(perUser + "/Error Logs").size(), 1u);
+    EXPECT_TRUE(workertest::EntriesIn(elsewhere).empty());
+
+    if (geteuid() == 0) {
+        // Both names taken by another user: a fresh folder of the user's own.
+        const std::string shared = m_scratch / "shared";
+        mkdir(shared.c_str(), 0777);
+        chmod(shared.c_str(), 01777);
+        ScopedEnvironment sharedTmpdir("TMPDIR", shared);
+        for (const std::string name : {"/Larkspur", "/Larkspur-0"}) {
+            ASSERT_EQ(mkdir((shared + name).c_str(), 0700), 0);
+            ASSERT_EQ(chown((shared + name).c_str(), 65534, 65534), 0);
+        }
+        const std::string folder = CrashLogFolder();
+        EXPECT_EQ(folder.rfind(shared + "/Larkspur-0-", 0), 0u) << folder;
+        ASSERT_EQ(lstat(folder.substr(0, folder.rfind('/')).c_str(), &info), 0);
+        EXPECT_EQ(info.st_uid, 0u);
+        EXPECT_EQ(info.st_mode & 0777, 0700u);
+    }
 }
 
 TEST_F(CrashReportTest, ConfiguredDocumentsFolder) {
