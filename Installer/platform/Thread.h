@@ -22,8 +22,9 @@ bool StartThread(ThreadEntry entry, void* argument, ThreadHandle* handle);
 // Runs body(argument) on the calling thread. A fault in it (a SIGSEGV, SIGBUS, SIGFPE, SIGILL
 // or SIGABRT on this thread, or a C++ exception escaping body, reported where it was thrown
 // before anything unwinds) is handed to `reporter` with the thread's state at the fault;
-// RunGuarded then returns false as if body had returned. A fault inside the memory allocator
-// leaves the heap unusable: after its report the process ends with the fault's signal.
+// RunGuarded then returns false as if body had returned. An abort by the memory allocator's
+// own checks (a corrupt heap, its lock perhaps held) is reported too, and then the process
+// ends with that signal: nothing could free memory safely any more.
 // Faults on threads outside such a guard keep their usual effect.
 bool RunGuarded(ThreadEntry body, void* argument, FaultReporter reporter);
 

@@ -205,14 +205,27 @@ TEST_F(CrashReportTest, ExceptionEscapingRun) {
     EXPECT_NE(backtrace.find("LwThread::ThreadProcedure"), std::string::npos) << backtrace;
 }
 
+// An abort that is not the allocator's (here right after using it) ends only its thread.
+class AbortingThread : public TracedThread {
+  public:
+    using TracedThread::TracedThread;
+    void run() override {
+        Enter();
+        std::string scratch(4096, 'x');
+        scratch.assign("done");
+        std::abort();
+    }
+};
+
 TEST_F(CrashReportTest, ProcessGoesOnAfterSeveralFaults) {
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < 4; ++i) {
         ThreadTrace trace;
-        RunToEnd(i % 2 ? static_cast<LwThread*>(new ThrowingThread(&trace))
-                       : new NullDereferencingThread(&trace),
+        RunToEnd(i % 3 == 0   ? static_cast<LwThread*>(new NullDereferencingThread(&trace))
+                 : i % 3 == 1 ? static_cast<LwThread*>(new ThrowingThread(&trace))
+                              : new AbortingThread(&trace),
                  trace);
     }
-    EXPECT_EQ(MessagesShown(), 3);
+    EXPECT_EQ(MessagesShown(), 4);
     EXPECT_GE(Dumps().size(), 1u);  // names repeat within one second on the same thread id only
 }
 

@@ -4,7 +4,6 @@
 // the reporter; the thread then resumes at its guard. Other threads are left alone.
 #include <cxxabi.h>
 #include <dlfcn.h>
-#include <link.h>
 #include <setjmp.h>
 #include <signal.h>
 #include <sys/mman.h>
@@ -24,7 +23,6 @@
 
 #include "crash_server.h"
 #include "platform/Thread.h"
-#include "thread_state.h"
 
 namespace platform {
 namespace {
@@ -34,8 +32,6 @@ constexpr int kGuardedSignalCount = sizeof kGuardedSignals / sizeof kGuardedSign
 // The signal handler runs here, so that a stack overflow can be reported too.
 constexpr size_t kSignalStackSize = 64 * 1024;
 constexpr int kMaxCleanups = 16;
-// How far above the stack pointer an abort's callers are looked for.
-constexpr size_t kAllocatorSearchSize = 8 * 1024;
 
 struct Cleanup {
     void (*undo)(void*);
@@ -60,43 +56,43 @@ thread_local GuardFrame* activeFrame = nullptr;
 struct sigaction previousActions[kGuardedSignalCount];
 std::terminate_handler previousTerminate = nullptr;
 
-// The code of the C library's allocator entry points: an abort called from inside one of them
-// means the heap is corrupt and its lock may be held.
-struct CodeRange {
-    uintptr_t start = 0;
-    uintptr_t end = 0;
+// The C library keeps the text of its last fatal message (an assertion, a corrupt heap) for
+// the debugger, as a size and the text. It is the only sign that an abort came from the
+// allocator, whose lock may then be held.
+struct AbortMessage {
+    unsigned int size;
+    char text[1];
 };
-CodeRange allocatorCode[8];
+AbortMessage* const* lastAbortMessage = nullptr;
+const AbortMessage* seenAbortMessage = nullptr;
 
-void FindAllocatorCode() {
+void FindAbortMessage() {
     void* libc = dlopen("libc.so.6", RTLD_NOW | RTLD_NOLOAD);
-    if (!libc) {
-        return;
+    if (libc) {
+        lastAbortMessage = static_cast<AbortMessage* const*>(dlsym(libc, "__abort_msg"));
+        seenAbortMessage = lastAbortMessage ? *lastAbortMessage : nullptr;
+        dlclose(libc);
     }
-    int count = 0;
-    for (const char* name : {"free", "malloc", "realloc", "calloc", "reallocarray", "memalign",
-                             "aligned_alloc", "posix_memalign"}) {
-        void* address = dlsym(libc, name);
-        Dl_info info;
-        ElfW(Sym)* symbol = nullptr;
-        if (address && dladdr1(address, &info, reinterpret_cast<void**>(&symbol), RTLD_DL_SYMENT) &&
-            symbol && symbol->st_size > 0) {
-            const auto start = reinterpret_cast<uintptr_t>(address);
-            allocatorCode[count++] = {start, start + symbol->st_size};
-        }
-    }
-    dlclose(libc);
 }
 
-// Whether a return address into the allocator lies just above the stack pointer.
-bool AbortedInAllocator(uintptr_t stackPointer) {
-    uintptr_t words[kAllocatorSearchSize / sizeof(uintptr_t)];
-    const size_t read = ReadProcessMemory(getpid(), stackPointer, words, sizeof words);
-    for (size_t i = 0; i < read / sizeof(uintptr_t); ++i) {
-        for (const CodeRange& code : allocatorCode) {
-            if (words[i] >= code.start && words[i] < code.end) {
-                return true;
-            }
+bool StartsWith(const char* text, const char* prefix) {
+    return std::strncmp(text, prefix, std::strlen(prefix)) == 0;
+}
+
+// Whether the abort being handled is the allocator's: a message written since the last one
+// seen, in the words of malloc's own checks ("free(): invalid pointer", "double free or
+// corruption (!prev)", "corrupted size vs. prev_size", ...).
+bool AbortedInAllocator() {
+    const AbortMessage* message = lastAbortMessage ? *lastAbortMessage : nullptr;
+    if (!message || message == seenAbortMessage) {
+        return false;
+    }
+    seenAbortMessage = message;
+    for (const char* prefix :
+         {"malloc", "free(", "realloc", "calloc", "double free", "corrupted ", "munmap_chunk",
+          "mremap_chunk", "tcache", "_int_", "memalign", "aligned_alloc", "break adjusted"}) {
+        if (StartsWith(message->text, prefix)) {
+            return true;
         }
     }
     return false;
@@ -193,8 +189,7 @@ void OnFault(int signal, siginfo_t* info, void* raw) {
     fault.signalCode = info->si_code;
     fault.address = reinterpret_cast<uintptr_t>(info->si_addr);
     TakeContext(context, &frame->request);
-    if (signal == SIGABRT &&
-        AbortedInAllocator(static_cast<uintptr_t>(context.uc_mcontext.gregs[REG_RSP]))) {
+    if (signal == SIGABRT && AbortedInAllocator()) {
         // The heap is corrupt and its lock may be held by this thread: nothing that frees
         // memory may run here again, this thread's end included. Report, then end.
         Report(frame);
@@ -250,7 +245,7 @@ void OnTerminate() {
 }
 
 void InstallHandlers() {
-    FindAllocatorCode();
+    FindAbortMessage();
     for (int i = 0; i < kGuardedSignalCount; ++i) {
         struct sigaction action {};
         action.sa_sigaction = OnFault;
