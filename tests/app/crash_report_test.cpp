@@ -211,8 +211,8 @@ class AbortingThread : public TracedThread {
     using TracedThread::TracedThread;
     void run() override {
         Enter();
-        std::string scratch(4096, 'x');
-        scratch.assign("done");
+        void* volatile block = std::malloc(4096);
+        std::free(block);
         std::abort();
     }
 };
