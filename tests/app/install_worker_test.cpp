@@ -329,7 +329,7 @@ TEST_F(InstallWorkerTest, FaultInsideTheRepaintHookLeavesItDetachable) {
     for (void (*fault)() : {&DereferenceNull, &ThrowFromTheHook}) {
         auto status = std::make_shared<InstallStatus>();
         status->SetRepaintHook(fault);
-        ASSERT_TRUE(InstallerThread::Start(InstallWorker(AllSlots(), status)));
+        ASSERT_TRUE(LwThread::Start(new InstallerThread(InstallWorker(AllSlots(), status))));
         // The worker's share goes with its thread object, once the fault is reported.
         ASSERT_TRUE(workertest::WaitUntil([&] { return status.use_count() == 1; }));
         EXPECT_EQ(status->progressStep.load(), 0);
