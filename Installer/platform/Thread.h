@@ -20,12 +20,12 @@ using FaultReporter = int (*)(const FaultRecord* fault);
 bool StartThread(ThreadEntry entry, void* argument, ThreadHandle* handle);
 
 // Runs body(argument) on the calling thread. A fault in it (a SIGSEGV, SIGBUS, SIGFPE, SIGILL
-// or SIGABRT on this thread, or a C++ exception escaping body, reported where it was thrown
-// before anything unwinds) is handed to `reporter` with the thread's state at the fault;
-// RunGuarded then returns false as if body had returned. An abort by the memory allocator's
-// own checks (a corrupt heap, its lock perhaps held) is reported too, and then the process
-// ends with that signal: nothing could free memory safely any more.
-// Faults on threads outside such a guard keep their usual effect.
+// or SIGABRT on this thread, or a C++ exception escaping body that no caller of RunGuarded
+// catches, reported where it was thrown before anything unwinds) is handed to `reporter` with the
+// thread's state at the fault; RunGuarded then returns false as if body had returned. An abort by
+// the memory allocator's own checks (a corrupt heap, its lock perhaps held) is reported too, and
+// then the process ends with that signal: nothing could free memory safely any more. Faults on
+// threads outside such a guard keep their usual effect.
 bool RunGuarded(ThreadEntry body, void* argument, FaultReporter reporter);
 
 // Undoes something while it is pending on a guarded thread, should the thread fault: a fault
