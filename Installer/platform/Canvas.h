@@ -44,6 +44,7 @@ public:
     void DrawBitmap(const Bitmap& bitmap, const Rect& destination, const Rect& source);
 
     struct Impl;  // backend-private
+    Impl& impl() { return *impl_; }
 
 private:
     std::unique_ptr<Impl> impl_;

@@ -10,6 +10,7 @@
 #include <optional>
 #include <vector>
 
+#include "platform/linux/selection.h"
 #include "platform/linux/window_record.h"
 #include "platform/linux/x11_display.h"
 
@@ -182,6 +183,9 @@ void ForgetQueued(NativeWindow w) {
 }
 
 void TranslateEvent(XEvent& event) {
+    if (TranslateSelectionEvent(event)) {
+        return;
+    }
     NativeWindow w = RecordOf(event.xany.window);
     if (!Alive(w)) {
         return;
