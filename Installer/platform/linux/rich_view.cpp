@@ -133,7 +133,9 @@ RichView::RichView(const rich::Document& document) {
         block.length = text.size();
 
         const rich::ParagraphFormat& format = paragraph.format;
-        if (format.lineSpacing != 0) {
+        if (format.lineSpacingMultiple && format.lineSpacing > 0) {
+            pango_layout_set_line_spacing(block.layout, format.lineSpacing / 240.0f);
+        } else if (format.lineSpacing != 0) {
             const int wanted = TwipsToPixels(std::abs(format.lineSpacing)) * PANGO_SCALE;
             // "At least" only ever raises a line; "exactly" sets it.
             bool raise = format.lineSpacing < 0;
