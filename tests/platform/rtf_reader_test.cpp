@@ -2,9 +2,13 @@
 // the format.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <random>
+#include <regex>
+#include <sstream>
 #include <string>
 
+#include "app/LicenceDocument.h"
 #include "platform/linux/rich_document.h"
 #include "platform/linux/rtf_reader.h"
 
@@ -42,6 +46,93 @@ size_t ModelBytes(const Document& document) {
         }
     }
     return bytes;
+}
+
+std::string ReadSourceFile(const std::string& path) {
+    std::ifstream file(std::string(KESTREL_SOURCE_DIR) + "/" + path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << file.rdbuf();
+    return bytes.str();
+}
+
+// The licence as embedded: the source file's bytes, read to the text it was written from.
+TEST(Licence, EmbeddedDocumentReadsToTheExpectedText) {
+    const std::string_view licence = LicenceDocumentText();
+    ASSERT_FALSE(licence.empty());
+    EXPECT_EQ(licence, ReadSourceFile("Installer/resources/licence.rtf"));
+    EXPECT_GT(licence.size(), 18000u);
+    EXPECT_LT(licence.size(), 22000u);
+    const std::string expected = ReadSourceFile("tests/platform/licence_expected.txt");
+    ASSERT_FALSE(expected.empty());
+    EXPECT_EQ(PlainText(ReadRichText(licence)) + "\n", expected);
+}
+
+TEST(Licence, HeadingsBodyAndBulletsHaveTheirFormats) {
+    const Document document = ReadRichText(LicenceDocumentText());
+    ASSERT_GT(document.paragraphs.size(), 20u);
+    const auto& title = document.paragraphs[0];
+    EXPECT_EQ(title.format.alignment, Alignment::Center);
+    EXPECT_TRUE(title.runs[0].format.bold);
+    EXPECT_EQ(title.runs[0].format.color, (Rgba{0, 0, 255, 255}));
+
+    const std::vector<std::string> sections = {"DEFINITIONS",
+                                               "LICENCE",
+                                               "ADDITIONAL LICENCE RESTRICTIONS",
+                                               "SUPPORT",
+                                               "CONFIDENTIAL INFORMATION",
+                                               "PROPRIETARY RIGHTS",
+                                               "TERM",
+                                               "WARRANTY",
+                                               "LIMITATION OF LIABILITY",
+                                               "INDEMNIFICATION",
+                                               "EXPORT REGULATIONS",
+                                               "GOVERNING LAW AND ARBITRATION",
+                                               "GENERAL PROVISIONS"};
+    const std::regex headingPattern("([0-9]+)\\. ([A-Z ]+)");
+    size_t headings = 0, bullets = 0;
+    for (size_t i = 2; i < document.paragraphs.size(); ++i) {
+        const auto& paragraph = document.paragraphs[i];
+        ASSERT_FALSE(paragraph.runs.empty()) << i;
+        const std::string text = PlainText(Document{{paragraph}});
+        std::smatch match;
+        if (std::regex_match(text, match, headingPattern)) {
+            ASSERT_LT(headings, sections.size());
+            EXPECT_EQ(match[1], std::to_string(headings + 1));
+            EXPECT_EQ(match[2], sections[headings]);
+            ASSERT_EQ(paragraph.runs.size(), 1u);
+            EXPECT_EQ(paragraph.runs[0].format,
+                      (CharFormat{"Arial", 11.0f, true, false, true, Rgba{0, 0, 0, 255}}));
+            EXPECT_EQ(paragraph.format.alignment, Alignment::Justify);
+            ++headings;
+            continue;
+        }
+        if (text.starts_with("•\t")) {
+            // The bullet in the view's font, the item hanging from the left indent.
+            EXPECT_EQ(paragraph.runs[0].text, "•\t");
+            EXPECT_EQ(paragraph.runs[0].format.family, "");
+            EXPECT_EQ(paragraph.format.leftIndent, 720);
+            EXPECT_EQ(paragraph.format.firstLineIndent, -360);
+            ++bullets;
+        } else {
+            EXPECT_EQ(paragraph.format.alignment, Alignment::Justify) << text;
+            EXPECT_EQ(paragraph.format.leftIndent, 0) << text;
+        }
+        for (size_t r = text.starts_with("•") ? 1 : 0; r < paragraph.runs.size(); ++r) {
+            const CharFormat& format = paragraph.runs[r].format;
+            EXPECT_EQ(format.sizePoints, 10.0f) << text;
+            EXPECT_FALSE(format.bold) << text;
+            EXPECT_TRUE(format.family == "Arial" || format.family == "Calibri") << text;
+        }
+    }
+    EXPECT_EQ(headings, sections.size());
+    EXPECT_GT(bullets, 10u);
+
+    ASSERT_GE(document.paragraphs.size(), 2u);
+    const auto last = document.paragraphs.end();
+    EXPECT_EQ(PlainText(Document{{last[-2], last[-1]}}),
+              "•\tI DO NOT ACCEPT the terms of this Agreement.\n"
+              "•\tI ACCEPT the terms of this Agreement.");
+    EXPECT_EQ(last[-1].runs[1].format.family, "Calibri");
 }
 
 TEST(RtfText, EscapesAndSpecialCharacters) {

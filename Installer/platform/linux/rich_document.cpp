@@ -26,7 +26,10 @@ Document ReadPlainText(std::string_view text) {
             line.clear();
             continue;
         }
-        AppendUtf8(DecodeUtf8(p, end), &line);
+        const char32_t c = DecodeUtf8(p, end);
+        if (IsTextCharacter(c)) {
+            AppendUtf8(c, &line);
+        }
     }
     builder.Append(line, paragraphFormat);
     return builder.Finish();

@@ -7,6 +7,11 @@
 
 namespace platform::rich {
 
+// C0 and C1 controls and DEL are not text; a tab is.
+inline bool IsTextCharacter(char32_t c) {
+    return c == '\t' || !(c < 0x20 || (c >= 0x7F && c < 0xA0));
+}
+
 class DocumentBuilder {
   public:
     // The format of the text appended from now on.

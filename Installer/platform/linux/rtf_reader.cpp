@@ -64,11 +64,6 @@ bool IsSymbolFontName(std::string_view name) {
                       [](char a, char b) { return (a | 0x20) == b; });
 }
 
-// Code points of C0 and C1 controls and DEL are not text.
-bool IsControl(char32_t c) {
-    return c < 0x20 || (c >= 0x7F && c < 0xA0);
-}
-
 std::string_view Trim(std::string_view text) {
     const size_t first = text.find_first_not_of(' ');
     if (first == std::string_view::npos) {
@@ -496,7 +491,7 @@ void RtfReader::TakeUnicode(int32_t value) {
         c = kReplacementCharacter;
     }
     m_fallbackToSkip = Top().unicodeSkip;
-    if (IsControl(c) && c != '\t') {
+    if (!IsTextCharacter(c)) {
         return;
     }
     if (Top().destination == Destination::Text) {
