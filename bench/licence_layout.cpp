@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "app/LicenceDocument.h"
 #include "controls/LwTextControl.h"
-#include "platform/Resources.h"
 #include "platform/linux/rich_document.h"
 #include "toolkit/LwWindow.h"
 
@@ -22,7 +22,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr int kLicenceResource = 600;
 // The wizard's client width is 500; the view is 217 narrower and keeps 10 + 5 pixels of margin.
 constexpr int kViewWidth = 500 - 217;
 constexpr int kWrapWidth = kViewWidth - 10 - 5;
@@ -46,18 +45,14 @@ std::string Document(int argc, char** argv) {
         bytes << file.rdbuf();
         return bytes.str();
     }
-    platform::ResourceBlock block;
-    if (!platform::FindResource(platform::kResourceTypeRcData, kLicenceResource, &block)) {
-        return {};
-    }
-    return std::string(reinterpret_cast<const char*>(block.data), block.size);
+    return std::string(LicenceDocumentText());
 }
 
 // The floor: one pango layout of the whole plain text, wrapped at the same width.
 double PangoAlone(const std::string& text, int* height) {
     const Clock::time_point start = Clock::now();
-    PangoLayout* layout = pango_layout_new(
-        pango_font_map_create_context(pango_cairo_font_map_get_default()));
+    PangoLayout* layout =
+        pango_layout_new(pango_font_map_create_context(pango_cairo_font_map_get_default()));
     g_object_unref(pango_layout_get_context(layout));  // the layout keeps its own reference
     PangoFontDescription* description = pango_font_description_new();
     pango_font_description_set_family(description, kBodyFamily);

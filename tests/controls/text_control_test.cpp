@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "app/LicenceDocument.h"
 #include "controls/LwTextControl.h"
-#include "platform/Resources.h"
 #include "platform/TextControl.h"
 #include "platform/linux/rich_document.h"
 #include "platform/linux/x11_access.h"
@@ -30,17 +30,12 @@ using namespace std::chrono_literals;
 
 using testsupport::PumpUntil;
 
-constexpr int kLicenceResource = 600;
 constexpr int kViewWidth = 283;  // the wizard's: client width 500 less 217
 constexpr int kLeftMargin = 10;
 constexpr int kRightMargin = 5;
 
 std::string LicenceRtf() {
-    platform::ResourceBlock block;
-    if (!platform::FindResource(platform::kResourceTypeRcData, kLicenceResource, &block)) {
-        return {};
-    }
-    return std::string(reinterpret_cast<const char*>(block.data), block.size);
+    return std::string(LicenceDocumentText());
 }
 
 bool IsInk(LwColor c) {
@@ -121,7 +116,7 @@ class TextControlTest : public testsupport::GuiTest {
         }
         const LwSize screen = platform::ScreenSize();
         testsupport::MovePointerToScreen(LwPoint{screen.width - 1, screen.height - 1});
-        window_ = std::make_unique<LwWindow>(nullptr, LwPoint{30, 30}, LwSize{520, 360},
+        window_ = std::make_unique<LwWindow>(nullptr, LwPoint{30, 30}, LwSize{520, 640},
                                              "text control", 0);
         window_->SetBackgroundColor(LwGrey(45));
         Track(window_->GetNativeWindow());
@@ -279,10 +274,10 @@ int LongestInkRow(const std::vector<LwColor>& pixels, int width, int top, int bo
 }
 
 TEST_F(TextControlTest, HeadingsAreBoldAndUnderlinedAndBulletsAreDrawn) {
-    LwTextControl* view = MakeLicenceView();
+    LwTextControl* view = MakeLicenceView(600);
     ShowAndSettle();
-    const auto pixels = testsupport::ReadPixels(view->GetNativeWindow(), {0, 0, kViewWidth, 300});
-    const auto lines = InkLines(view->GetNativeWindow(), 0, 300, kViewWidth);
+    const auto pixels = testsupport::ReadPixels(view->GetNativeWindow(), {0, 0, kViewWidth, 600});
+    const auto lines = InkLines(view->GetNativeWindow(), 0, 600, kViewWidth);
     ASSERT_GT(lines.size(), 4u);
     // Headings: lines with an underline, whose strokes are wider than the body's.
     std::vector<double> body;
@@ -331,19 +326,20 @@ TEST_F(TextControlTest, HeadingsAreBoldAndUnderlinedAndBulletsAreDrawn) {
         }
         return blob >= 2 && blob <= 8 && x - line.left - blob >= 6 ? x : -1;
     };
-    int bullets = 0;
+    std::vector<int> bullets;
     for (size_t i = last.size() - 4; i < last.size(); ++i) {
         const int text = textAfterBullet(last[i]);
         if (text < 0) {
             continue;
         }
-        ++bullets;
-        EXPECT_EQ(last[i].left, last[last.size() - 4].left);
+        bullets.push_back(last[i].left);
         if (i + 1 < last.size() && textAfterBullet(last[i + 1]) < 0) {
             EXPECT_NEAR(last[i + 1].left, text, 1);
         }
     }
-    EXPECT_EQ(bullets, 2);
+    ASSERT_EQ(bullets.size(), 2u);
+    EXPECT_EQ(bullets[0], bullets[1]);
+    EXPECT_GT(bullets[0], kLeftMargin);  // the bullets' paragraphs are indented
 }
 
 TEST_F(TextControlTest, MouseSelectionGoesToTheClipboardWithCtrlCAndToPrimary) {

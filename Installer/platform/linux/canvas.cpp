@@ -65,7 +65,8 @@ unsigned long ScaleChannel(uint32_t value8, unsigned long mask) {
     return ((value8 * maxValue + 127) / 255) << shift;
 }
 
-void PutTranslated(Display* display, ::Window xid, const uint32_t* pixels, int width, int height) {
+void PutTranslated(Display* display, ::Window xid, const uint32_t* pixels, int width, int height,
+                   Point at) {
     const int screen = DefaultScreen(display);
     Visual* visual = DefaultVisual(display, screen);
     XImage* image = XCreateImage(display, visual, DefaultDepth(display, screen), ZPixmap, 0,
@@ -84,19 +85,19 @@ void PutTranslated(Display* display, ::Window xid, const uint32_t* pixels, int w
                               ScaleChannel(p & 0xFF, visual->blue_mask));
             }
         }
-        XPutImage(display, xid, x11::CopyGc(), image, 0, 0, 0, 0, width, height);
+        XPutImage(display, xid, x11::CopyGc(), image, 0, 0, at.x, at.y, width, height);
     }
     XDestroyImage(image);
 }
 
-void PutPicture(NativeWindow window, const uint32_t* pixels, Size size) {
+void PutPicture(NativeWindow window, const uint32_t* pixels, Size size, Point at) {
     Display* display = x11::Connection();
     if (!display || size.width <= 0 || size.height <= 0) {
         return;
     }
     static const bool direct = ServerTakesXrgb(display);
     if (!direct) {
-        PutTranslated(display, window->xid, pixels, size.width, size.height);
+        PutTranslated(display, window->xid, pixels, size.width, size.height, at);
         return;
     }
     // The picture's own memory, described to Xlib in place: no copy before the request.
@@ -118,7 +119,8 @@ void PutPicture(NativeWindow window, const uint32_t* pixels, Size size) {
     if (!XInitImage(&image)) {
         return;
     }
-    XPutImage(display, window->xid, x11::CopyGc(), &image, 0, 0, 0, 0, size.width, size.height);
+    XPutImage(display, window->xid, x11::CopyGc(), &image, 0, 0, at.x, at.y, size.width,
+              size.height);
 }
 
 int WholeWidth(float lineWidth) {
@@ -143,14 +145,17 @@ void FillPixels(Canvas::Impl& impl, const Rect& r, Rgba color) {
     cairo_surface_flush(impl.surface);
     uint32_t* rows = impl.pixels->data();
     const int stride = impl.size.width;
+    // The picture starts at the origin of the client area.
+    const int left = area.x - impl.origin.x;
+    const int top = area.y - impl.origin.y;
     if (color.a == 255) {
         const uint32_t value = (uint32_t{color.r} << 16) | (uint32_t{color.g} << 8) | color.b;
-        for (int y = area.y; y < area.Bottom(); ++y) {
-            std::fill_n(rows + size_t(y) * stride + area.x, area.width, value);
+        for (int y = top; y < top + area.height; ++y) {
+            std::fill_n(rows + size_t(y) * stride + left, area.width, value);
         }
     } else {
-        for (int y = area.y; y < area.Bottom(); ++y) {
-            uint32_t* p = rows + size_t(y) * stride + area.x;
+        for (int y = top; y < top + area.height; ++y) {
+            uint32_t* p = rows + size_t(y) * stride + left;
             for (int x = 0; x < area.width; ++x, ++p) {
                 const uint32_t d = *p;
                 *p = (BlendChannel(color.r, (d >> 16) & 0xFF, color.a) << 16) |
@@ -159,15 +164,25 @@ void FillPixels(Canvas::Impl& impl, const Rect& r, Rgba color) {
             }
         }
     }
-    cairo_surface_mark_dirty_rectangle(impl.surface, area.x, area.y, area.width, area.height);
+    cairo_surface_mark_dirty_rectangle(impl.surface, left, top, area.width, area.height);
 }
 
 }  // namespace
 
-Canvas::Canvas(NativeWindow window) : impl_(std::make_unique<Impl>()) {
-    if (backend::Alive(window) && window->clientSize.width > 0 && window->clientSize.height > 0) {
+Canvas::Canvas(NativeWindow window)
+    : Canvas(window, backend::Alive(window)
+                         ? Rect{0, 0, window->clientSize.width, window->clientSize.height}
+                         : Rect{}) {}
+
+Canvas::Canvas(NativeWindow window, const Rect& area) : impl_(std::make_unique<Impl>()) {
+    const Rect part =
+        backend::Alive(window)
+            ? Intersect(area, {0, 0, window->clientSize.width, window->clientSize.height})
+            : Rect{};
+    if (!part.IsEmpty()) {
         impl_->window = window;
-        impl_->size = window->clientSize;
+        impl_->size = {part.width, part.height};
+        impl_->origin = {part.x, part.y};
         const int stride = impl_->size.width * 4;
         static_assert(sizeof(uint32_t) == 4);
         impl_->pixels = BorrowBuffer(size_t(impl_->size.width) * impl_->size.height);
@@ -178,14 +193,15 @@ Canvas::Canvas(NativeWindow window) : impl_(std::make_unique<Impl>()) {
         impl_->surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 1, 1);
     }
     impl_->cr = cairo_create(impl_->surface);
-    impl_->clip = {0, 0, impl_->size.width, impl_->size.height};
+    cairo_translate(impl_->cr, -impl_->origin.x, -impl_->origin.y);
+    impl_->clip = {impl_->origin.x, impl_->origin.y, impl_->size.width, impl_->size.height};
 }
 
 Canvas::~Canvas() {
     cairo_destroy(impl_->cr);
     cairo_surface_flush(impl_->surface);
     if (impl_->pixels && backend::Alive(impl_->window)) {
-        PutPicture(impl_->window, impl_->pixels->data(), impl_->size);
+        PutPicture(impl_->window, impl_->pixels->data(), impl_->size, impl_->origin);
     }
     cairo_surface_destroy(impl_->surface);
     if (impl_->pixels) {
@@ -275,7 +291,8 @@ void Canvas::FillVerticalGradient(const Rect& r, Rgba top, Rgba bottom) {
 }
 
 void Canvas::SetClip(const Rect& r) {
-    impl_->clip = Intersect(r, {0, 0, impl_->size.width, impl_->size.height});
+    impl_->clip =
+        Intersect(r, {impl_->origin.x, impl_->origin.y, impl_->size.width, impl_->size.height});
     cairo_t* cr = impl_->cr;
     cairo_reset_clip(cr);
     cairo_rectangle(cr, r.x, r.y, std::max(0, r.width), std::max(0, r.height));

@@ -13,6 +13,8 @@ namespace platform {
 struct Canvas::Impl {
     NativeWindow window = nullptr;  // null for a measuring canvas (or a window already gone)
     Size size;
+    // Where the picture's top left lies in the client area (a partial paint).
+    Point origin;
     // Always valid: a painting canvas draws on a client-sized RGB24 picture, a measuring canvas
     // on a 1×1 scratch surface.
     cairo_surface_t* surface = nullptr;
@@ -20,7 +22,8 @@ struct Canvas::Impl {
     // Pixel storage of a painting canvas, lent by a pool and handed back when the canvas ends.
     // The shapes write it directly; cairo draws text and pictures on the same memory.
     std::vector<uint32_t>* pixels = nullptr;
-    // The clip in force, kept here for the direct shapes and set on `cr` as well.
+    // The clip in force, client coordinates, kept here for the direct shapes and set on `cr` as
+    // well.
     Rect clip;
 };
 

@@ -187,22 +187,22 @@ void DragTo(NativeWindow window, TextControl& control, LParam lParam) {
     }
 }
 
+// Only what the ancestors leave visible is painted: the licence view is many screens tall.
 void Paint(NativeWindow window, TextControl& control) {
     Prepare(window, control);
-    {
-        Canvas canvas(window);
-        const Size size = canvas.GetSize();
-        canvas.FillRect({0, 0, size.width, size.height}, kBackground);
-        Canvas::Impl& impl = canvas.impl();
-        if (impl.pixels) {
-            const int width = size.width - control.marginLeft - control.marginRight;
-            cairo_save(impl.cr);
-            cairo_rectangle(impl.cr, control.marginLeft, 0, std::max(0, width), size.height);
-            cairo_clip(impl.cr);
-            control.body->Paint(impl.cr, {control.marginLeft, 0}, VisibleArea(window),
-                                control.selection, control.edit && control.focused);
-            cairo_restore(impl.cr);
-        }
+    const Rect visible = VisibleArea(window);
+    if (!visible.IsEmpty()) {
+        Canvas canvas(window, visible);
+        canvas.FillRect(visible, kBackground);
+        cairo_t* cr = canvas.impl().cr;
+        const Size size = window->clientSize;
+        const int width = size.width - control.marginLeft - control.marginRight;
+        cairo_save(cr);
+        cairo_rectangle(cr, control.marginLeft, 0, std::max(0, width), size.height);
+        cairo_clip(cr);
+        control.body->Paint(cr, {control.marginLeft, 0}, visible, control.selection,
+                            control.edit && control.focused);
+        cairo_restore(cr);
     }
     ValidateWindow(window);
 }
