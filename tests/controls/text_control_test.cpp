@@ -86,6 +86,35 @@ std::string RunPumping(const std::vector<std::string>& arguments) {
     return output;
 }
 
+// Starts a command with `input` on its standard input; its process id.
+pid_t StartWithInput(const std::vector<std::string>& arguments, const std::string& input) {
+    int in[2];
+    if (pipe(in) != 0) {
+        return -1;
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, in[0], STDIN_FILENO);
+    posix_spawn_file_actions_addclose(&actions, in[1]);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    std::vector<char*> argv;
+    for (const std::string& a : arguments) {
+        argv.push_back(const_cast<char*>(a.c_str()));
+    }
+    argv.push_back(nullptr);
+    pid_t pid = -1;
+    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
+        pid = -1;
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    close(in[0]);
+    if (write(in[1], input.data(), input.size()) != static_cast<ssize_t>(input.size())) {
+        ADD_FAILURE() << "could not hand the input over";
+    }
+    close(in[1]);
+    return pid;
+}
+
 void ChordKey(unsigned long modifier, unsigned long keysym) {
     testsupport::PressKey(modifier);
     testsupport::TapKey(keysym);
@@ -484,6 +513,39 @@ TEST_F(TextControlTest, PasswordCentredReadOnlyAndMultiLineFields) {
     ASSERT_TRUE(TypeAndExpect(lines, ".", "-one\ntwo."));
     testsupport::Settle();
     EXPECT_EQ(InkLines(lines->GetNativeWindow(), 0, 80, 200).size(), 2u);
+}
+
+TEST_F(TextControlTest, RichControlReadsRtfOnlyWhenTheTextSaysSo) {
+    auto* rtf = new LwTextControl(window_.get(), LwPoint{0, 0}, LwSize{200, 50},
+                                  "{\\rtf1\\ansi {\\b bold} and plain}", kLwTextRich);
+    auto* plain = new LwTextControl(window_.get(), LwPoint{0, 100}, LwSize{200, 50},
+                                    "{\\b not rtf}\nsecond line", kLwTextRich);
+    EXPECT_EQ(Text(rtf), "bold and plain");
+    EXPECT_EQ(Text(plain), "{\\b not rtf}\nsecond line");
+    // Each takes its content's height: one line, and two.
+    EXPECT_GT(rtf->GetSize().height, 5);
+    EXPECT_GT(plain->GetSize().height, rtf->GetSize().height * 3 / 2);
+}
+
+TEST_F(TextControlTest, PasteReadsWhatAnotherClientCopied) {
+    LwTextControl* field = MakeField(0);
+    ShowAndSettle();
+    FocusByClick(field, {100, 10});
+    Display* display = static_cast<Display*>(platform::x11::TestDisplay());
+    const Atom clipboard = XInternAtom(display, "CLIPBOARD", False);
+    const ::Window before = XGetSelectionOwner(display, clipboard);
+    // xclip owns the clipboard until it has answered one request.
+    const pid_t xclip = StartWithInput(
+        {"xclip", "-i", "-selection", "clipboard", "-quiet", "-loops", "1"}, "from élsewhere");
+    ASSERT_GT(xclip, 0);
+    ASSERT_TRUE(PumpUntil([&] {
+        const ::Window owner = XGetSelectionOwner(display, clipboard);
+        return owner != None && owner != before;
+    }));
+    ChordKey(XK_Control_L, XK_v);
+    EXPECT_TRUE(PumpUntil([&] { return Text(field) == "from élsewhere"; }));
+    int status = 0;
+    EXPECT_TRUE(PumpUntil([&] { return waitpid(xclip, &status, WNOHANG) == xclip; }));
 }
 
 }  // namespace
