@@ -456,7 +456,10 @@ void RequestTextControlResize(NativeWindow window) {
     RequestResizeNotify notify;
     notify.header.from = window;
     notify.header.code = kEnRequestResize;
-    notify.requested = {0, 0, window->clientSize.width, control->body->ContentHeight()};
+    // X coordinates are 16-bit: a taller window could be neither sized nor moved through.
+    constexpr int kLargestExtent = 32767;
+    notify.requested = {0, 0, window->clientSize.width,
+                        std::min(control->body->ContentHeight(), kLargestExtent)};
     SendMessage(window->parent, kWmNotify, 0, reinterpret_cast<LParam>(&notify));
 }
 
