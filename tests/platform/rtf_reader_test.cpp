@@ -250,16 +250,21 @@ TEST(RtfDestinations, OnlyDocumentTextIsRead) {
 TEST(RtfTables, FontAndColourTablesAsWritten) {
     // Names may be padded, and fonts defined without groups; \cf past the table is automatic.
     const Document document = ReadRichText(
-        "{\\rtf1\\deff3{\\fonttbl\\f3\\froman Times New Roman ;\\f4 Verdana;}"
-        "{\\colortbl\\red300\\green-5\\blue128;;}\\cf0 a\\cf1 b\\cf9 c\\f4 d}");
+        "{\\rtf1\\deff3{\\fonttbl\\f3\\froman Times New Roman ;\\f4 Verdana;"
+        "{\\f5\\fnil\\fcharset2{\\*\\panose 05000000000000000000}Wingdings;}}"
+        "{\\colortbl\\red300\\green-5\\blue128;;}\\cf0 a\\cf1 b\\cf9 c\\f4 d\\f5\\'a7}");
     ASSERT_EQ(document.paragraphs.size(), 1u);
     const auto& runs = document.paragraphs[0].runs;
-    ASSERT_EQ(runs.size(), 3u);
+    ASSERT_EQ(runs.size(), 4u);
     EXPECT_EQ(runs[0].format.family, "Times New Roman");
     EXPECT_EQ(runs[0].format.color, (Rgba{255, 0, 128, 255}));
     EXPECT_EQ(runs[1].text, "bc");
     EXPECT_EQ(runs[1].format.color, (Rgba{0, 0, 0, 255}));
     EXPECT_EQ(runs[2].format.family, "Verdana");
+    // Symbol fonts other than Symbol keep their family; their characters sit in the private use
+    // area, where such fonts map them.
+    EXPECT_EQ(runs[3].text, "\uF0A7");
+    EXPECT_EQ(runs[3].format.family, "Wingdings");
 }
 
 TEST(PlainTextInput, LinesAreParagraphsInTheViewsFont) {

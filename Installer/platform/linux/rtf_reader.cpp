@@ -3,14 +3,13 @@
 #include "platform/linux/rtf_reader.h"
 
 #include <algorithm>
-#include <map>
 #include <optional>
-#include <string>
 #include <vector>
 
 #include "platform/Unicode.h"
 #include "platform/linux/rich_document_builder.h"
 #include "platform/linux/rtf_charsets.h"
+#include "platform/linux/rtf_tables.h"
 #include "platform/linux/rtf_tokenizer.h"
 #include "platform/linux/rtf_words.h"
 
@@ -23,8 +22,6 @@ using Word = RtfWord;
 constexpr int32_t kMaxTwips = 31680;
 constexpr int32_t kDefaultHalfPoints = 24;
 constexpr int32_t kMaxHalfPoints = 3276;
-constexpr int32_t kSymbolCharset = 2;
-constexpr size_t kMaxFontNameBytes = 256;
 
 int32_t ClampTwips(int32_t value) {
     return std::clamp(value, -kMaxTwips, kMaxTwips);
@@ -49,29 +46,6 @@ struct GroupState {
     int32_t unicodeSkip = 1;  // bytes of fallback that follow each \uN
 };
 
-struct Font {
-    std::string name;
-    int32_t charset = 0;
-    bool nameDone = false;  // the name ends at ';'
-};
-
-// How the bytes of the current font become characters.
-enum class Encoding { Cp1252, Symbol, SymbolCharset };
-
-bool IsSymbolFontName(std::string_view name) {
-    constexpr std::string_view kSymbol = "symbol";
-    return std::equal(name.begin(), name.end(), kSymbol.begin(), kSymbol.end(),
-                      [](char a, char b) { return (a | 0x20) == b; });
-}
-
-std::string_view Trim(std::string_view text) {
-    const size_t first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
 class RtfReader {
   public:
     explicit RtfReader(std::string_view rtf) : m_tokens(rtf) {}
@@ -91,14 +65,11 @@ class RtfReader {
     void TakeText(std::string_view bytes);
     void TakeByte(unsigned char byte);
     void TakeUnicode(int32_t value);
-    void TakeFontTableByte(unsigned char byte);
-    void TakeColourTableByte(unsigned char byte);
     void EmitText(std::string_view utf8);
     void Emit(char32_t c);
     void FlushHighSurrogate();
     void EndParagraph();
     void RefreshFormat();
-    Font& DefinedFont() { return m_fonts[m_definedFont]; }
 
     RtfTokenizer m_tokens;
     std::vector<GroupState> m_stack;
@@ -112,15 +83,12 @@ class RtfReader {
     char32_t m_highSurrogate = 0;
     size_t m_pendingCells = 0;
 
-    std::map<int32_t, Font> m_fonts;
-    int32_t m_definedFont = 0;
+    RtfFontTable m_fonts;
+    RtfColourTable m_colours;
     int32_t m_defaultFont = -1;
-    std::vector<std::optional<Rgba>> m_colours;
-    Rgba m_colourEntry{0, 0, 0, 255};
-    bool m_colourEntrySet = false;
 
     bool m_formatDirty = true;
-    Encoding m_encoding = Encoding::Cp1252;
+    FontEncoding m_encoding = FontEncoding::Cp1252;
     DocumentBuilder m_builder;
 };
 
@@ -238,26 +206,29 @@ void RtfReader::TakeWord(const RtfToken& token) {
             Top().destination = Destination::Text;
             return;
         case Word::Red:
+            if (destination == Destination::ColourTable) {
+                m_colours.SetRed(value);
+            }
+            return;
         case Word::Green:
+            if (destination == Destination::ColourTable) {
+                m_colours.SetGreen(value);
+            }
+            return;
         case Word::Blue:
             if (destination == Destination::ColourTable) {
-                const auto component = static_cast<uint8_t>(std::clamp(value, 0, 255));
-                (info->word == Word::Red     ? m_colourEntry.r
-                 : info->word == Word::Green ? m_colourEntry.g
-                                             : m_colourEntry.b) = component;
-                m_colourEntrySet = true;
+                m_colours.SetBlue(value);
             }
             return;
         case Word::Font:
             if (destination == Destination::FontTable) {
-                m_definedFont = value;
-                DefinedFont();
+                m_fonts.Define(value);
                 return;
             }
             break;
         case Word::FontCharset:
             if (destination == Destination::FontTable) {
-                DefinedFont().charset = value;
+                m_fonts.SetCharset(value);
             }
             return;
         case Word::DefaultFont:
@@ -432,7 +403,7 @@ void RtfReader::TakeText(std::string_view bytes) {
         }
         RefreshFormat();
         size_t plain = 0;
-        if (m_encoding == Encoding::Cp1252) {
+        if (m_encoding == FontEncoding::Cp1252) {
             while (plain < bytes.size() && bytes[plain] >= 0x20 && bytes[plain] < 0x7F) {
                 ++plain;
             }
@@ -454,10 +425,10 @@ void RtfReader::TakeByte(unsigned char byte) {
     }
     switch (Top().destination) {
         case Destination::FontTable:
-            TakeFontTableByte(byte);
+            m_fonts.TakeNameByte(byte);
             return;
         case Destination::ColourTable:
-            TakeColourTableByte(byte);
+            m_colours.TakeByte(byte);
             return;
         case Destination::Text:
             break;
@@ -470,15 +441,13 @@ void RtfReader::TakeByte(unsigned char byte) {
     }
     RefreshFormat();
     switch (m_encoding) {
-        case Encoding::Cp1252:
+        case FontEncoding::Cp1252:
             Emit(DecodeCp1252(byte));
             break;
-        case Encoding::Symbol:
+        case FontEncoding::Symbol:
             Emit(DecodeSymbol(byte));
             break;
-        case Encoding::SymbolCharset:
-            // Other symbol fonts (Wingdings and the like) place their characters in the private
-            // use area, as Windows does; the font itself gives them their look.
+        case FontEncoding::SymbolCharset:
             Emit(0xF000 + byte);
             break;
     }
@@ -496,7 +465,7 @@ void RtfReader::TakeUnicode(int32_t value) {
     }
     if (Top().destination == Destination::Text) {
         RefreshFormat();
-        if (m_encoding == Encoding::Symbol && c >= 0xF020 && c <= 0xF0FF) {
+        if (m_encoding == FontEncoding::Symbol && c >= 0xF020 && c <= 0xF0FF) {
             c = DecodeSymbol(static_cast<unsigned char>(c - 0xF000));
         }
         if (c >= 0xD800 && c < 0xDC00) {
@@ -511,30 +480,8 @@ void RtfReader::TakeUnicode(int32_t value) {
             Emit(c);
         }
     } else if (Top().destination == Destination::FontTable) {
-        Font& font = DefinedFont();
-        if (!font.nameDone && font.name.size() < kMaxFontNameBytes) {
-            AppendUtf8(c >= 0xD800 && c < 0xE000 ? kReplacementCharacter : c, &font.name);
-        }
+        m_fonts.TakeNameCharacter(c);
     }
-}
-
-void RtfReader::TakeFontTableByte(unsigned char byte) {
-    Font& font = DefinedFont();
-    if (byte == ';') {
-        font.nameDone = true;
-    } else if (!font.nameDone && byte >= 0x20 && font.name.size() < kMaxFontNameBytes) {
-        AppendUtf8(DecodeCp1252(byte), &font.name);
-    }
-}
-
-void RtfReader::TakeColourTableByte(unsigned char byte) {
-    if (byte != ';') {
-        return;
-    }
-    // An entry without components is the automatic colour.
-    m_colours.push_back(m_colourEntrySet ? std::optional<Rgba>(m_colourEntry) : std::nullopt);
-    m_colourEntry = Rgba{0, 0, 0, 255};
-    m_colourEntrySet = false;
 }
 
 void RtfReader::Emit(char32_t c) {
@@ -578,26 +525,15 @@ void RtfReader::RefreshFormat() {
     m_formatDirty = false;
     const CharState& chars = Top().chars;
     CharFormat format;
-    m_encoding = Encoding::Cp1252;
-    if (const auto font = m_fonts.find(chars.font); font != m_fonts.end()) {
-        const std::string_view name = Trim(font->second.name);
-        if (IsSymbolFontName(name)) {
-            // Its characters become Unicode ones, which the view's own font shows.
-            m_encoding = Encoding::Symbol;
-        } else {
-            format.family = name;
-            if (font->second.charset == kSymbolCharset) {
-                m_encoding = Encoding::SymbolCharset;
-            }
-        }
-    }
+    const FontUse font = m_fonts.Use(chars.font);
+    m_encoding = font.encoding;
+    format.family = font.family;
     format.sizePoints = static_cast<float>(chars.halfPoints) / 2.0f;
     format.bold = chars.bold;
     format.italic = chars.italic;
     format.underline = chars.underline;
-    if (chars.colour >= 0 && static_cast<size_t>(chars.colour) < m_colours.size() &&
-        m_colours[static_cast<size_t>(chars.colour)]) {
-        format.color = *m_colours[static_cast<size_t>(chars.colour)];
+    if (const std::optional<Rgba> colour = m_colours.Colour(chars.colour)) {
+        format.color = *colour;
     }
     m_builder.SetCharFormat(format);
 }
