@@ -63,7 +63,6 @@ inline constexpr WParam kVkUp = 0x26;
 inline constexpr WParam kVkRight = 0x27;
 inline constexpr WParam kVkDown = 0x28;
 inline constexpr WParam kVkShift = 0x10;
-inline constexpr WParam kVkControl = 0x11;
 inline constexpr WParam kVkEnd = 0x23;
 inline constexpr WParam kVkHome = 0x24;
 inline constexpr WParam kVkDelete = 0x2E;
