@@ -546,6 +546,14 @@ TEST_F(TextControlTest, PasteReadsWhatAnotherClientCopied) {
     EXPECT_TRUE(PumpUntil([&] { return Text(field) == "from élsewhere"; }));
     int status = 0;
     EXPECT_TRUE(PumpUntil([&] { return waitpid(xclip, &status, WNOHANG) == xclip; }));
+
+    // Selected text is the primary selection, which a middle click pastes.
+    LwTextControl* other = MakeField(0, "", {20, 60});
+    testsupport::Settle();
+    ChordKey(XK_Control_L, XK_a);
+    testsupport::MovePointer(other->GetNativeWindow(), {100, 10});
+    testsupport::Click(2);
+    EXPECT_TRUE(PumpUntil([&] { return Text(other) == "from élsewhere"; }));
 }
 
 }  // namespace
