@@ -33,10 +33,7 @@ LwWindow::~LwWindow() = default;
 void LwWindow::Close() {
     if (running_) {
         // Activation must go back to the owner while this window still exists.
-        if (owner_) {
-            platform::EnableWindow(owner_->GetNativeWindow(), true);
-            owner_->Focus();
-        }
+        ReleaseOwner();
         running_ = false;
     }
     LwObject::Close();
@@ -70,7 +67,7 @@ int LwWindow::RunModal() {
     for (LwObject* up = GetParent(); up; up = up->GetParent()) {
         if (auto* window = dynamic_cast<LwWindow*>(up)) {
             owner_ = window;
-            platform::EnableWindow(owner_->GetNativeWindow(), false);
+            HoldOwner();
             break;
         }
     }
@@ -88,11 +85,35 @@ int LwWindow::RunModal() {
         }
     }
 
-    if (owner_ && !platform::IsWindowEnabled(owner_->GetNativeWindow())) {
-        platform::EnableWindow(owner_->GetNativeWindow(), true);
-        owner_->Focus();
+    if (running_) {
+        // The native window went with its owner's: nobody answered, which reads as a close.
+        running_ = false;
+        modalResult_ = 1;
+        ReleaseOwner();
+        DestroyNativeWindow();
     }
     return modalResult_;
+}
+
+void LwWindow::HoldOwner() {
+    if (owner_->modalHolders_++ == 0) {
+        owner_->enabledBeforeModal_ = platform::IsWindowEnabled(owner_->GetNativeWindow());
+        platform::EnableWindow(owner_->GetNativeWindow(), false);
+    }
+    holdsOwner_ = true;
+}
+
+void LwWindow::ReleaseOwner() {
+    if (!holdsOwner_) {
+        return;
+    }
+    holdsOwner_ = false;
+    // Two dialogs of one owner: it stays disabled until the last of them is done.
+    if (--owner_->modalHolders_ == 0 && owner_->enabledBeforeModal_) {
+        platform::EnableWindow(owner_->GetNativeWindow(), true);
+    }
+    // An owner that is still disabled passes the focus on to the dialog that holds it.
+    owner_->Focus();
 }
 
 void LwWindow::CenterOnOwner() {

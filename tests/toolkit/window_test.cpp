@@ -93,6 +93,64 @@ TEST_F(Windows, NestedLoopsReturnTheirOwnResults) {
     EXPECT_TRUE(main.GetChildren().empty());  // the dialog left the tree when it went
 }
 
+TEST_F(Windows, TwoDialogsOfOneOwnerKeepItDisabledUntilTheLastCloses) {
+    for (bool outerClosesFirst : {true, false}) {
+        SCOPED_TRACE(outerClosesFirst);
+        ScriptedWindow main(nullptr);
+        bool disabledWithOneLeft = false;
+        bool enabledAfterBoth = false;
+        main.onTick = [&](ScriptedWindow& self) {
+            auto ownerEnabled = [&] { return platform::IsWindowEnabled(self.GetNativeWindow()); };
+            ScriptedWindow outer(&self, {120, 80});
+            outer.onTick = [&](ScriptedWindow& a) {
+                // Opened by a timer while the first dialog runs, with the same owner.
+                ScriptedWindow inner(&self, {100, 60});
+                inner.onTick = [&](ScriptedWindow& b) {
+                    if (outerClosesFirst) {
+                        a.Close();
+                        disabledWithOneLeft = !ownerEnabled();
+                    }
+                    b.Close();
+                };
+                inner.timer.Start(20);
+                inner.RunModal();
+                if (!outerClosesFirst) {
+                    disabledWithOneLeft = !ownerEnabled();
+                    a.Close();
+                }
+            };
+            outer.timer.Start(20);
+            outer.RunModal();
+            enabledAfterBoth = ownerEnabled();
+            self.Close();
+        };
+        main.timer.Start(20);
+        main.RunModal();
+        EXPECT_TRUE(disabledWithOneLeft);
+        EXPECT_TRUE(enabledAfterBoth);
+    }
+}
+
+TEST_F(Windows, ALoopWhoseWindowWentWithItsOwnerEndsWithTheCloseAnswer) {
+    ScriptedWindow main(nullptr);
+    int answer = -1;
+    bool stillRunning = true;
+    bool destroyed = false;
+    main.onTick = [&](ScriptedWindow& self) {
+        ScriptedWindow confirm(&self, {120, 80});
+        confirm.onTick = [&](ScriptedWindow&) { self.Close(); };  // takes its owned windows along
+        confirm.timer.Start(20);
+        answer = confirm.RunModal();
+        stillRunning = confirm.IsRunning();
+        destroyed = confirm.IsDestroyed();
+    };
+    main.timer.Start(20);
+    main.RunModal();
+    EXPECT_EQ(answer, 1);
+    EXPECT_FALSE(stillRunning);
+    EXPECT_TRUE(destroyed);
+}
+
 TEST_F(Windows, DialogOfAPanelFindsTheWindowUpTheParentChain) {
     ScriptedWindow main(nullptr);
     main.onTick = [&](ScriptedWindow& self) {
