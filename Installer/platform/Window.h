@@ -2,6 +2,10 @@
 // window does nothing and returns a zero value.
 #pragma once
 
+#include <compare>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <string>
 
 #include "platform/Geometry.h"
@@ -10,7 +14,37 @@
 namespace platform {
 
 struct NativeWindowRecord;  // backend-private
-using NativeWindow = NativeWindowRecord*;
+
+// A handle to a native window: a slot and the generation of the window in it. The backend frees
+// a window's state when it is destroyed and reuses the slot; a handle kept past its window never
+// reaches the later one, it simply names no window any more.
+class NativeWindow {
+  public:
+    constexpr NativeWindow() = default;
+    constexpr NativeWindow(std::nullptr_t) {}
+    constexpr NativeWindow(uint32_t slot, uint32_t generation)
+        : slot_(slot), generation_(generation) {}
+
+    // Whether the handle was ever given a window, as a pointer's test against null is.
+    constexpr explicit operator bool() const { return slot_ != 0; }
+    friend constexpr bool operator==(NativeWindow, NativeWindow) = default;
+    friend constexpr auto operator<=>(NativeWindow, NativeWindow) = default;
+
+    // The backend's state of a live window, null otherwise (backend use only).
+    NativeWindowRecord* operator->() const;
+
+    constexpr uint32_t Slot() const { return slot_; }
+    constexpr uint32_t Generation() const { return generation_; }
+    // For message parameters that name a window.
+    constexpr uint64_t Bits() const { return (uint64_t{generation_} << 32) | slot_; }
+    static constexpr NativeWindow FromBits(uint64_t bits) {
+        return {static_cast<uint32_t>(bits), static_cast<uint32_t>(bits >> 32)};
+    }
+
+  private:
+    uint32_t slot_ = 0;  // 0: no window
+    uint32_t generation_ = 0;
+};
 
 using WindowProc = MessageResult (*)(NativeWindow, MessageId, WParam, LParam);
 
@@ -76,3 +110,10 @@ void TrackMouseLeave(NativeWindow window);
 void SetArrowCursor(NativeWindow window);
 
 }  // namespace platform
+
+template <>
+struct std::hash<platform::NativeWindow> {
+    size_t operator()(platform::NativeWindow w) const noexcept {
+        return std::hash<uint64_t>()(w.Bits());
+    }
+};

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <X11/keysym.h>
+#include <malloc.h>
 
 #include <functional>
 
@@ -246,6 +247,26 @@ TEST_F(Dialog, EmptyMessageCanStillBeAnswered) {
                 testsupport::Click(1);
             }),
         0);
+}
+
+TEST_F(Dialog, TenThousandDialogsLeaveMemoryFlat) {
+    auto openAndClose = [&](int count) {
+        for (int i = 0; i < count; ++i) {
+            LwPopupDialog dialog(owner_.get(), "Kestrel 3D", kQuestion, true, true);
+            dialog.Close();
+            if (i % 200 == 0) {
+                testsupport::Settle();
+            }
+        }
+        testsupport::Settle();
+    };
+    openAndClose(500);  // caches of fonts and the server connection fill up first
+    const size_t before = mallinfo2().uordblks;
+    openAndClose(10000);
+    const size_t after = mallinfo2().uordblks;
+    // Thirty thousand native windows came and went: their state must have gone with them.
+    EXPECT_LT(after, before + 512 * 1024) << "grew by " << (after - before) << " bytes";
+    EXPECT_TRUE(OwnerEnabled());
 }
 
 TEST_F(Dialog, PaintsBackgroundAndCentredMessage) {

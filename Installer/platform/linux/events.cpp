@@ -82,9 +82,10 @@ void ReadServer(bool fromSocket) {
 // Parents paint before their children, as their pictures lie underneath.
 NativeWindow NextToPaint() {
     auto& dirty = Dirty();
-    dirty.erase(std::remove_if(dirty.begin(), dirty.end(),
-                               [](NativeWindow w) { return !w->alive || w->update.IsEmpty(); }),
-                dirty.end());
+    dirty.erase(
+        std::remove_if(dirty.begin(), dirty.end(),
+                       [](NativeWindow w) { return !backend::Alive(w) || w->update.IsEmpty(); }),
+        dirty.end());
     NativeWindow best = nullptr;
     int bestDepth = 0;
     for (NativeWindow w : dirty) {
@@ -337,6 +338,9 @@ void UpdateWindow(NativeWindow window) {
     }
     if (!window->update.IsEmpty()) {
         SendMessage(window, kWmPaint, 0, 0);
+        if (!backend::Alive(window)) {
+            return;  // the paint destroyed it
+        }
     }
     // The children a paint leaves behind (a paint may create or destroy some) follow at once.
     const std::vector<NativeWindow> children = window->children;

@@ -229,8 +229,8 @@ void Activate(NativeWindow top) {
     if (s.focus != target) {
         NativeWindow old = s.focus;
         s.focus = target;
-        backend::PostMessage(old, kWmKillFocus, reinterpret_cast<WParam>(target), 0);
-        backend::PostMessage(target, kWmSetFocus, reinterpret_cast<WParam>(old), 0);
+        backend::PostMessage(old, kWmKillFocus, static_cast<WParam>(target.Bits()), 0);
+        backend::PostMessage(target, kWmSetFocus, static_cast<WParam>(old.Bits()), 0);
     }
 }
 
@@ -406,12 +406,12 @@ void SetFocus(NativeWindow window) {
     if (s.focus != window) {
         NativeWindow old = s.focus;
         s.focus = window;
-        SendMessage(old, kWmKillFocus, reinterpret_cast<WParam>(window), 0);
+        SendMessage(old, kWmKillFocus, static_cast<WParam>(window.Bits()), 0);
         if (s.focus == window) {
-            SendMessage(window, kWmSetFocus, reinterpret_cast<WParam>(old), 0);
+            SendMessage(window, kWmSetFocus, static_cast<WParam>(old.Bits()), 0);
         }
     }
-    if (s.active != top) {
+    if (s.active != top && backend::Alive(top)) {
         GiveInputFocus(top);
     }
 }
@@ -435,7 +435,7 @@ void SetCapture(NativeWindow window) {
         GrabModeAsync, GrabModeAsync, None, None, CurrentTime);
     XFlush(display);
     if (old && old != window) {
-        SendMessage(old, kWmCaptureChanged, 0, reinterpret_cast<LParam>(window));
+        SendMessage(old, kWmCaptureChanged, 0, static_cast<LParam>(window.Bits()));
     }
 }
 

@@ -42,9 +42,21 @@ constexpr long kMwmDecorMaximize = 64;
 
 constexpr auto kFrameExtentsWait = std::chrono::milliseconds(500);
 
-std::vector<std::unique_ptr<NativeWindowRecord>>& AllRecords() {
-    static std::vector<std::unique_ptr<NativeWindowRecord>> records;
-    return records;
+// The records of live windows by slot (slot n at index n - 1). A destroyed window's slot is
+// freed with a new generation and reused, so the table is as long as the most windows alive at
+// once, not as the number ever made.
+struct SlotTable {
+    struct Slot {
+        std::unique_ptr<NativeWindowRecord> record;
+        uint32_t generation = 1;
+    };
+    std::vector<Slot> slots;
+    std::vector<uint32_t> free;
+};
+
+SlotTable& Slots() {
+    static SlotTable table;
+    return table;
 }
 
 std::unordered_map<::Window, NativeWindow>& ByXid() {
@@ -53,11 +65,30 @@ std::unordered_map<::Window, NativeWindow>& ByXid() {
 }
 
 NativeWindow NewRecord(::Window xid) {
-    AllRecords().push_back(std::make_unique<NativeWindowRecord>());
-    NativeWindow record = AllRecords().back().get();
-    record->xid = xid;
-    ByXid()[xid] = record;
-    return record;
+    SlotTable& table = Slots();
+    uint32_t slot = 0;
+    if (table.free.empty()) {
+        table.slots.emplace_back();
+        slot = static_cast<uint32_t>(table.slots.size());
+    } else {
+        slot = table.free.back();
+        table.free.pop_back();
+    }
+    SlotTable::Slot& entry = table.slots[slot - 1];
+    entry.record = std::make_unique<NativeWindowRecord>();
+    const NativeWindow handle(slot, entry.generation);
+    entry.record->xid = xid;
+    entry.record->self = handle;
+    ByXid()[xid] = handle;
+    return handle;
+}
+
+void FreeRecord(NativeWindow w) {
+    SlotTable& table = Slots();
+    SlotTable::Slot& entry = table.slots[w.Slot() - 1];
+    entry.record.reset();
+    ++entry.generation;
+    table.free.push_back(w.Slot());
 }
 
 // X refuses empty windows; a zero-sized one is kept at one pixel and reports zero.
@@ -91,8 +122,8 @@ void SetAtomProperty(Display* display, ::Window xid, Atom property, Atom value) 
 }
 
 Bool IsFrameExtentsNotify(Display*, XEvent* event, XPointer arg) {
-    const auto* w = reinterpret_cast<const NativeWindowRecord*>(arg);
-    return event->type == PropertyNotify && event->xproperty.window == w->xid &&
+    const auto* xid = reinterpret_cast<const ::Window*>(arg);
+    return event->type == PropertyNotify && event->xproperty.window == *xid &&
            event->xproperty.atom == x11::GetAtoms().netFrameExtents;
 }
 
@@ -109,7 +140,9 @@ void LearnFrameExtents(Display* display, NativeWindow w) {
     XFlush(display);
     const auto deadline = std::chrono::steady_clock::now() + kFrameExtentsWait;
     XEvent event;
-    while (!XCheckIfEvent(display, &event, IsFrameExtentsNotify, reinterpret_cast<XPointer>(w))) {
+    ::Window xid = w->xid;
+    while (
+        !XCheckIfEvent(display, &event, IsFrameExtentsNotify, reinterpret_cast<XPointer>(&xid))) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) {
@@ -130,23 +163,33 @@ void CollectSubtree(NativeWindow w, std::vector<NativeWindow>& out) {
 
 }  // namespace
 
+NativeWindowRecord* NativeWindow::operator->() const {
+    const SlotTable& table = Slots();
+    if (slot_ == 0 || slot_ > table.slots.size()) {
+        return nullptr;
+    }
+    const SlotTable::Slot& entry = table.slots[slot_ - 1];
+    return entry.generation == generation_ ? entry.record.get() : nullptr;
+}
+
 namespace backend {
 
 NativeWindow RecordOf(::Window xid) {
     auto found = ByXid().find(xid);
-    return found == ByXid().end() ? nullptr : found->second;
+    return found == ByXid().end() ? NativeWindow() : found->second;
 }
 
 NativeWindow TopLevelOf(NativeWindow w) {
-    while (w && w->parent) {
-        w = w->parent;
+    // A handle whose window is gone has no ancestors to walk.
+    for (NativeWindowRecord* r = w.operator->(); r && r->parent; r = r->parent.operator->()) {
+        w = r->parent;
     }
     return w;
 }
 
 bool IsAncestorOrSelf(NativeWindow ancestor, NativeWindow w) {
-    for (; w; w = w->parent) {
-        if (w == ancestor) {
+    for (NativeWindowRecord* r = w.operator->(); r; r = r->parent.operator->()) {
+        if (r->self == ancestor) {
             return true;
         }
     }
@@ -161,7 +204,7 @@ bool SetUpTheChain(NativeWindow w, bool NativeWindowRecord::*flag) {
         return false;
     }
     for (; w; w = w->parent) {
-        if (!(w->*flag)) {
+        if (!(w.operator->()->*flag)) {
             return false;
         }
     }
@@ -268,7 +311,10 @@ NativeWindow CreateTopLevelWindow(NativeWindow owner, Point outerPosition, Size 
     w->topLevel = true;
     w->proc = proc;
     w->style = style;
-    w->owner = backend::Alive(owner) ? backend::TopLevelOf(owner) : nullptr;
+    w->owner = backend::Alive(owner) ? backend::TopLevelOf(owner) : NativeWindow();
+    if (w->owner) {
+        w->owner->owned.push_back(w);
+    }
     w->position = outerPosition;
     w->clientSize = clientSize;
     w->minimumOuter = clientSize;
@@ -334,30 +380,30 @@ void DestroyWindow(NativeWindow window) {
         return;
     }
     // Owned windows go with their owner.
-    for (size_t i = 0; i < AllRecords().size(); ++i) {
-        NativeWindow other = AllRecords()[i].get();
-        if (other->alive && other->owner == window) {
-            DestroyWindow(other);
-        }
+    while (!window->owned.empty()) {
+        DestroyWindow(window->owned.back());
     }
     backend::ForgetInputState(window, true);
+    const ::Window xid = window->xid;
+    auto forget = [window](std::vector<NativeWindow>& list) {
+        list.erase(std::remove(list.begin(), list.end(), window), list.end());
+    };
+    if (window->parent) {
+        forget(window->parent->children);
+    }
+    if (window->owner) {
+        forget(window->owner->owned);
+    }
     std::vector<NativeWindow> subtree;
     CollectSubtree(window, subtree);
     for (NativeWindow w : subtree) {
-        w->alive = false;
-        w->proc = nullptr;
-        w->userData = nullptr;
-        w->update = {};
         backend::KillTimersOf(w);
         backend::ForgetQueued(w);
         ByXid().erase(w->xid);
-    }
-    if (window->parent) {
-        auto& siblings = window->parent->children;
-        siblings.erase(std::remove(siblings.begin(), siblings.end(), window), siblings.end());
+        FreeRecord(w);
     }
     if (Display* display = x11::Connection()) {
-        XDestroyWindow(display, window->xid);
+        XDestroyWindow(display, xid);
         XFlush(display);
     }
 }
@@ -455,6 +501,9 @@ void ShowWindow(NativeWindow window, bool show) {
         InvalidateWindow(window, true);
     } else {
         backend::ForgetInputState(window, false);
+        if (!backend::Alive(window)) {
+            return;  // the end of a capture closed it
+        }
         if (window->topLevel) {
             XWithdrawWindow(display, window->xid, DefaultScreen(display));
         } else {

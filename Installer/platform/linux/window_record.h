@@ -10,11 +10,11 @@
 
 namespace platform {
 
-// Records are never freed before the process ends: a handle to a destroyed window stays a valid
-// pointer whose `alive` is false, so every call on it can quietly do nothing.
+// A record lives from the window's creation to its destruction. Handles reach it through the
+// slot table, which answers null for a handle whose window is gone, so every call on such a
+// handle quietly does nothing; references between records are handles for the same reason.
 struct NativeWindowRecord {
     ::Window xid = 0;
-    bool alive = true;
     bool topLevel = false;
     bool doubleClicks = false;
     bool shown = false;  // ShowWindow's last word (children are shown from creation)
@@ -25,9 +25,11 @@ struct NativeWindowRecord {
     bool pointerInside = false;  // over the window's own pixels, not a child's
     WindowProc proc = nullptr;
     void* userData = nullptr;
-    NativeWindowRecord* parent = nullptr;  // child windows
-    NativeWindowRecord* owner = nullptr;   // top-level windows (transient-for)
-    std::vector<NativeWindowRecord*> children;
+    NativeWindow self;
+    NativeWindow parent;  // child windows
+    NativeWindow owner;   // top-level windows (transient-for)
+    std::vector<NativeWindow> children;
+    std::vector<NativeWindow> owned;  // top-level windows this one owns
     Point position;  // child: in the parent's client area; top-level: last known outer corner
     Size clientSize;
     Rect update;  // bounding box of the update region, client coordinates
@@ -38,13 +40,13 @@ struct NativeWindowRecord {
     int frameTop = 0;
     int frameBottom = 0;
     Size minimumOuter;
-    NativeWindowRecord* lastFocus = nullptr;  // gets the focus back when the window is activated
+    NativeWindow lastFocus;  // gets the focus back when the window is activated
 };
 
 namespace backend {
 
 inline bool Alive(NativeWindow w) {
-    return w && w->alive;
+    return w.operator->() != nullptr;
 }
 NativeWindow RecordOf(::Window xid);
 NativeWindow TopLevelOf(NativeWindow w);
