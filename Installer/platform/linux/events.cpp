@@ -29,8 +29,8 @@ std::vector<NativeWindow>& Dirty() {
     return dirty;
 }
 
-// Repaint requests from other threads. The pointers are only compared and checked on the loop
-// thread; records are never freed, so a request for a window that is gone is simply dropped.
+// Repaint requests from other threads. The handles are only resolved on the loop thread, where
+// a request for a window that is gone is simply dropped.
 struct RepaintRequests {
     std::mutex mutex;
     std::vector<NativeWindow> windows;
