@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <memory>
 #include <unordered_map>
@@ -40,7 +41,9 @@ constexpr long kMwmDecorMenu = 16;
 constexpr long kMwmDecorMinimize = 32;
 constexpr long kMwmDecorMaximize = 64;
 
-constexpr auto kFrameExtentsWait = std::chrono::milliseconds(500);
+// The longest a new window waits for the window manager's answer, and only while no earlier
+// window of its kind has told what frame the manager draws and no request has gone unanswered.
+constexpr auto kFrameExtentsWait = std::chrono::milliseconds(200);
 
 // The records of live windows by slot (slot n at index n - 1). A destroyed window's slot is
 // freed with a new generation and reused, so the table is as long as the most windows alive at
@@ -129,6 +132,28 @@ Bool IsFrameExtentsNotify(Display*, XEvent* event, XPointer arg) {
 
 // Asks the window manager what frame it will draw, so that outer sizes are right before the
 // window is first shown. Other events stay queued for the loop.
+// What the window manager has told about its frames: the extents it gave each kind of window,
+// and whether it answers requests at all.
+struct FrameKnowledge {
+    std::unordered_map<int, std::array<int, 4>> extentsByKind;
+    bool managerAnswers = true;
+};
+
+FrameKnowledge& Frames() {
+    static FrameKnowledge knowledge;
+    return knowledge;
+}
+
+// Managers decorate by the style and by whether the window is a dialog of another.
+int FrameKind(NativeWindow w) {
+    const TopLevelStyle& style = w->style;
+    return (style.borderless ? 1 : 0) | (style.resizable ? 2 : 0) | (style.minimizeBox ? 4 : 0) |
+           (w->owner ? 8 : 0);
+}
+
+// Asks the window manager what frame it will draw, so that outer sizes are right before the
+// window is first shown. A window of a kind seen before takes that kind's extents at once; the
+// answer, when it comes, corrects them (see ApplyFrameExtents). Other events stay queued.
 void LearnFrameExtents(Display* display, NativeWindow w) {
     XEvent request{};
     request.xclient.type = ClientMessage;
@@ -138,6 +163,20 @@ void LearnFrameExtents(Display* display, NativeWindow w) {
     XSendEvent(display, DefaultRootWindow(display), False,
                SubstructureRedirectMask | SubstructureNotifyMask, &request);
     XFlush(display);
+    FrameKnowledge& frames = Frames();
+    auto known = frames.extentsByKind.find(FrameKind(w));
+    if (known != frames.extentsByKind.end()) {
+        const std::array<int, 4>& e = known->second;
+        w->frameLeft = e[0];
+        w->frameRight = e[1];
+        w->frameTop = e[2];
+        w->frameBottom = e[3];
+        backend::ApplySizeHints(w);
+        return;
+    }
+    if (!frames.managerAnswers) {
+        return;
+    }
     const auto deadline = std::chrono::steady_clock::now() + kFrameExtentsWait;
     XEvent event;
     ::Window xid = w->xid;
@@ -146,7 +185,9 @@ void LearnFrameExtents(Display* display, NativeWindow w) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) {
-            break;
+            // Such a manager is never waited for again; a late answer still counts.
+            frames.managerAnswers = false;
+            return;
         }
         pollfd fd{ConnectionNumber(display), POLLIN, 0};
         poll(&fd, 1, static_cast<int>(left.count()));
@@ -242,13 +283,21 @@ Point ClientOrigin(NativeWindow w) {
 
 void ApplyFrameExtents(NativeWindow w) {
     unsigned long extents[4] = {0, 0, 0, 0};
-    if (x11::ReadCardinals(w->xid, x11::GetAtoms().netFrameExtents, extents, 4) != 4) {
+    const bool answered =
+        x11::ReadCardinals(w->xid, x11::GetAtoms().netFrameExtents, extents, 4) == 4;
+    if (!answered) {
         std::fill_n(extents, 4, 0ul);
     }
     w->frameLeft = static_cast<int>(extents[0]);
     w->frameRight = static_cast<int>(extents[1]);
     w->frameTop = static_cast<int>(extents[2]);
     w->frameBottom = static_cast<int>(extents[3]);
+    if (answered) {
+        FrameKnowledge& frames = Frames();
+        frames.managerAnswers = true;
+        frames.extentsByKind[FrameKind(w)] = {w->frameLeft, w->frameRight, w->frameTop,
+                                              w->frameBottom};
+    }
     ApplySizeHints(w);
 }
 
