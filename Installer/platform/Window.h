@@ -77,6 +77,9 @@ MessageResult DefaultWindowProc(NativeWindow window, MessageId message, WParam w
 
 // Outer rectangle, screen coordinates (frame included when a window manager draws one).
 Rect GetWindowRect(NativeWindow window);
+// A child's position in its parent's client area, or a top-level window's outer corner on the
+// screen, as last set or reported; asks the server nothing.
+Point GetWindowPosition(NativeWindow window);
 Size GetClientSize(NativeWindow window);
 Point ScreenToClient(NativeWindow window, Point screen);
 Point ClientToScreen(NativeWindow window, Point client);

@@ -80,6 +80,8 @@ LwSize LwObject::GetMinimumSize() {
 
 void LwObject::SetMinimumSize(const LwSize& size) {
     minimumSize_ = size;
+    // A top-level window cannot be made smaller than this by the user.
+    platform::SetMinimumOuterSize(window_, size);
 }
 
 void LwObject::Show(bool show) {

@@ -21,9 +21,8 @@ LwPanel::LwPanel(LwObject* parent, const LwPoint& position, const LwSize& size) 
 LwPanel::~LwPanel() = default;
 
 LwPoint LwPanel::GetPosition() {
-    const LwRect outer = platform::GetWindowRect(GetNativeWindow());
-    const LwPoint corner{outer.x, outer.y};
-    return GetParent() ? platform::ScreenToClient(GetParent()->GetNativeWindow(), corner) : corner;
+    // A panel's native window is a child of its parent's: its stored place is the answer.
+    return platform::GetWindowPosition(GetNativeWindow());
 }
 
 void LwPanel::SetPosition(const LwPoint& position) {

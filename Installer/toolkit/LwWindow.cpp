@@ -25,7 +25,6 @@ LwWindow::LwWindow(LwObject* parent, const LwPoint& position, const LwSize& clie
         StyleFromFlags(style), &LwRouter::TopLevelWindowProc));
     const LwSize outer = platform::OuterSizeForClient(GetNativeWindow(), clientSize);
     SetMinimumSize(outer);
-    platform::SetMinimumOuterSize(GetNativeWindow(), outer);
 }
 
 LwWindow::~LwWindow() = default;
@@ -40,8 +39,8 @@ void LwWindow::Close() {
 }
 
 LwPoint LwWindow::GetPosition() {
-    const LwRect outer = platform::GetWindowRect(GetNativeWindow());
-    return LwPoint{outer.x, outer.y};
+    // The corner last asked for counts at once, before a window manager has carried it out.
+    return platform::GetWindowPosition(GetNativeWindow());
 }
 
 void LwWindow::SetPosition(const LwPoint& position) {

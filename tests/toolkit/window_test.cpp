@@ -62,6 +62,32 @@ TEST_F(Windows, SetSizeKeepsTheCornerAndSetsTheClientArea) {
     EXPECT_EQ(window.GetPosition(), corner);
 }
 
+TEST_F(Windows, PositionAskedForCountsAtOnceAndSetSizeKeepsIt) {
+    LwWindow window(nullptr, {10, 10}, {220, 140}, "moving", 0);
+    window.Show(true);
+    ASSERT_TRUE(testsupport::WaitUntilViewable(window.GetNativeWindow()));
+    PumpFor(50ms);
+    // Under a window manager the move is only a request until the manager carries it out.
+    window.SetPosition({150, 120});
+    EXPECT_EQ(window.GetPosition(), (LwPoint{150, 120}));
+    window.SetSize({260, 100});
+    EXPECT_EQ(window.GetPosition(), (LwPoint{150, 120}));
+    ASSERT_TRUE(PumpUntil([&] {
+        const LwRect frame = testsupport::FrameRectFromServer(window.GetNativeWindow());
+        return LwPoint{frame.x, frame.y} == LwPoint{150, 120} &&
+               window.GetSize() == LwSize{260, 100};
+    }));
+    PumpFor(50ms);
+    EXPECT_EQ(window.GetPosition(), (LwPoint{150, 120}));
+}
+
+TEST_F(Windows, MinimumSizeSetLaterReachesTheWindowManagerHints) {
+    LwWindow window(nullptr, {10, 10}, {220, 140}, "resizable", kLwWindowResizable);
+    const LwSize frame = platform::OuterSizeForClient(window.GetNativeWindow(), {0, 0});
+    window.SetMinimumSize({400 + frame.width, 300 + frame.height});
+    EXPECT_EQ(testsupport::MinimumSizeHint(window.GetNativeWindow()), (LwSize{400, 300}));
+}
+
 TEST_F(Windows, NestedLoopsReturnTheirOwnResults) {
     ScriptedWindow main(nullptr);
     int dialogResult = -1;

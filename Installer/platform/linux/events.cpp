@@ -194,7 +194,7 @@ void TranslateEvent(XEvent& event) {
             break;
         case ConfigureNotify:
             if (w->topLevel) {
-                TopLevelConfigured(w, event.xconfigure.width, event.xconfigure.height);
+                TopLevelConfigured(w, event.xconfigure);
             }
             break;
         case MapNotify:
@@ -205,7 +205,6 @@ void TranslateEvent(XEvent& event) {
             break;
         case UnmapNotify:
             if (w->topLevel) {
-                ClientOrigin(w);  // remember where it was while it is away
                 w->viewable = false;
             }
             break;

@@ -267,17 +267,6 @@ Point ClientOrigin(NativeWindow w) {
         const Point parent = ClientOrigin(w->parent);
         return {parent.x + w->position.x, parent.y + w->position.y};
     }
-    Display* display = x11::Connection();
-    if (w->viewable && display) {
-        int x = 0;
-        int y = 0;
-        ::Window child = 0;
-        if (XTranslateCoordinates(display, w->xid, DefaultRootWindow(display), 0, 0, &x, &y,
-                                  &child)) {
-            w->position = {x - w->frameLeft, y - w->frameTop};
-            return {x, y};
-        }
-    }
     return {w->position.x + w->frameLeft, w->position.y + w->frameTop};
 }
 
@@ -325,8 +314,19 @@ void ApplySizeHints(NativeWindow w) {
     XFree(hints);
 }
 
-void TopLevelConfigured(NativeWindow w, int width, int height) {
-    const Size size{width, height};
+void TopLevelConfigured(NativeWindow w, const XConfigureEvent& event) {
+    // A hidden window is where we put it; managers answer requests about windows they do not
+    // manage yet with made-up places. A notice generated before the server saw our last map,
+    // move or resize is out of date: that request's own notice follows.
+    if (!w->shown || static_cast<long>(event.serial - w->configureSerial) < 0) {
+        return;
+    }
+    // A window manager tells where it put the client in a synthetic notice, in the root's
+    // coordinates; its real notices are about frames and moves on the way into them.
+    if (event.send_event || !w->managed) {
+        w->position = {event.x - w->frameLeft, event.y - w->frameTop};
+    }
+    const Size size{event.width, event.height};
     // A zero-sized window lives on the server at one pixel; that is not a resize.
     const Size server{static_cast<int>(ServerExtent(w->clientSize.width)),
                       static_cast<int>(ServerExtent(w->clientSize.height))};
@@ -334,7 +334,7 @@ void TopLevelConfigured(NativeWindow w, int width, int height) {
         return;
     }
     w->clientSize = size;
-    PostMessage(w, kWmSize, 0, MakePointParam(width, height));
+    PostMessage(w, kWmSize, 0, MakePointParam(size.width, size.height));
 }
 
 }  // namespace backend
@@ -387,7 +387,8 @@ NativeWindow CreateTopLevelWindow(NativeWindow owner, Point outerPosition, Size 
     SetMotifHints(display, w);
     SetWindowTitle(w, titleUtf8);
     backend::ApplySizeHints(w);
-    if (x11::WindowManagerRunning()) {
+    w->managed = x11::WindowManagerRunning();
+    if (w->managed) {
         LearnFrameExtents(display, w);
         w->minimumOuter = OuterSizeForClient(w, clientSize);
         backend::ApplySizeHints(w);
@@ -471,6 +472,10 @@ void* GetUserData(NativeWindow window) {
     return backend::Alive(window) ? window->userData : nullptr;
 }
 
+Point GetWindowPosition(NativeWindow window) {
+    return backend::Alive(window) ? window->position : Point{};
+}
+
 Rect GetWindowRect(NativeWindow window) {
     if (!backend::Alive(window)) {
         return {};
@@ -519,6 +524,9 @@ void MoveWindow(NativeWindow window, Point position, Size clientSize, bool repai
     if (window->topLevel) {
         backend::ApplySizeHints(window);  // a fixed-size window's hints must allow the new size
     }
+    if (window->topLevel) {
+        window->configureSerial = NextRequest(display);
+    }
     XMoveResizeWindow(display, window->xid, position.x, position.y, ServerExtent(clientSize.width),
                       ServerExtent(clientSize.height));
     if (repaint) {
@@ -545,6 +553,7 @@ void ShowWindow(NativeWindow window, bool show) {
     if (show) {
         if (window->topLevel) {
             window->focusOnMap = true;  // a shown window becomes the active one
+            window->configureSerial = NextRequest(display);
         }
         XMapWindow(display, window->xid);
         InvalidateWindow(window, true);

@@ -30,7 +30,9 @@ struct NativeWindowRecord {
     NativeWindow owner;   // top-level windows (transient-for)
     std::vector<NativeWindow> children;
     std::vector<NativeWindow> owned;  // top-level windows this one owns
-    Point position;  // child: in the parent's client area; top-level: last known outer corner
+    // Child: in the parent's client area. Top-level: the outer corner last asked for, or last
+    // reported by the server or the window manager.
+    Point position;
     Size clientSize;
     Rect update;  // bounding box of the update region, client coordinates
     // Top-level windows only.
@@ -40,6 +42,9 @@ struct NativeWindowRecord {
     int frameTop = 0;
     int frameBottom = 0;
     Size minimumOuter;
+    bool managed = false;  // a window manager ran when the window was made
+    // Request number of the last move or resize: older configure notices are out of date.
+    unsigned long configureSerial = 0;
     NativeWindow lastFocus;  // gets the focus back when the window is activated
 };
 
@@ -60,7 +65,7 @@ Point ClientOrigin(NativeWindow w);
 void ApplyFrameExtents(NativeWindow w);
 void ApplySizeHints(NativeWindow w);
 // The window manager resized or moved a top-level window.
-void TopLevelConfigured(NativeWindow w, int width, int height);
+void TopLevelConfigured(NativeWindow w, const XConfigureEvent& event);
 
 // Queue (events.cpp).
 void PostMessage(NativeWindow w, MessageId message, WParam wParam, LParam lParam);
