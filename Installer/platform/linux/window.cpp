@@ -195,6 +195,26 @@ void LearnFrameExtents(Display* display, NativeWindow w) {
     backend::ApplyFrameExtents(w);
 }
 
+// X has no empty windows: one sized to nothing is kept off the screen, whatever ShowWindow
+// said, rather than shown as a one-pixel strip of old pixels.
+void MapAsShown(Display* display, NativeWindow w) {
+    const bool wanted = w->shown && w->clientSize.width > 0 && w->clientSize.height > 0;
+    if (wanted == w->mapped) {
+        return;
+    }
+    w->mapped = wanted;
+    if (wanted) {
+        if (w->topLevel) {
+            w->configureSerial = NextRequest(display);
+        }
+        XMapWindow(display, w->xid);
+    } else if (w->topLevel) {
+        XWithdrawWindow(display, w->xid, DefaultScreen(display));
+    } else {
+        XUnmapWindow(display, w->xid);
+    }
+}
+
 void CollectSubtree(NativeWindow w, std::vector<NativeWindow>& out) {
     out.push_back(w);
     for (NativeWindow child : w->children) {
@@ -420,7 +440,7 @@ NativeWindow CreateChildWindow(NativeWindow parent, Point position, Size size, W
     w->clientSize = size;
     w->shown = true;
     parent->children.push_back(w);
-    XMapWindow(display, xid);
+    MapAsShown(display, w);
     InvalidateWindow(w, false);
     return w;
 }
@@ -529,6 +549,7 @@ void MoveWindow(NativeWindow window, Point position, Size clientSize, bool repai
     }
     XMoveResizeWindow(display, window->xid, position.x, position.y, ServerExtent(clientSize.width),
                       ServerExtent(clientSize.height));
+    MapAsShown(display, window);
     if (repaint) {
         InvalidateWindow(window, false);
     }
@@ -553,20 +574,15 @@ void ShowWindow(NativeWindow window, bool show) {
     if (show) {
         if (window->topLevel) {
             window->focusOnMap = true;  // a shown window becomes the active one
-            window->configureSerial = NextRequest(display);
         }
-        XMapWindow(display, window->xid);
+        MapAsShown(display, window);
         InvalidateWindow(window, true);
     } else {
         backend::ForgetInputState(window, false);
         if (!backend::Alive(window)) {
             return;  // the end of a capture closed it
         }
-        if (window->topLevel) {
-            XWithdrawWindow(display, window->xid, DefaultScreen(display));
-        } else {
-            XUnmapWindow(display, window->xid);
-        }
+        MapAsShown(display, window);
     }
     XFlush(display);
 }

@@ -17,7 +17,8 @@ struct NativeWindowRecord {
     ::Window xid = 0;
     bool topLevel = false;
     bool doubleClicks = false;
-    bool shown = false;  // ShowWindow's last word (children are shown from creation)
+    bool shown = false;   // ShowWindow's last word (children are shown from creation)
+    bool mapped = false;  // on the server: shown and not empty
     bool enabled = true;
     bool viewable = false;  // top-level: the server has mapped it
     bool focusOnMap = false;
