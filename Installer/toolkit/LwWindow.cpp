@@ -107,12 +107,12 @@ void LwWindow::ReleaseOwner() {
         return;
     }
     holdsOwner_ = false;
-    // Two dialogs of one owner: it stays disabled until the last of them is done.
+    // Two dialogs of one owner: it stays disabled until the last of them is done, and the
+    // platform then activates the other dialog when this one goes.
     if (--owner_->modalHolders_ == 0 && owner_->enabledBeforeModal_) {
         platform::EnableWindow(owner_->GetNativeWindow(), true);
+        owner_->Focus();
     }
-    // An owner that is still disabled passes the focus on to the dialog that holds it.
-    owner_->Focus();
 }
 
 void LwWindow::CenterOnOwner() {

@@ -214,6 +214,28 @@ TEST_F(Dialog, ReturnAnswersZeroAndEscapeOneInBothModes) {
     }
 }
 
+TEST_F(Dialog, ActivatingTheDisabledOwnerHandsTheKeyboardBackToTheDialog) {
+    for (unsigned long key : {XK_Return, XK_Escape}) {
+        SCOPED_TRACE(key);
+        bool dialogHeldTheKeyboard = false;
+        const int result = Run(kQuestion, true, false, [&](ScriptedDialog& d) {
+            // A click on the owner, which a window manager answers by activating it; then the
+            // owner activated outright, as from a task bar.
+            testsupport::MovePointer(owner_->GetNativeWindow(), {5, 5});
+            testsupport::Click(1);
+            testsupport::Settle();
+            testsupport::FocusFromOutside(owner_->GetNativeWindow());
+            testsupport::Settle();
+            dialogHeldTheKeyboard = testsupport::HoldsInputFocus(d.GetNativeWindow()) &&
+                                    platform::GetFocus() == d.GetNativeWindow();
+            testsupport::TapKey(key);
+        });
+        EXPECT_TRUE(dialogHeldTheKeyboard);
+        EXPECT_EQ(result, key == XK_Return ? 0 : 1);
+        EXPECT_TRUE(OwnerEnabled());
+    }
+}
+
 TEST_F(Dialog, CloseBoxAnswersOne) {
     EXPECT_EQ(Run(kQuestion, true, false,
                   [](ScriptedDialog& d) { testsupport::SendDeleteWindow(d.GetNativeWindow()); }),

@@ -388,4 +388,16 @@ void ExposeArea(platform::NativeWindow window, const platform::Rect& r) {
     Flush();
 }
 
+void FocusFromOutside(platform::NativeWindow window) {
+    XSetInputFocus(Connection(), XidOf(window), RevertToParent, CurrentTime);
+    Flush();
+}
+
+bool HoldsInputFocus(platform::NativeWindow window) {
+    ::Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(Connection(), &focus, &revert);
+    return focus != 0 && focus == XidOf(window);
+}
+
 }  // namespace testsupport

@@ -258,6 +258,36 @@ void GiveInputFocus(NativeWindow top) {
     }
 }
 
+// The window that takes a disabled top-level window's activation, as on Windows: the newest
+// shown, enabled window it owns, looking further down when that one is disabled in turn (a
+// dialog of a dialog). None when the window is enabled or owns no such window.
+NativeWindow ModalSuccessor(NativeWindow top, NativeWindow leaving = {}) {
+    if (!backend::Alive(top) || top->enabled) {
+        return {};
+    }
+    for (auto it = top->owned.rbegin(); it != top->owned.rend(); ++it) {
+        const NativeWindow candidate = *it;
+        if (candidate == leaving || !backend::ShownDeep(candidate)) {
+            continue;
+        }
+        if (candidate->enabled) {
+            return candidate;
+        }
+        if (const NativeWindow deeper = ModalSuccessor(candidate, leaving)) {
+            return deeper;
+        }
+    }
+    return {};
+}
+
+// Activation of a disabled window goes on to its dialog, raised above it.
+void ActivateSuccessor(NativeWindow successor) {
+    if (Display* display = x11::Connection(); display && successor->viewable) {
+        XRaiseWindow(display, successor->xid);
+    }
+    GiveInputFocus(successor);
+}
+
 }  // namespace
 
 namespace backend {
@@ -356,6 +386,11 @@ void TranslateFocusEvent(NativeWindow w, const XFocusChangeEvent& event) {
         return;
     }
     if (event.type == FocusIn) {
+        // A disabled window never holds the keyboard while its dialog runs.
+        if (const NativeWindow successor = ModalSuccessor(w)) {
+            ActivateSuccessor(successor);
+            return;
+        }
         Activate(w);
     } else {
         Deactivate(w);
@@ -366,6 +401,19 @@ void MappedTopLevel(NativeWindow w) {
     if (w->focusOnMap) {
         w->focusOnMap = false;
         GiveInputFocus(w);
+    }
+}
+
+NativeWindow SuccessorOnDestroy(NativeWindow w) {
+    if (!w->topLevel || State().active != w || !Alive(w->owner)) {
+        return {};
+    }
+    return ModalSuccessor(w->owner, w);
+}
+
+void HandOverActivation(NativeWindow successor) {
+    if (Alive(successor)) {
+        ActivateSuccessor(successor);
     }
 }
 
@@ -399,6 +447,12 @@ void ForgetInputState(NativeWindow w, bool destroyed) {
 void SetFocus(NativeWindow window) {
     if (!backend::Alive(window)) {
         return;
+    }
+    if (const NativeWindow successor = ModalSuccessor(backend::TopLevelOf(window))) {
+        window = backend::Alive(successor->lastFocus) &&
+                         backend::TopLevelOf(successor->lastFocus) == successor
+                     ? successor->lastFocus
+                     : successor;
     }
     InputState& s = State();
     NativeWindow top = backend::TopLevelOf(window);

@@ -453,6 +453,7 @@ void DestroyWindow(NativeWindow window) {
     while (!window->owned.empty()) {
         DestroyWindow(window->owned.back());
     }
+    const NativeWindow successor = backend::SuccessorOnDestroy(window);
     backend::ForgetInputState(window, true);
     const ::Window xid = window->xid;
     auto forget = [window](std::vector<NativeWindow>& list) {
@@ -473,6 +474,7 @@ void DestroyWindow(NativeWindow window) {
         FreeRecord(w);
     }
     if (Display* display = x11::Connection()) {
+        backend::HandOverActivation(successor);
         XDestroyWindow(display, xid);
         XFlush(display);
     }

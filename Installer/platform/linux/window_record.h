@@ -82,6 +82,10 @@ void TranslateCrossingEvent(NativeWindow w, const XCrossingEvent& event);
 // Drops focus, capture and double-click state that points into a dying or hidden subtree.
 void ForgetInputState(NativeWindow w, bool destroyed);
 void MappedTopLevel(NativeWindow w);
+// When the active window goes while its owner is still held disabled by another dialog, that
+// dialog is activated: found before the window goes, handed over after.
+NativeWindow SuccessorOnDestroy(NativeWindow w);
+void HandOverActivation(NativeWindow successor);
 
 // Timers (timer.cpp).
 bool TakeDueTimer(Message& out);
