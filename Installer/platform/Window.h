@@ -98,9 +98,14 @@ void SetWindowTitle(NativeWindow window, const std::string& titleUtf8);
 // Pixels as 0xAARRGGBB, width × height, one call per icon size.
 void AddWindowIcon(NativeWindow window, const uint32_t* argbPixels, int width, int height);
 
+// The whole screen, every monitor included.
 Size ScreenSize();
-// Work area of the monitor nearest to the window (the whole screen without a desktop).
+// The primary monitor's rectangle on the screen (the whole screen when monitors are unknown).
+Rect PrimaryMonitor();
+// Work area of the monitor nearest to the window, or to a rectangle of the screen: the
+// desktop's work area cut to that monitor (the monitor itself without a desktop).
 Rect WorkAreaNearest(NativeWindow window);
+Rect WorkAreaNearest(const Rect& screenRect);
 
 // Keyboard focus, mouse capture, leave tracking and the cursor.
 void SetFocus(NativeWindow window);

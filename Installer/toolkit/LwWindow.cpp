@@ -118,20 +118,18 @@ void LwWindow::ReleaseOwner() {
 void LwWindow::CenterOnOwner() {
     const LwSize size = GetSize();
     LwObject* parent = GetParent();
-    platform::NativeWindow reference = parent ? parent->GetNativeWindow() : GetNativeWindow();
-    LwRect area;
-    if (parent) {
-        area = platform::GetWindowRect(parent->GetNativeWindow());
-    } else {
-        const LwSize screen = platform::ScreenSize();
-        area = LwRect{0, 0, screen.width, screen.height};
-    }
-    const LwRect work = platform::WorkAreaNearest(reference);
+    // Without a parent, the primary monitor is the screen, whatever else is plugged in.
+    const LwRect area =
+        parent ? platform::GetWindowRect(parent->GetNativeWindow()) : platform::PrimaryMonitor();
 
     // Centred by the client size; the outer size only keeps the frame inside the work area.
     int x = area.x + (area.width - size.width) / 2;
     int y = area.y + (area.height - size.height) / 2;
     const LwSize outer = platform::OuterSizeForClient(GetNativeWindow(), size);
+    // The monitor nearest the parent, or nearest where the window is going: not where a window
+    // that was never placed happens to be.
+    const LwRect work = parent ? platform::WorkAreaNearest(parent->GetNativeWindow())
+                               : platform::WorkAreaNearest(LwRect{x, y, outer.width, outer.height});
     if (x + outer.width > work.Right()) {
         x = work.Right() - outer.width;
     }

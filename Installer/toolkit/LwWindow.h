@@ -39,7 +39,8 @@ class LwWindow : public LwObject {
     // parent chain is disabled meanwhile. Returns the modal result, 1 when the native window
     // went with its owner's.
     int RunModal();
-    // Centres the client size on the parent's window (or the screen), inside the work area.
+    // Centres the client size on the parent's window (or the primary monitor), inside the work
+    // area of the monitor nearest the parent (or the place it centres on).
     void CenterOnOwner();
 
     int GetModalResult() const { return modalResult_; }

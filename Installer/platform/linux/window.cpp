@@ -636,42 +636,6 @@ void AddWindowIcon(NativeWindow window, const uint32_t* argbPixels, int width, i
                     static_cast<int>(data.size()));
 }
 
-Size ScreenSize() {
-    Display* display = x11::Connection();
-    if (!display) {
-        return {};
-    }
-    const int screen = DefaultScreen(display);
-    return {DisplayWidth(display, screen), DisplayHeight(display, screen)};
-}
-
-Rect WorkAreaNearest(NativeWindow) {
-    const Size screen = ScreenSize();
-    const Rect whole{0, 0, screen.width, screen.height};
-    Display* display = x11::Connection();
-    if (!display || !x11::WindowManagerRunning()) {
-        return whole;
-    }
-    const ::Window root = DefaultRootWindow(display);
-    unsigned long desktop = 0;
-    x11::ReadCardinals(root, x11::GetAtoms().netCurrentDesktop, &desktop, 1);
-    // The number comes from another client: never let it size an allocation unchecked.
-    constexpr unsigned long kMostDesktops = 64;
-    if (desktop >= kMostDesktops) {
-        return whole;
-    }
-    std::vector<unsigned long> areas(4 * (desktop + 1));
-    const unsigned long count =
-        x11::ReadCardinals(root, x11::GetAtoms().netWorkarea, areas.data(), areas.size());
-    if (count < 4 * (desktop + 1)) {
-        return whole;
-    }
-    const unsigned long* area = &areas[4 * desktop];
-    const Rect work{static_cast<int>(area[0]), static_cast<int>(area[1]), static_cast<int>(area[2]),
-                    static_cast<int>(area[3])};
-    return work.IsEmpty() ? whole : work;
-}
-
 void SetArrowCursor(NativeWindow window) {
     Display* display = x11::Connection();
     if (!backend::Alive(window) || !display) {
