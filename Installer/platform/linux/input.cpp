@@ -215,6 +215,12 @@ void PostCharacter(NativeWindow w, char32_t c, LParam keyData) {
     }
 }
 
+// Where the keyboard goes when a top-level window is activated: back where it last was.
+NativeWindow RememberedFocus(NativeWindow top) {
+    const NativeWindow last = top->lastFocus;
+    return backend::Alive(last) && backend::TopLevelOf(last) == top ? last : top;
+}
+
 void Activate(NativeWindow top) {
     InputState& s = State();
     if (s.active == top) {
@@ -222,10 +228,7 @@ void Activate(NativeWindow top) {
     }
     s.active = top;
     backend::PostMessage(top, kWmActivate, kWaActive, 0);
-    NativeWindow target = top;
-    if (backend::Alive(top->lastFocus) && backend::TopLevelOf(top->lastFocus) == top) {
-        target = top->lastFocus;
-    }
+    const NativeWindow target = RememberedFocus(top);
     if (s.focus != target) {
         NativeWindow old = s.focus;
         s.focus = target;
@@ -449,10 +452,7 @@ void SetFocus(NativeWindow window) {
         return;
     }
     if (const NativeWindow successor = ModalSuccessor(backend::TopLevelOf(window))) {
-        window = backend::Alive(successor->lastFocus) &&
-                         backend::TopLevelOf(successor->lastFocus) == successor
-                     ? successor->lastFocus
-                     : successor;
+        window = RememberedFocus(successor);  // a disabled window's dialog takes the keyboard
     }
     InputState& s = State();
     NativeWindow top = backend::TopLevelOf(window);

@@ -1,13 +1,10 @@
-// Native windows on Xlib: creation and destruction, geometry, visibility and window-manager hints.
+// Native windows on Xlib: handles and records, creation and destruction, geometry, visibility.
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/cursorfont.h>
-#include <poll.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <array>
-#include <chrono>
 #include <memory>
 #include <unordered_map>
 #include <vector>
@@ -25,25 +22,6 @@ constexpr long kPointerEvents = ButtonPressMask | ButtonReleaseMask | PointerMot
 constexpr long kChildEvents = ExposureMask | kPointerEvents;
 constexpr long kTopLevelEvents = kChildEvents | KeyPressMask | KeyReleaseMask |
                                  StructureNotifyMask | FocusChangeMask | PropertyChangeMask;
-
-// Motif hint bits, as window managers read them.
-constexpr long kMwmHintsFunctions = 1;
-constexpr long kMwmHintsDecorations = 2;
-constexpr long kMwmFuncResize = 2;
-constexpr long kMwmFuncMove = 4;
-constexpr long kMwmFuncMinimize = 8;
-constexpr long kMwmFuncMaximize = 16;
-constexpr long kMwmFuncClose = 32;
-constexpr long kMwmDecorBorder = 2;
-constexpr long kMwmDecorResizeH = 4;
-constexpr long kMwmDecorTitle = 8;
-constexpr long kMwmDecorMenu = 16;
-constexpr long kMwmDecorMinimize = 32;
-constexpr long kMwmDecorMaximize = 64;
-
-// The longest a new window waits for the window manager's answer, and only while no earlier
-// window of its kind has told what frame the manager draws and no request has gone unanswered.
-constexpr auto kFrameExtentsWait = std::chrono::milliseconds(200);
 
 // The records of live windows by slot (slot n at index n - 1). A destroyed window's slot is
 // freed with a new generation and reused, so the table is as long as the most windows alive at
@@ -94,105 +72,9 @@ void FreeRecord(NativeWindow w) {
     table.free.push_back(w.Slot());
 }
 
-// X refuses empty windows; a zero-sized one is kept at one pixel and reports zero.
-unsigned ServerExtent(int extent) {
-    return static_cast<unsigned>(std::max(1, extent));
-}
-
-void SetMotifHints(Display* display, NativeWindow w) {
-    long hints[5] = {kMwmHintsFunctions | kMwmHintsDecorations, 0, 0, 0, 0};
-    const TopLevelStyle& style = w->style;
-    hints[1] = kMwmFuncMove | kMwmFuncClose;
-    if (!style.borderless) {
-        hints[2] = kMwmDecorBorder | kMwmDecorTitle | kMwmDecorMenu;
-        if (style.minimizeBox) {
-            hints[1] |= kMwmFuncMinimize;
-            hints[2] |= kMwmDecorMinimize;
-        }
-        if (style.resizable) {
-            hints[1] |= kMwmFuncResize | kMwmFuncMaximize;
-            hints[2] |= kMwmDecorResizeH | kMwmDecorMaximize;
-        }
-    }
-    const Atom atom = x11::GetAtoms().motifWmHints;
-    XChangeProperty(display, w->xid, atom, atom, 32, PropModeReplace,
-                    reinterpret_cast<unsigned char*>(hints), 5);
-}
-
 void SetAtomProperty(Display* display, ::Window xid, Atom property, Atom value) {
     XChangeProperty(display, xid, property, XA_ATOM, 32, PropModeReplace,
                     reinterpret_cast<unsigned char*>(&value), 1);
-}
-
-Bool IsFrameExtentsNotify(Display*, XEvent* event, XPointer arg) {
-    const auto* xid = reinterpret_cast<const ::Window*>(arg);
-    return event->type == PropertyNotify && event->xproperty.window == *xid &&
-           event->xproperty.atom == x11::GetAtoms().netFrameExtents;
-}
-
-// Asks the window manager what frame it will draw, so that outer sizes are right before the
-// window is first shown. Other events stay queued for the loop.
-// What the window manager has told about its frames: the extents it gave each kind of window,
-// and whether it answers requests at all.
-struct FrameKnowledge {
-    std::unordered_map<int, std::array<int, 4>> extentsByKind;
-    bool managerAnswers = true;
-};
-
-FrameKnowledge& Frames() {
-    static FrameKnowledge knowledge;
-    return knowledge;
-}
-
-// Managers decorate by the style and by whether the window is a dialog of another.
-int FrameKind(NativeWindow w) {
-    const TopLevelStyle& style = w->style;
-    return (style.borderless ? 1 : 0) | (style.resizable ? 2 : 0) | (style.minimizeBox ? 4 : 0) |
-           (w->owner ? 8 : 0);
-}
-
-// Asks the window manager what frame it will draw, so that outer sizes are right before the
-// window is first shown. A window of a kind seen before takes that kind's extents at once; the
-// answer, when it comes, corrects them (see ApplyFrameExtents). Other events stay queued.
-void LearnFrameExtents(Display* display, NativeWindow w) {
-    XEvent request{};
-    request.xclient.type = ClientMessage;
-    request.xclient.window = w->xid;
-    request.xclient.message_type = x11::GetAtoms().netRequestFrameExtents;
-    request.xclient.format = 32;
-    XSendEvent(display, DefaultRootWindow(display), False,
-               SubstructureRedirectMask | SubstructureNotifyMask, &request);
-    XFlush(display);
-    FrameKnowledge& frames = Frames();
-    auto known = frames.extentsByKind.find(FrameKind(w));
-    if (known != frames.extentsByKind.end()) {
-        const std::array<int, 4>& e = known->second;
-        w->frameLeft = e[0];
-        w->frameRight = e[1];
-        w->frameTop = e[2];
-        w->frameBottom = e[3];
-        backend::ApplySizeHints(w);
-        return;
-    }
-    if (!frames.managerAnswers) {
-        return;
-    }
-    const auto deadline = std::chrono::steady_clock::now() + kFrameExtentsWait;
-    XEvent event;
-    ::Window xid = w->xid;
-    while (
-        !XCheckIfEvent(display, &event, IsFrameExtentsNotify, reinterpret_cast<XPointer>(&xid))) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0) {
-            // Such a manager is never waited for again; a late answer still counts.
-            frames.managerAnswers = false;
-            return;
-        }
-        pollfd fd{ConnectionNumber(display), POLLIN, 0};
-        poll(&fd, 1, static_cast<int>(left.count()));
-    }
-    backend::ApplyFrameExtents(w);
 }
 
 // X has no empty windows: one sized to nothing is kept off the screen, whatever ShowWindow
@@ -290,50 +172,6 @@ Point ClientOrigin(NativeWindow w) {
     return {w->position.x + w->frameLeft, w->position.y + w->frameTop};
 }
 
-void ApplyFrameExtents(NativeWindow w) {
-    unsigned long extents[4] = {0, 0, 0, 0};
-    const bool answered =
-        x11::ReadCardinals(w->xid, x11::GetAtoms().netFrameExtents, extents, 4) == 4;
-    if (!answered) {
-        std::fill_n(extents, 4, 0ul);
-    }
-    w->frameLeft = static_cast<int>(extents[0]);
-    w->frameRight = static_cast<int>(extents[1]);
-    w->frameTop = static_cast<int>(extents[2]);
-    w->frameBottom = static_cast<int>(extents[3]);
-    if (answered) {
-        FrameKnowledge& frames = Frames();
-        frames.managerAnswers = true;
-        frames.extentsByKind[FrameKind(w)] = {w->frameLeft, w->frameRight, w->frameTop,
-                                              w->frameBottom};
-    }
-    ApplySizeHints(w);
-}
-
-void ApplySizeHints(NativeWindow w) {
-    Display* display = x11::Connection();
-    XSizeHints* hints = XAllocSizeHints();
-    if (!hints) {
-        return;
-    }
-    hints->flags = USPosition | PPosition | PMinSize | PWinGravity;
-    hints->x = w->position.x;
-    hints->y = w->position.y;
-    // North-west gravity: the position asked for is the frame's outer corner.
-    hints->win_gravity = NorthWestGravity;
-    if (w->style.resizable) {
-        hints->min_width = std::max(1, w->minimumOuter.width - w->frameLeft - w->frameRight);
-        hints->min_height = std::max(1, w->minimumOuter.height - w->frameTop - w->frameBottom);
-    } else {
-        hints->flags |= PMaxSize;
-        hints->min_width = hints->max_width = static_cast<int>(ServerExtent(w->clientSize.width));
-        hints->min_height = hints->max_height =
-            static_cast<int>(ServerExtent(w->clientSize.height));
-    }
-    XSetWMNormalHints(display, w->xid, hints);
-    XFree(hints);
-}
-
 void TopLevelConfigured(NativeWindow w, const XConfigureEvent& event) {
     // A hidden window is where we put it; managers answer requests about windows they do not
     // manage yet with made-up places. A notice generated before the server saw our last map,
@@ -348,8 +186,8 @@ void TopLevelConfigured(NativeWindow w, const XConfigureEvent& event) {
     }
     const Size size{event.width, event.height};
     // A zero-sized window lives on the server at one pixel; that is not a resize.
-    const Size server{static_cast<int>(ServerExtent(w->clientSize.width)),
-                      static_cast<int>(ServerExtent(w->clientSize.height))};
+    const Size server{static_cast<int>(backend::ServerExtent(w->clientSize.width)),
+                      static_cast<int>(backend::ServerExtent(w->clientSize.height))};
     if (size == server || size == w->clientSize) {
         return;
     }
@@ -371,8 +209,8 @@ NativeWindow CreateTopLevelWindow(NativeWindow owner, Point outerPosition, Size 
     attributes.event_mask = kTopLevelEvents;
     const ::Window xid = XCreateWindow(
         display, DefaultRootWindow(display), outerPosition.x, outerPosition.y,
-        ServerExtent(clientSize.width), ServerExtent(clientSize.height), 0, CopyFromParent,
-        InputOutput, CopyFromParent, CWBackPixmap | CWEventMask, &attributes);
+        backend::ServerExtent(clientSize.width), backend::ServerExtent(clientSize.height), 0,
+        CopyFromParent, InputOutput, CopyFromParent, CWBackPixmap | CWEventMask, &attributes);
     if (!xid) {
         return nullptr;
     }
@@ -404,12 +242,12 @@ NativeWindow CreateTopLevelWindow(NativeWindow owner, Point outerPosition, Size 
     if (w->owner) {
         XSetTransientForHint(display, xid, w->owner->xid);
     }
-    SetMotifHints(display, w);
+    backend::SetMotifHints(w);
     SetWindowTitle(w, titleUtf8);
     backend::ApplySizeHints(w);
     w->managed = x11::WindowManagerRunning();
     if (w->managed) {
-        LearnFrameExtents(display, w);
+        backend::LearnFrameExtents(w);
         w->minimumOuter = OuterSizeForClient(w, clientSize);
         backend::ApplySizeHints(w);
     }
@@ -425,10 +263,10 @@ NativeWindow CreateChildWindow(NativeWindow parent, Point position, Size size, W
     XSetWindowAttributes attributes{};
     attributes.background_pixmap = None;
     attributes.event_mask = kChildEvents;
-    const ::Window xid =
-        XCreateWindow(display, parent->xid, position.x, position.y, ServerExtent(size.width),
-                      ServerExtent(size.height), 0, CopyFromParent, InputOutput, CopyFromParent,
-                      CWBackPixmap | CWEventMask, &attributes);
+    const ::Window xid = XCreateWindow(
+        display, parent->xid, position.x, position.y, backend::ServerExtent(size.width),
+        backend::ServerExtent(size.height), 0, CopyFromParent, InputOutput, CopyFromParent,
+        CWBackPixmap | CWEventMask, &attributes);
     if (!xid) {
         return nullptr;
     }
@@ -549,8 +387,9 @@ void MoveWindow(NativeWindow window, Point position, Size clientSize, bool repai
     if (window->topLevel) {
         window->configureSerial = NextRequest(display);
     }
-    XMoveResizeWindow(display, window->xid, position.x, position.y, ServerExtent(clientSize.width),
-                      ServerExtent(clientSize.height));
+    XMoveResizeWindow(display, window->xid, position.x, position.y,
+                      backend::ServerExtent(clientSize.width),
+                      backend::ServerExtent(clientSize.height));
     MapAsShown(display, window);
     if (repaint) {
         InvalidateWindow(window, false);

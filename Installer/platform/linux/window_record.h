@@ -3,6 +3,7 @@
 
 #include <X11/Xlib.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/Events.h"
@@ -63,6 +64,15 @@ bool ShownDeep(NativeWindow w);
 bool EnabledDeep(NativeWindow w);
 // Screen position of the client area's top-left corner.
 Point ClientOrigin(NativeWindow w);
+// X refuses empty windows; a zero-sized one is kept at one pixel and reports zero.
+inline unsigned ServerExtent(int extent) {
+    return static_cast<unsigned>(std::max(1, extent));
+}
+
+// Window-manager hints and frames (window_manager.cpp).
+void SetMotifHints(NativeWindow w);
+// Asks for the frame extents; waits for the answer only while nothing better is known.
+void LearnFrameExtents(NativeWindow w);
 void ApplyFrameExtents(NativeWindow w);
 void ApplySizeHints(NativeWindow w);
 // The window manager resized or moved a top-level window.
