@@ -283,6 +283,11 @@ TEST_F(Dialog, EmptyMessageCanStillBeAnswered) {
 }
 
 TEST_F(Dialog, TenThousandDialogsLeaveMemoryFlat) {
+    // What is measured is this program's heap; a window manager would only be left seconds
+    // behind, working through the thirty thousand windows, and hold up the tests after this one.
+    if (testsupport::WindowManagerPresent()) {
+        GTEST_SKIP() << "measured on the bare server";
+    }
     auto openAndClose = [&](int count) {
         for (int i = 0; i < count; ++i) {
             LwPopupDialog dialog(owner_.get(), "Kestrel 3D", kQuestion, true, true);
