@@ -5,10 +5,14 @@
 #include <algorithm>
 
 void NormalizeSlashes(std::string& path) {
+    std::replace(path.begin(), path.end(), '\\', '/');
+    CollapseSlashes(path);
+}
+
+void CollapseSlashes(std::string& path) {
     if (path.empty()) {
         return;
     }
-    std::replace(path.begin(), path.end(), '\\', '/');
     const bool network = path.size() >= 4 && path[0] == '/' && path[1] == '/';
     // One pass that keeps a separator only when the previous kept byte is not one.
     auto last =

@@ -11,6 +11,15 @@ bool CreateFolder(const std::string& path);
 // Creates every missing level of `path`; true when a folder stands there afterwards.
 bool CreateFolders(const std::string& path);
 
+// When the program runs as root on behalf of another user (started through sudo or pkexec),
+// makes that user the owner of `path`, without following a link there, so that what the program
+// created in the user's folders belongs to the user. Does nothing otherwise. The folders and
+// files made by the calls of this header are handed over already.
+void HandToInvokingUser(const std::string& path);
+
+// False where `\` is an ordinary character of file names, true where it separates folders.
+bool BackslashSeparatesFolders();
+
 enum class ReplaceResult {
     Replaced,      // `path` now holds exactly the given bytes
     CannotCreate,  // the file could not be created or opened for writing; nothing changed
@@ -20,7 +29,7 @@ enum class ReplaceResult {
 // Makes `size` bytes at `data` the whole content of `path`. The bytes go into a new file beside
 // it, which is flushed to disk and then takes the old file's place in one step, so that a
 // failure never leaves a truncated file where a complete one stood. A replaced file keeps its
-// permissions and owner.
+// permissions and owner; a new one belongs to the invoking user (see HandToInvokingUser).
 ReplaceResult ReplaceFileContents(const std::string& path, const void* data, size_t size);
 
 }  // namespace platform

@@ -1,7 +1,9 @@
-// The running process: its ids, the local time, and the user's folders.
+// The running process: its ids, command line and relaunch, the local time, and the user's
+// folders.
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -18,7 +20,14 @@ LocalTime CurrentLocalTime();
 long CurrentProcessId();
 long CurrentThreadId();
 
+// The arguments the program was started with, without its own name, joined by single spaces.
+std::string CommandLine();
+// Starts the running program again with `arguments`, as the same user, and does not wait for
+// it; true when the new process is running.
+bool StartSelf(const std::vector<std::string>& arguments);
+
 // The user's documents folder (the desktop's documents directory); empty when it does not exist.
+// Run as root on behalf of another user, it is that user's.
 std::string DocumentsFolder();
 // The folder for temporary files, always available.
 std::string TemporaryFolder();

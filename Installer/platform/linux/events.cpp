@@ -8,6 +8,7 @@
 #include <deque>
 #include <mutex>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "platform/linux/window_record.h"
@@ -63,6 +64,8 @@ void TakeRepaintRequests() {
 constexpr auto kReadInterval = std::chrono::milliseconds(1);
 Clock::time_point lastRead;
 
+backend::UnrecordedEventHandler unrecordedEventHandler = nullptr;
+
 // Translates the events Xlib holds; with `fromSocket`, flushes and reads what the server sent.
 void ReadServer(bool fromSocket) {
     Display* display = x11::Connection();
@@ -107,8 +110,13 @@ bool MessageWaiting() {
     return !Queue().empty() || NextToPaint() || backend::MsUntilNextTimer() == 0;
 }
 
-// Waits until a message can be taken or the deadline passes (none: wait for ever).
-bool WaitUntil(std::optional<Clock::time_point> deadline) {
+// Waits until a message can be taken or the deadline passes (none: wait for ever), or until one
+// of `watched` (negative entries are skipped) has something to read or is closed.
+bool WaitUntil(std::optional<Clock::time_point> deadline, std::span<const int> watched = {}) {
+    std::vector<pollfd> fds = {{x11::WakeFd(), POLLIN, 0}, {-1, POLLIN, 0}};
+    for (int fd : watched) {
+        fds.push_back({fd, POLLIN, 0});
+    }
     for (;;) {
         ReadServer(true);
         TakeRepaintRequests();
@@ -128,13 +136,17 @@ bool WaitUntil(std::optional<Clock::time_point> deadline) {
         if (timerMs >= 0 && (waitMs < 0 || timerMs < waitMs)) {
             waitMs = timerMs;
         }
-        pollfd fds[2] = {{x11::WakeFd(), POLLIN, 0}, {-1, POLLIN, 0}};
         if (Display* display = x11::Connection()) {
             fds[1].fd = ConnectionNumber(display);
         }
-        poll(fds, 2, static_cast<int>(std::min<long>(waitMs, 1 << 30)));
+        poll(fds.data(), fds.size(), static_cast<int>(std::min<long>(waitMs, 1 << 30)));
         if (fds[0].revents & POLLIN) {
             x11::ClearWake();  // the requests themselves are taken at the top of the loop
+        }
+        for (size_t i = 2; i < fds.size(); ++i) {
+            if (fds[i].revents != 0) {
+                return MessageWaiting();
+            }
         }
     }
 }
@@ -142,6 +154,10 @@ bool WaitUntil(std::optional<Clock::time_point> deadline) {
 }  // namespace
 
 namespace backend {
+
+void WaitMessageOrReadable(std::span<const int> descriptors) {
+    WaitUntil(std::nullopt, descriptors);
+}
 
 void PostMessage(NativeWindow w, MessageId message, WParam wParam, LParam lParam) {
     if (!Alive(w)) {
@@ -181,9 +197,16 @@ void ForgetQueued(NativeWindow w) {
         queue.end());
 }
 
+void SetUnrecordedEventHandler(UnrecordedEventHandler handler) {
+    unrecordedEventHandler = handler;
+}
+
 void TranslateEvent(XEvent& event) {
     NativeWindow w = RecordOf(event.xany.window);
     if (!Alive(w)) {
+        if (unrecordedEventHandler) {
+            unrecordedEventHandler(event);
+        }
         return;
     }
     switch (event.type) {

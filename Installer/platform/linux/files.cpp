@@ -13,6 +13,7 @@
 #include <fstream>
 #include <mutex>
 
+#include "platform/linux/invoking_user.h"
 #include "platform/linux/posix_util.h"
 
 namespace platform {
@@ -107,6 +108,7 @@ std::string SiblingName(const std::string& path) {
 bool CreateFolder(const std::string& path) {
     struct stat info {};
     if (mkdir(path.c_str(), 0777) == 0) {
+        HandToInvokingUser(path);
         return true;
     }
     return errno == EEXIST && stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
@@ -120,6 +122,16 @@ bool CreateFolders(const std::string& path) {
         }
     }
     return CreateFolder(path);
+}
+
+void HandToInvokingUser(const std::string& path) {
+    if (const std::optional<posix::InvokingUser> user = posix::InvokingUserOfRoot()) {
+        [[maybe_unused]] const int changed = lchown(path.c_str(), user->uid, user->gid);
+    }
+}
+
+bool BackslashSeparatesFolders() {
+    return false;
 }
 
 ReplaceResult ReplaceFileContents(const std::string& path, const void* data, size_t size) {
@@ -149,6 +161,8 @@ ReplaceResult ReplaceFileContents(const std::string& path, const void* data, siz
         if (fchown(fd, existing.st_uid, existing.st_gid) != 0) {
             fchmod(fd, existing.st_mode & 0777);
         }
+    } else {
+        posix::HandDescriptorToInvokingUser(fd);
     }
     ok = ok && fsync(fd) == 0;
     ok = close(fd) == 0 && ok;

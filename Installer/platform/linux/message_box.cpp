@@ -1,16 +1,10 @@
 // The system message box on Linux: zenity, or kdialog where zenity is missing, as a child
 // process; the message always goes to the standard error stream as well.
-#include <spawn.h>
-#include <sys/wait.h>
-
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <vector>
 
 #include "platform/MessageBox.h"
-
-extern char** environ;
+#include "platform/linux/child_process.h"
 
 namespace platform {
 namespace {
@@ -25,24 +19,11 @@ bool HasDesktop() {
     return false;
 }
 
-// True when the tool ran and showed the notice (closed with OK or the close box).
-bool RunDialog(std::vector<std::string> arguments) {
-    std::vector<char*> argv;
-    for (std::string& argument : arguments) {
-        argv.push_back(argument.data());
-    }
-    argv.push_back(nullptr);
-    pid_t child = 0;
-    if (posix_spawnp(&child, argv[0], nullptr, nullptr, argv.data(), environ) != 0) {
-        return false;
-    }
-    int status = 0;
-    while (waitpid(child, &status, 0) < 0) {
-        if (errno != EINTR) {
-            return false;
-        }
-    }
-    return WIFEXITED(status) && (WEXITSTATUS(status) == 0 || WEXITSTATUS(status) == 1);
+// True when the tool ran and showed the notice (closed with OK or the close box). The caller
+// may be any thread, a crashed worker's included, so the loop is not run meanwhile.
+bool RunDialog(const std::vector<std::string>& arguments) {
+    const posix::ChildResult result = posix::RunChild(arguments, posix::WhileChildRuns::Block);
+    return result.exitCode == 0 || result.exitCode == 1;
 }
 
 }  // namespace

@@ -1,21 +1,28 @@
-// Process ids, local time and the user's folders on Linux (XDG user directories).
+// Process ids, command line and relaunch, local time and the user's folders on Linux (XDG user
+// directories).
 #include "platform/Process.h"
 
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <ctime>
 #include <fstream>
+#include <iterator>
 
+#include "platform/linux/child_process.h"
+#include "platform/linux/invoking_user.h"
 #include "platform/linux/posix_util.h"
 
 namespace platform {
 namespace {
 
 // XDG_DOCUMENTS_DIR from user-dirs.dirs: a quoted path, relative to $HOME when it starts with
-// "$HOME/"; other forms are not valid there.
+// "$HOME/"; other forms are not valid there. Working for an invoking user, this environment's
+// configuration folder is not theirs.
 std::string ConfiguredDocumentsFolder(const std::string& home) {
-    std::string config = posix::EnvironmentValue("XDG_CONFIG_HOME");
+    std::string config =
+        posix::InvokingUserOfRoot() ? "" : posix::EnvironmentValue("XDG_CONFIG_HOME");
     if (config.empty() || config[0] != '/') {
         config = home + "/.config";
     }
@@ -56,8 +63,33 @@ long CurrentThreadId() {
     return static_cast<long>(syscall(SYS_gettid));
 }
 
+std::string CommandLine() {
+    std::ifstream file("/proc/self/cmdline", std::ios::binary);
+    const std::string all((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    const size_t nameEnd = all.find('\0');
+    if (nameEnd == std::string::npos || nameEnd + 1 >= all.size()) {
+        return "";
+    }
+    std::string arguments = all.substr(nameEnd + 1, all.size() - nameEnd - 2);
+    std::replace(arguments.begin(), arguments.end(), '\0', ' ');
+    return arguments;
+}
+
+bool StartSelf(const std::vector<std::string>& arguments) {
+    // The kernel's link to the running image still works when the file has been replaced or
+    // renamed since; the new process is named by the full path.
+    std::vector<std::string> argv = {"/proc/self/exe"};
+    char name[4096];
+    const ssize_t length = readlink("/proc/self/exe", name, sizeof name);
+    if (length > 0 && static_cast<size_t>(length) < sizeof name) {
+        argv[0].assign(name, static_cast<size_t>(length));
+    }
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    return posix::StartProgram("/proc/self/exe", argv) > 0;
+}
+
 std::string DocumentsFolder() {
-    const std::string home = posix::EnvironmentValue("HOME");
+    const std::string home = posix::UserHome();
     if (home.empty()) {
         return "";
     }

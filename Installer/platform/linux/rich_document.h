@@ -14,7 +14,7 @@ enum class Alignment { Left, Right, Center, Justify };
 struct CharFormat {
     // The family as the document names it ("Arial", "Calibri"); empty: the view's own font.
     std::string family;
-    float sizePoints = 12.0f;
+    float sizePoints = 12.0f;  // 0.5 to 1638
     bool bold = false;
     bool italic = false;
     bool underline = false;
@@ -31,8 +31,9 @@ struct Run {
 
 struct ParagraphFormat {
     Alignment alignment = Alignment::Left;
-    // Twips (1/1440 inch). A negative first-line indent hangs the first line out to the left,
-    // as bulleted paragraphs do; their first tab then stops at the left indent.
+    // Twips (1/1440 inch), within +-31680 (22 inches). A negative first-line indent hangs the
+    // first line out to the left, as bulleted paragraphs do; their first tab then stops at the
+    // left indent.
     int leftIndent = 0;
     int rightIndent = 0;
     int firstLineIndent = 0;
@@ -40,6 +41,9 @@ struct ParagraphFormat {
     int spaceAfter = 0;
     // 0: single spacing; positive: at least this much; negative: exactly its magnitude.
     int lineSpacing = 0;
+    // Set: a positive lineSpacing is in 240ths of single spacing (276: 1.15 lines), as
+    // word processors write "\sl276\slmult1".
+    bool lineSpacingMultiple = false;
 
     bool operator==(const ParagraphFormat&) const = default;
 };

@@ -3,6 +3,7 @@
 
 #include <X11/Xlib.h>
 
+#include <span>
 #include <vector>
 
 #include "platform/Events.h"
@@ -61,10 +62,17 @@ void ApplySizeHints(NativeWindow w);
 void TopLevelConfigured(NativeWindow w, int width, int height);
 
 // Queue (events.cpp).
+// Waits until a message can be taken or one of `descriptors` (negative entries are skipped) has
+// something to read or is closed.
+void WaitMessageOrReadable(std::span<const int> descriptors);
 void PostMessage(NativeWindow w, MessageId message, WParam wParam, LParam lParam);
 void AddToUpdate(NativeWindow w, const Rect& r);
 void ForgetQueued(NativeWindow w);
 void TranslateEvent(XEvent& event);
+// Events of X windows that have no record (a popup menu's own window) go to this handler while
+// one is set.
+using UnrecordedEventHandler = void (*)(XEvent& event);
+void SetUnrecordedEventHandler(UnrecordedEventHandler handler);
 
 // Input state (input.cpp).
 void TranslatePointerEvent(NativeWindow w, XEvent& event);

@@ -1,76 +1,13 @@
 // Locating the Wine prefix and Wine's case-insensitive name comparison.
 #include "platform/linux/wine_prefix.h"
 
-#include "platform/linux/posix_util.h"
-
-#include <pwd.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdlib>
 #include <string>
-#include <vector>
+
+#include "platform/linux/invoking_user.h"
+#include "platform/linux/posix_util.h"
 
 namespace platform::wine {
 namespace {
-
-// The home folder in a user's entry, looked up with the reentrant calls: the worker and the
-// interface threads both get here. `lookup` is getpwnam_r or getpwuid_r bound to its key.
-template <typename Lookup>
-std::string HomeOf(Lookup lookup) {
-    const long suggested = sysconf(_SC_GETPW_R_SIZE_MAX);
-    std::vector<char> buffer(suggested > 0 ? static_cast<size_t>(suggested) : 1024);
-    for (;;) {
-        passwd entry{};
-        passwd* found = nullptr;
-        const int error = lookup(&entry, buffer.data(), buffer.size(), &found);
-        if (error == ERANGE && buffer.size() < (1u << 20)) {
-            buffer.resize(buffer.size() * 2);
-            continue;
-        }
-        return error == 0 && found != nullptr && found->pw_dir != nullptr
-                   ? std::string(found->pw_dir)
-                   : std::string();
-    }
-}
-
-std::string HomeOfName(const std::string& name) {
-    return HomeOf([&](passwd* entry, char* buffer, size_t size, passwd** found) {
-        return getpwnam_r(name.c_str(), entry, buffer, size, found);
-    });
-}
-
-std::string HomeOfUid(uid_t uid) {
-    return HomeOf([&](passwd* entry, char* buffer, size_t size, passwd** found) {
-        return getpwuid_r(uid, entry, buffer, size, found);
-    });
-}
-
-// The home folder of the user on whose behalf the program runs.
-std::string InvokingUserHome() {
-    if (geteuid() == 0) {
-        const std::string sudoUser = posix::EnvironmentValue("SUDO_USER");
-        if (!sudoUser.empty() && sudoUser != "root") {
-            const std::string home = HomeOfName(sudoUser);
-            if (!home.empty()) {
-                return home;
-            }
-        }
-        const std::string pkexecUid = posix::EnvironmentValue("PKEXEC_UID");
-        if (!pkexecUid.empty()) {
-            char* end = nullptr;
-            const unsigned long uid = std::strtoul(pkexecUid.c_str(), &end, 10);
-            if (*end == '\0' && uid != 0) {
-                const std::string home = HomeOfUid(static_cast<uid_t>(uid));
-                if (!home.empty()) {
-                    return home;
-                }
-            }
-        }
-    }
-    std::string home = posix::EnvironmentValue("HOME");
-    return home.empty() ? HomeOfUid(getuid()) : home;
-}
 
 char32_t DecodeNext(const char*& p, const char* end) {
     return DecodeUtf8(p, end);
@@ -86,7 +23,7 @@ std::string PrefixPath() {
     if (!prefix.empty()) {
         return prefix;
     }
-    return InvokingUserHome() + "/.wine";
+    return posix::UserHome() + "/.wine";
 }
 
 char32_t UpperCase(char32_t c) {

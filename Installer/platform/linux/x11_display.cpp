@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <utility>
 
 namespace platform::x11 {
@@ -49,8 +48,7 @@ Connection_ Open() {
     Connection_ c;
     c.display = XOpenDisplay(nullptr);
     if (!c.display) {
-        std::fprintf(stderr, "kestrel: cannot open the X display \"%s\"\n", XDisplayName(nullptr));
-        return c;
+        return c;  // ConnectDisplay tells why
     }
     XSetErrorHandler(IgnoreErrors);
     // A held key repeats as further presses without releases in between, as keys do elsewhere.

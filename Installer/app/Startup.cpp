@@ -1,0 +1,26 @@
+// Start-up: the elevation marker, the relaunch and the display check.
+#include "app/Startup.h"
+
+#include <cstdio>
+#include <string>
+
+#include "platform/Display.h"
+#include "platform/Process.h"
+
+bool IsElevatedInstance(std::string_view commandLine) {
+    return commandLine.find(kElevationMarker) != std::string_view::npos;
+}
+
+int RelaunchElevated() {
+    return platform::StartSelf({kElevationMarker}) ? 0 : 1;
+}
+
+bool CheckDisplay() {
+    const std::string problem = platform::ConnectDisplay();
+    if (problem.empty()) {
+        return true;
+    }
+    std::fprintf(stderr, "Kestrel 3D installer: %s; start it from a graphical desktop session.\n",
+                 problem.c_str());
+    return false;
+}

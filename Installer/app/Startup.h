@@ -1,0 +1,19 @@
+// Start-up: which instance this is, the relaunch that makes the second one, and whether the
+// wizard could be seen at all.
+#pragma once
+
+#include <string_view>
+
+// Marks the relaunched instance, which runs the wizard.
+inline constexpr char kElevationMarker[] = "/UAC";
+
+// True when the marker appears anywhere in the command line (case matters).
+bool IsElevatedInstance(std::string_view commandLine);
+
+// Starts the program again with the marker, as the same user, without waiting for it. Returns
+// the launcher's exit code: 0 when the new instance started, 1 otherwise.
+int RelaunchElevated();
+
+// True when the wizard's windows can be shown; otherwise writes one line saying why on the
+// error stream.
+bool CheckDisplay();

@@ -1,0 +1,149 @@
+// The combo box: item parsing, the skin cut to the box's width, the current label, and the menu
+// that changes the owner's int.
+#include "controls/LwComboBox.h"
+
+#include <algorithm>
+#include <climits>
+
+#include "controls/LwPopupMenu.h"
+#include "draw/LwArtwork.h"
+#include "draw/LwPaintContext.h"
+#include "platform/Window.h"
+
+namespace {
+
+constexpr LwSize kInitialSize{110, 17};
+constexpr int kLeftCap = 10;  // skin columns kept at the left whatever the width
+constexpr int kSkinHeight = 17;
+constexpr int kTextLeft = 4;
+constexpr int kDropButtonRoom = 18;
+constexpr int kInactiveTextGrey = 75;
+
+bool IsCSpace(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+// What atoi reads (white space, a sign, decimal digits), saturated at the int range where atoi
+// itself would be undefined.
+int LeadingInt(std::string_view text) {
+    size_t i = 0;
+    while (i < text.size() && IsCSpace(text[i])) {
+        ++i;
+    }
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    constexpr long long kLimit = static_cast<long long>(INT_MAX) + 1;
+    long long magnitude = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        magnitude = std::min(magnitude * 10 + (text[i] - '0'), kLimit);
+    }
+    return static_cast<int>(negative ? std::max(-magnitude, static_cast<long long>(INT_MIN))
+                                     : std::min(magnitude, static_cast<long long>(INT_MAX)));
+}
+
+}  // namespace
+
+LwComboBox::LwComboBox(LwObject* parent, const LwPoint& position, const std::string& itemsUtf8,
+                       int* value)
+    : LwPanelControl(parent, position, kInitialSize), value_(value), items_(ParseItems(itemsUtf8)) {
+    image_.LoadFromResource(kLwComboSkinImageId);
+    // Compared with the count of items, not with their ids.
+    if (value_ && *value_ >= 0 && static_cast<size_t>(*value_) >= items_.size()) {
+        *value_ = 0;
+    }
+}
+
+LwComboBox::~LwComboBox() = default;
+
+std::vector<LwComboItem> LwComboBox::ParseItems(std::string_view itemsUtf8) {
+    std::string_view rest = itemsUtf8.substr(0, itemsUtf8.find('\0'));  // a C string's end
+    std::vector<LwComboItem> items;
+    for (size_t index = 0;; ++index) {
+        const size_t bar = rest.find('|');
+        const std::string_view piece = rest.substr(0, bar);
+        LwComboItem item{static_cast<int>(std::min<size_t>(index, INT_MAX)), std::string(piece)};
+        const size_t slash = piece.find('/');
+        if (slash != std::string_view::npos) {
+            item.id = LeadingInt(piece.substr(0, slash));
+            item.label = std::string(piece.substr(slash + 1));
+        }
+        items.push_back(std::move(item));
+        if (bar == std::string_view::npos) {
+            return items;
+        }
+        rest.remove_prefix(bar + 1);
+    }
+}
+
+void LwComboBox::OnMouseEvent(int code) {
+    if (!value_) {
+        return;
+    }
+    switch (code) {
+        case kLwEventLeftDown:
+            OpenMenu();
+            break;
+        case kLwEventEnter:
+            hover_ = true;
+            Invalidate();
+            break;
+        case kLwEventLeave:
+            hover_ = false;
+            Invalidate();
+            break;
+        default:
+            break;  // the menu opens on the press: releases and double clicks do nothing
+    }
+}
+
+void LwComboBox::OpenMenu() {
+    LwPopupMenu menu(this);
+    const int current = *value_;
+    for (size_t i = 0; i < items_.size(); ++i) {
+        menu.AddItem(static_cast<unsigned>(i + 1), items_[i].label, items_[i].id == current);
+    }
+    const platform::NativeWindow window = GetNativeWindow();
+    const unsigned command = menu.Track(platform::ClientToScreen(window, LwPoint{0, 0}));
+    // The menu's loop runs paints and timers; if they took the box's window away, the box may
+    // be gone with it.
+    if (command == 0 || !platform::IsWindow(window) || command > items_.size()) {
+        return;
+    }
+    NotifyChange(kLwChangeBefore);
+    *value_ = items_[command - 1].id;
+    NotifyChange(kLwChangeAfter);
+    Invalidate();
+}
+
+void LwComboBox::OnPaint() {
+    LwPaintContext paint(this);
+    const LwSize size = GetSize();
+    const LwSize skin = image_.GetSize();
+    paint.DrawImage(image_, LwPoint{0, 0}, LwSize{0, 0});
+    if (size != skin) {
+        // The skin's right end, with the drop button, goes to the box's right edge.
+        const int width = size.width - kLeftCap;
+        paint.DrawImagePart(image_, LwRect{kLeftCap, 0, width, kSkinHeight},
+                            LwRect{skin.width - width, 0, width, kSkinHeight});
+    }
+    if (hover_) {
+        paint.SetFillColor(kLwEmpty);
+        paint.SetLineColor(kLwWhite, 1.0f);
+        paint.DrawRect(LwRect{0, 0, size.width, size.height});
+    }
+    paint.SetClip(LwRect{kTextLeft, 0, size.width - kDropButtonRoom, size.height});
+    paint.SetFont(10.0f, "Tahoma", platform::kFontBold);
+    paint.SetTextColor(value_ ? kLwBlack : LwGrey(kInactiveTextGrey));
+    const int current = value_ ? *value_ : 0;
+    const char* label = "";
+    for (const LwComboItem& item : items_) {
+        if (item.id == current) {
+            label = item.label.c_str();
+            break;
+        }
+    }
+    paint.DrawText(label, LwRect{0, 2, size.width - 16, size.height - 4}, AlignCenter);
+}

@@ -1,0 +1,46 @@
+// The drop-down selector: a skinned box showing the label of its owner's current choice, which
+// opens a popup menu of every choice when pressed and writes the picked item's id into the
+// owner's int.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "draw/LwImage.h"
+#include "toolkit/LwPanelControl.h"
+
+struct LwComboItem {
+    int id = 0;
+    std::string label;  // UTF-8
+};
+
+class LwComboBox : public LwPanelControl {
+  public:
+    // `itemsUtf8` is `|`-separated; see ParseItems. An int at or above the item count is reset
+    // to 0 (a negative one is kept). A null `value` makes the box inactive: grey text, no menu,
+    // no hover.
+    LwComboBox(LwObject* parent, const LwPoint& position, const std::string& itemsUtf8, int* value);
+    ~LwComboBox() override;
+
+    // Each `|`-separated piece is an item, the text after the last `|` too (so a trailing `|`
+    // adds an empty item). A piece "id/label" takes its id from the number before its first
+    // `/`, read as atoi reads it but saturated at the int range; other pieces take their
+    // position as id.
+    static std::vector<LwComboItem> ParseItems(std::string_view itemsUtf8);
+
+    const std::vector<LwComboItem>& GetItems() const { return items_; }
+    bool IsHovered() const { return hover_; }
+
+  protected:
+    void OnPaint() override;
+    void OnMouseEvent(int code) override;
+
+  private:
+    void OpenMenu();
+
+    bool hover_ = false;
+    int* value_;  // the owner's; not owned
+    LwImage image_;
+    std::vector<LwComboItem> items_;
+};
