@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <string>
 
+#include "app/LicenceDocument.h"
 #include "app/WizardTexts.h"
 #include "controls/LwCheckBox.h"
 #include "controls/LwComboBox.h"
@@ -14,7 +15,6 @@
 #include "draw/LwArtwork.h"
 #include "draw/LwPaintContext.h"
 #include "platform/Bitmap.h"
-#include "platform/Resources.h"
 
 namespace {
 
@@ -39,14 +39,6 @@ constexpr int kRowPitch = 25;
 constexpr int kBrowseBottomBelowCustom = 65;
 
 constexpr int kRichReadOnlyMultiLine = 0x31;
-
-std::string LicenceDocument() {
-    platform::ResourceBlock block;
-    if (!platform::FindResource(platform::kResourceTypeRcData, kLwLicenceDocumentId, &block)) {
-        return {};
-    }
-    return std::string(reinterpret_cast<const char*>(block.data), block.size);
-}
 
 }  // namespace
 
@@ -157,7 +149,7 @@ void InstallerUI::BuildLicencePanel(const LwSize& client) {
     auto* page = new LwPanel(licencePanel, LwPoint{0, 0}, LwSize{50, 50});
     page->SetBackgroundColor(kLicenceWhite);
     licenceText = new LwTextControl(page, LwPoint{0, 0}, LwSize{client.width - 217, 50},
-                                    LicenceDocument(), kRichReadOnlyMultiLine);
+                                    std::string(LicenceDocumentText()), kRichReadOnlyMultiLine);
     licenceScrollBar = new LwScrollBar(licencePanel, licenceText, LwPoint{0, 0});
     auto* layout = new LwBoxLayout(LwBoxLayout::kHorizontal);
     layout->items.push_back(LwLayoutItem::Object(page, true));
