@@ -45,6 +45,9 @@ MessageResult DefaultWindowProc(NativeWindow window, MessageId message, WParam w
 Rect GetWindowRect(NativeWindow window);
 Size GetClientSize(NativeWindow window);
 Point ScreenToClient(NativeWindow window, Point screen);
+// A child window's top-left corner in its parent's client area, without asking the server;
+// zero for a top-level window.
+Point GetPositionInParent(NativeWindow window);
 Point ClientToScreen(NativeWindow window, Point client);
 // Outer size of a window of this style with the given client size (frame extents added).
 Size OuterSizeForClient(NativeWindow window, Size clientSize);
@@ -74,5 +77,7 @@ NativeWindow GetCapture();
 // Asks for one kWmMouseLeave when the pointer next leaves the window.
 void TrackMouseLeave(NativeWindow window);
 void SetArrowCursor(NativeWindow window);
+// Where the pointer is now, in screen coordinates (not where the last message saw it).
+Point GetCursorPos();
 
 }  // namespace platform

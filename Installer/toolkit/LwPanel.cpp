@@ -21,9 +21,12 @@ LwPanel::LwPanel(LwObject* parent, const LwPoint& position, const LwSize& size) 
 LwPanel::~LwPanel() = default;
 
 LwPoint LwPanel::GetPosition() {
+    // Known without a round trip to the server: scrolling asks for it several times a step.
+    if (GetParent()) {
+        return platform::GetPositionInParent(GetNativeWindow());
+    }
     const LwRect outer = platform::GetWindowRect(GetNativeWindow());
-    const LwPoint corner{outer.x, outer.y};
-    return GetParent() ? platform::ScreenToClient(GetParent()->GetNativeWindow(), corner) : corner;
+    return LwPoint{outer.x, outer.y};
 }
 
 void LwPanel::SetPosition(const LwPoint& position) {

@@ -109,6 +109,27 @@ TEST_F(UpdateRegion, ExposureAddsToTheRegion) {
     EXPECT_TRUE(SameColor(ReadPixel(child, 15, 10), {200, 10, 10, 255}));
 }
 
+TEST_F(UpdateRegion, APaintReachesTheScreenOnlyInsideItsRegion) {
+    childLog.paintColor = {200, 10, 10, 255};
+    testsupport::ExposeArea(child, {10, 5, 20, 15});
+    ASSERT_TRUE(PumpUntil([&] { return childLog.paints == 1; }));
+    EXPECT_TRUE(SameColor(ReadPixel(child, 29, 19), {200, 10, 10, 255}));
+    EXPECT_TRUE(SameColor(ReadPixel(child, 30, 19), {40, 80, 120, 255}));
+    EXPECT_TRUE(SameColor(ReadPixel(child, 5, 30), {40, 80, 120, 255}));
+}
+
+TEST_F(UpdateRegion, ExposureMadeBeforeAWholeRepaintIsNotPaintedAgain) {
+    testsupport::ExposeArea(child, {10, 5, 20, 15});
+    ReadPixel(child, 0, 0);  // a round trip: the server has made the exposure by now
+    InvalidateWindow(child, false);
+    UpdateWindow(child);
+    EXPECT_EQ(childLog.paints, 1);
+    PumpFor(100ms);
+    EXPECT_EQ(childLog.paints, 1);
+    testsupport::ExposeArea(child, {10, 5, 20, 15});  // a later one is
+    EXPECT_TRUE(PumpUntil([&] { return childLog.paints == 2; }));
+}
+
 TEST_F(UpdateRegion, UnpaintedRegionIsValidatedByTheDefaultProcedure) {
     int paintMessages = 0;
     topLog.handler = [&](NativeWindow w, MessageId m, WParam wp,

@@ -65,38 +65,41 @@ unsigned long ScaleChannel(uint32_t value8, unsigned long mask) {
     return ((value8 * maxValue + 127) / 255) << shift;
 }
 
-void PutTranslated(Display* display, ::Window xid, const uint32_t* pixels, int width, int height) {
+void PutTranslated(Display* display, ::Window xid, const uint32_t* pixels, int width,
+                   const Rect& area) {
     const int screen = DefaultScreen(display);
     Visual* visual = DefaultVisual(display, screen);
     XImage* image = XCreateImage(display, visual, DefaultDepth(display, screen), ZPixmap, 0,
-                                 nullptr, width, height, 32, 0);
+                                 nullptr, area.width, area.height, 32, 0);
     if (!image) {
         return;
     }
-    image->data = static_cast<char*>(std::malloc(size_t(image->bytes_per_line) * height));
+    image->data = static_cast<char*>(std::malloc(size_t(image->bytes_per_line) * area.height));
     if (image->data) {
-        for (int y = 0; y < height; ++y) {
-            for (int x = 0; x < width; ++x) {
-                const uint32_t p = pixels[size_t(y) * width + x];
+        for (int y = 0; y < area.height; ++y) {
+            for (int x = 0; x < area.width; ++x) {
+                const uint32_t p = pixels[size_t(area.y + y) * width + area.x + x];
                 XPutPixel(image, x, y,
                           ScaleChannel((p >> 16) & 0xFF, visual->red_mask) |
                               ScaleChannel((p >> 8) & 0xFF, visual->green_mask) |
                               ScaleChannel(p & 0xFF, visual->blue_mask));
             }
         }
-        XPutImage(display, xid, x11::CopyGc(), image, 0, 0, 0, 0, width, height);
+        XPutImage(display, xid, x11::CopyGc(), image, 0, 0, area.x, area.y, area.width,
+                  area.height);
     }
     XDestroyImage(image);
 }
 
-void PutPicture(NativeWindow window, const uint32_t* pixels, Size size) {
+// Only `area` of the client-sized picture is sent.
+void PutPicture(NativeWindow window, const uint32_t* pixels, Size size, const Rect& area) {
     Display* display = x11::Connection();
-    if (!display || size.width <= 0 || size.height <= 0) {
+    if (!display || area.IsEmpty()) {
         return;
     }
     static const bool direct = ServerTakesXrgb(display);
     if (!direct) {
-        PutTranslated(display, window->xid, pixels, size.width, size.height);
+        PutTranslated(display, window->xid, pixels, size.width, area);
         return;
     }
     // The picture's own memory, described to Xlib in place: no copy before the request.
@@ -118,7 +121,36 @@ void PutPicture(NativeWindow window, const uint32_t* pixels, Size size) {
     if (!XInitImage(&image)) {
         return;
     }
-    XPutImage(display, window->xid, x11::CopyGc(), &image, 0, 0, 0, 0, size.width, size.height);
+    XPutImage(display, window->xid, x11::CopyGc(), &image, area.x, area.y, area.x, area.y,
+              area.width, area.height);
+}
+
+// The client area less what the ancestors' client areas cut off: nothing else reaches the
+// screen.
+Rect VisiblePart(NativeWindow w) {
+    Rect visible{0, 0, w->clientSize.width, w->clientSize.height};
+    Point origin;  // of `w`, in the client coordinates of the ancestor reached so far
+    for (NativeWindow child = w; child->parent; child = child->parent) {
+        origin.x += child->position.x;
+        origin.y += child->position.y;
+        const Size parent = child->parent->clientSize;
+        visible = Intersect(visible, {-origin.x, -origin.y, parent.width, parent.height});
+    }
+    return visible;
+}
+
+// As a paint on other systems is clipped to the update region, only that part of the picture
+// needs drawing and sending; a canvas begun with nothing invalid covers all that is visible.
+Rect PaintReach(NativeWindow w) {
+    const Rect visible = VisiblePart(w);
+    return w->update.IsEmpty() ? visible : Intersect(w->update, visible);
+}
+
+void ClipTo(Canvas::Impl& impl, const Rect& r) {
+    impl.clip = Intersect(r, impl.reach);
+    cairo_reset_clip(impl.cr);
+    cairo_rectangle(impl.cr, impl.clip.x, impl.clip.y, impl.clip.width, impl.clip.height);
+    cairo_clip(impl.cr);
 }
 
 int WholeWidth(float lineWidth) {
@@ -178,14 +210,15 @@ Canvas::Canvas(NativeWindow window) : impl_(std::make_unique<Impl>()) {
         impl_->surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 1, 1);
     }
     impl_->cr = cairo_create(impl_->surface);
-    impl_->clip = {0, 0, impl_->size.width, impl_->size.height};
+    impl_->reach = impl_->window ? PaintReach(impl_->window) : Rect{};
+    ClipTo(*impl_, impl_->reach);
 }
 
 Canvas::~Canvas() {
     cairo_destroy(impl_->cr);
     cairo_surface_flush(impl_->surface);
     if (impl_->pixels && backend::Alive(impl_->window)) {
-        PutPicture(impl_->window, impl_->pixels->data(), impl_->size);
+        PutPicture(impl_->window, impl_->pixels->data(), impl_->size, impl_->reach);
     }
     cairo_surface_destroy(impl_->surface);
     if (impl_->pixels) {
@@ -275,11 +308,7 @@ void Canvas::FillVerticalGradient(const Rect& r, Rgba top, Rgba bottom) {
 }
 
 void Canvas::SetClip(const Rect& r) {
-    impl_->clip = Intersect(r, {0, 0, impl_->size.width, impl_->size.height});
-    cairo_t* cr = impl_->cr;
-    cairo_reset_clip(cr);
-    cairo_rectangle(cr, r.x, r.y, std::max(0, r.width), std::max(0, r.height));
-    cairo_clip(cr);
+    ClipTo(*impl_, r);
 }
 
 }  // namespace platform

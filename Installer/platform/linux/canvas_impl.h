@@ -20,6 +20,9 @@ struct Canvas::Impl {
     // Pixel storage of a painting canvas, lent by a pool and handed back when the canvas ends.
     // The shapes write it directly; cairo draws text and pictures on the same memory.
     std::vector<uint32_t>* pixels = nullptr;
+    // What of the picture reaches the window: the update region, less what the ancestors cut
+    // off. Drawing outside it is wasted, so every clip lies inside it.
+    Rect reach;
     // The clip in force, kept here for the direct shapes and set on `cr` as well.
     Rect clip;
 };

@@ -211,8 +211,10 @@ void TranslateEvent(XEvent& event) {
     }
     switch (event.type) {
         case Expose:
-            AddToUpdate(
-                w, {event.xexpose.x, event.xexpose.y, event.xexpose.width, event.xexpose.height});
+            if (event.xexpose.serial > w->wholeInvalidSince) {
+                AddToUpdate(w, {event.xexpose.x, event.xexpose.y, event.xexpose.width,
+                                event.xexpose.height});
+            }
             break;
         case ConfigureNotify:
             if (w->topLevel) {
@@ -333,6 +335,9 @@ void InvalidateWindow(NativeWindow window, bool withDescendants) {
         return;
     }
     backend::AddToUpdate(window, {0, 0, window->clientSize.width, window->clientSize.height});
+    if (Display* display = x11::Connection()) {
+        window->wholeInvalidSince = NextRequest(display) - 1;
+    }
     if (withDescendants) {
         for (NativeWindow child : window->children) {
             InvalidateWindow(child, true);

@@ -469,4 +469,21 @@ void TrackMouseLeave(NativeWindow window) {
     }
 }
 
+Point GetCursorPos() {
+    Display* display = x11::Connection();
+    if (!display) {
+        return {};
+    }
+    ::Window root = 0;
+    ::Window child = 0;
+    int rootX = 0;
+    int rootY = 0;
+    int x = 0;
+    int y = 0;
+    unsigned mask = 0;
+    XQueryPointer(display, DefaultRootWindow(display), &root, &child, &rootX, &rootY, &x, &y,
+                  &mask);
+    return {rootX, rootY};
+}
+
 }  // namespace platform

@@ -397,6 +397,11 @@ Point ScreenToClient(NativeWindow window, Point screen) {
     return {screen.x - origin.x, screen.y - origin.y};
 }
 
+Point GetPositionInParent(NativeWindow window) {
+    // Only this program moves its child windows, so the record is always right.
+    return backend::Alive(window) && window->parent ? window->position : Point{};
+}
+
 Point ClientToScreen(NativeWindow window, Point client) {
     if (!backend::Alive(window)) {
         return {};

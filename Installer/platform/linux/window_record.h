@@ -32,6 +32,9 @@ struct NativeWindowRecord {
     Point position;  // child: in the parent's client area; top-level: last known outer corner
     Size clientSize;
     Rect update;  // bounding box of the update region, client coordinates
+    // Serial of the last request sent before the whole window was last invalidated: exposures
+    // the server made up to it are repainted by that invalidation's paint, sent after them.
+    unsigned long wholeInvalidSince = 0;
     // Top-level windows only.
     TopLevelStyle style;
     int frameLeft = 0;
