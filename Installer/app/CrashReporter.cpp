@@ -5,6 +5,7 @@
 
 #include "platform/Files.h"
 #include "platform/MessageBox.h"
+#include "toolkit/LwThread.h"
 
 namespace {
 
@@ -18,14 +19,20 @@ std::string Format(const char* pattern, auto... values) {
     return text;
 }
 
+// Every worker thread's faults come here unless the program chooses otherwise.
+[[maybe_unused]] const bool defaultReporter = (LwThread::SetFaultReporter(&ReportCrash), true);
+
 }  // namespace
 
 std::string CrashLogFolder() {
-    std::string base = platform::DocumentsFolder();
-    if (base.empty()) {
-        base = platform::TemporaryFolder();
+    const std::string documents = platform::DocumentsFolder();
+    if (!documents.empty()) {
+        return Format("%s/Larkspur/Error Logs", documents.c_str());
     }
-    return Format("%s/Larkspur/Error Logs", base.c_str());
+    // Other users may share the temporary folder: only a folder of the user's own will do,
+    // or the temporary folder itself, where the dump is a new file that only its owner reads.
+    const std::string own = platform::PrivateTemporaryFolder("Larkspur");
+    return own.empty() ? platform::TemporaryFolder() : Format("%s/Error Logs", own.c_str());
 }
 
 std::string CrashDumpPath(const std::string& logFolder, const platform::LocalTime& time,
@@ -49,9 +56,11 @@ int ReportCrash(const platform::FaultRecord* fault) {
     const std::string logFolder = CrashLogFolder();
     // Every missing level: a fresh account has no "Larkspur" folder yet.
     platform::CreateFolders(logFolder);
+    // Faults are reported from the crash server, on behalf of the faulting process.
+    const long processId =
+        fault && fault->processId ? fault->processId : platform::CurrentProcessId();
     const long threadId = fault && fault->threadId ? fault->threadId : platform::CurrentThreadId();
-    const std::string dumpPath =
-        CrashDumpPath(logFolder, time, platform::CurrentProcessId(), threadId);
+    const std::string dumpPath = CrashDumpPath(logFolder, time, processId, threadId);
     platform::WriteMinidump(dumpPath, fault);
     platform::ShowSystemMessage(CrashMessage(dumpPath), kCrashCaption);
     return 1;

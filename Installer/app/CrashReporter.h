@@ -10,11 +10,12 @@
 inline constexpr char kCrashCaption[] = "Debug";
 inline constexpr char kSupportAddress[] = "support@larkspur.example";
 
-// Writes the dump for `fault` (null: the calling thread, no exception record), shows the
-// message, and returns 1 (the fault is handled) in every case.
+// Writes the dump for `fault` (null: this process, no exception record), shows the message,
+// and returns 1 (the fault is handled) in every case. The reporter of every LwThread.
 int ReportCrash(const platform::FaultRecord* fault);
 
-// "Larkspur/Error Logs" below the documents folder, or below the temporary folder.
+// "Larkspur/Error Logs" below the documents folder, or "Error Logs" in a folder of the user's
+// own in the temporary folder (created here).
 std::string CrashLogFolder();
 // "<folder>/Kestrel_v1.6.480-YYYYMMDD-HHMMSS-<pid>-<tid>.dmp"
 std::string CrashDumpPath(const std::string& logFolder, const platform::LocalTime& time,

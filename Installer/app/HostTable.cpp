@@ -25,7 +25,7 @@ int SlotForVersionKey(const platform::WideString& name) {
 
 int PayloadIdForSlot(int slot, int32_t customBitness) {
     if (slot == kCustomSlot) {
-        return customBitness == 1 ? kPayload64BitId : kPayload32BitId;
+        return customBitness == 0 ? kPayload32BitId : kPayload64BitId;
     }
     return kHostSlots[slot].payloadId;
 }

@@ -3,6 +3,7 @@
 
 #include "platform/Files.h"
 #include "platform/HostPaths.h"
+#include "platform/Thread.h"
 
 namespace {
 
@@ -22,6 +23,9 @@ void InstallStatus::DetachRepaintHook() {
 
 void InstallStatus::RequestRepaint() {
     std::lock_guard<std::mutex> lock(m_hookMutex);
+    // A fault inside the hook skips the guard's unlock; the window must still be able to detach.
+    const platform::FaultCleanup unlock(
+        [](void* mutex) { static_cast<std::mutex*>(mutex)->unlock(); }, &m_hookMutex);
     if (m_repaintHook) {
         m_repaintHook();
     }

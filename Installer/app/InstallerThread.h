@@ -10,7 +10,7 @@ class InstallerThread : public LwThread {
 
     void run() override { m_worker.InstallPlugins(); }
 
-    // Starts the installation on a thread of its own, with faults going to the crash reporter.
+    // Starts the installation on a thread of its own; its faults go to the crash reporter.
     // False when no thread could be started.
     static bool Start(InstallWorker worker);
 

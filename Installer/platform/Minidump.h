@@ -18,13 +18,14 @@ struct FaultRecord {
     uintptr_t address = 0;       // the faulting address, where the signal has one
     char description[256] = {};  // for FaultKind::Exception: its type and message
     long threadId = 0;
-    const ThreadState* thread = nullptr;  // the faulting thread at the fault
+    long processId = 0;                   // the faulting process; 0: this one
+    const ThreadState* thread = nullptr;  // the faulting thread at the fault, where known
 };
 
-// Writes a minidump of this process into `path` (created or truncated): system information,
-// the faulting thread with its registers and stack, the loaded modules with their data
-// segments, the memory map and the fault. With a null `fault` it records the calling thread
-// and no exception. False when the file could not be written completely.
+// Writes a minidump of the faulting process (this one for a null `fault`) into `path`, a new
+// file: system information, every thread with its registers and stack, the loaded modules
+// with their data segments, the memory map and the fault. With a null `fault` there is no
+// exception record. False when the file could not be written completely.
 bool WriteMinidump(const std::string& path, const FaultRecord* fault);
 
 }  // namespace platform

@@ -31,5 +31,10 @@ bool StartSelf(const std::vector<std::string>& arguments);
 std::string DocumentsFolder();
 // The folder for temporary files, always available.
 std::string TemporaryFolder();
+// A folder of the user's own named `name` in the temporary folder, which other users may
+// share: created readable by the user only where it is missing; "<name>-<user id>" where
+// `name` is someone else's (or not a plain folder), and failing that a fresh folder. Empty
+// when none can be had.
+std::string PrivateTemporaryFolder(const std::string& name);
 
 }  // namespace platform

@@ -14,8 +14,8 @@ class LwThread {
     // deleted here and run() never happens.
     static bool Start(LwThread* thread);
 
-    // Told, on the faulting thread, about a fault escaping run() (process-wide; none: faults
-    // still end only their thread).
+    // Told about a fault escaping run(), process-wide. The application's crash reporter sets
+    // itself as the default; with none, faults still end only their thread.
     static void SetFaultReporter(platform::FaultReporter reporter);
 
     // Stored before the thread runs; nothing reads it.

@@ -1,11 +1,15 @@
 // Faults on guarded threads end in exactly one crash report: a minidump under the right name
 // that the debugger opens, and the message; the thread object is deleted and the process lives.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <condition_variable>
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <regex>
 #include <stdexcept>
 
@@ -50,12 +54,37 @@ class NullDereferencingThread : public TracedThread {
     }
 };
 
+// A thrower below a frame with something to destroy: reported after unwinding, its frame
+// would be gone from the dump.
+__attribute__((noinline)) void GiveUp(int attempt) {
+    if (attempt >= 0) {
+        throw std::runtime_error("worker gave up");
+    }
+}
+
 class ThrowingThread : public TracedThread {
   public:
     using TracedThread::TracedThread;
     __attribute__((noinline)) void run() override {
         Enter();
-        throw std::runtime_error("worker gave up");
+        const std::string step = "step " + std::to_string(platform::CurrentThreadId());
+        GiveUp(static_cast<int>(step.size()));
+    }
+};
+
+// Frees a block twice, with a neighbour that keeps it from the top of the heap: glibc finds
+// the corruption inside free, with the allocator's lock held.
+class DoubleFreeingThread : public TracedThread {
+  public:
+    using TracedThread::TracedThread;
+    __attribute__((noinline)) void run() override {
+        Enter();
+        void (*volatile release)(void*) = &std::free;
+        void* volatile block = std::malloc(4096);
+        void* volatile neighbour = std::malloc(4096);
+        release(block);
+        release(block);
+        release(neighbour);
     }
 };
 
@@ -95,9 +124,9 @@ class CrashReportTest : public ::testing::Test {
         return count;
     }
 
-    // Starts the thread and waits until it has deleted itself.
+    // Starts the thread and waits until it has deleted itself. No reporter is chosen: every
+    // LwThread reports to the crash reporter by default.
     void RunToEnd(LwThread* thread, ThreadTrace& trace) {
-        LwThread::SetFaultReporter(&ReportCrash);
         ASSERT_TRUE(LwThread::Start(thread));
         ASSERT_TRUE(
             workertest::WaitUntil([&] { return trace.deleted.load(std::memory_order_acquire); }));
@@ -119,14 +148,15 @@ class CrashReportTest : public ::testing::Test {
         m_dump = dumps[0];
     }
 
-    // The debugger's view of the dump: the faulting thread's backtrace.
+    // The debugger's view of the dump: every thread, and the faulting thread's backtrace.
     std::string Backtrace() {
         if (system("command -v lldb > /dev/null 2>&1") != 0) {
             return "";
         }
         const std::string output = m_scratch / "lldb.txt";
-        const std::string command =
-            "lldb --batch -c '" + m_dump + "' -o 'thread backtrace' > '" + output + "' 2>&1";
+        const std::string command = "lldb --batch -c '" + m_dump +
+                                    "' -o 'thread list' -o 'thread backtrace' > '" + output +
+                                    "' 2>&1";
         EXPECT_EQ(system(command.c_str()), 0);
         return ReadFile(output).value_or("");
     }
@@ -151,6 +181,10 @@ TEST_F(CrashReportTest, NullDereferenceUnderTheGuard) {
     EXPECT_NE(backtrace.find("stop reason = signal SIGSEGV"), std::string::npos) << backtrace;
     EXPECT_NE(backtrace.find("NullDereferencingThread::run"), std::string::npos) << backtrace;
     EXPECT_NE(backtrace.find("LwThread::ThreadProcedure"), std::string::npos) << backtrace;
+    // The whole process: this thread, which waited for the worker, is in the dump as well.
+    EXPECT_NE(backtrace.find("tid = " + std::to_string(platform::CurrentThreadId()) + ","),
+              std::string::npos)
+        << backtrace;
 }
 
 TEST_F(CrashReportTest, ExceptionEscapingRun) {
@@ -165,18 +199,76 @@ TEST_F(CrashReportTest, ExceptionEscapingRun) {
         GTEST_SKIP() << "lldb is not installed";
     }
     EXPECT_NE(backtrace.find("stop reason = signal SIGABRT"), std::string::npos) << backtrace;
+    // Reported where it was thrown, before anything unwound.
+    EXPECT_NE(backtrace.find("GiveUp"), std::string::npos) << backtrace;
+    EXPECT_NE(backtrace.find("ThrowingThread::run"), std::string::npos) << backtrace;
     EXPECT_NE(backtrace.find("LwThread::ThreadProcedure"), std::string::npos) << backtrace;
 }
 
+// An abort that is not the allocator's (here right after using it) ends only its thread.
+class AbortingThread : public TracedThread {
+  public:
+    using TracedThread::TracedThread;
+    void run() override {
+        Enter();
+        void* volatile block = std::malloc(4096);
+        std::free(block);
+        std::abort();
+    }
+};
+
 TEST_F(CrashReportTest, ProcessGoesOnAfterSeveralFaults) {
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < 4; ++i) {
         ThreadTrace trace;
-        RunToEnd(i % 2 ? static_cast<LwThread*>(new ThrowingThread(&trace))
-                       : new NullDereferencingThread(&trace),
+        RunToEnd(i % 3 == 0   ? static_cast<LwThread*>(new NullDereferencingThread(&trace))
+                 : i % 3 == 1 ? static_cast<LwThread*>(new ThrowingThread(&trace))
+                              : new AbortingThread(&trace),
                  trace);
     }
-    EXPECT_EQ(MessagesShown(), 3);
+    EXPECT_EQ(MessagesShown(), 4);
     EXPECT_GE(Dumps().size(), 1u);  // names repeat within one second on the same thread id only
+}
+
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool kCheckedAllocator = true;
+#elif defined(__has_feature)
+constexpr bool kCheckedAllocator =
+    __has_feature(address_sanitizer) || __has_feature(thread_sanitizer);
+#else
+constexpr bool kCheckedAllocator = false;
+#endif
+
+// A corrupt heap: the report comes all the same, and the process then ends instead of hanging
+// on the allocator's lock.
+TEST_F(CrashReportTest, HeapCorruptionFoundInsideFree) {
+    if (kCheckedAllocator) {
+        GTEST_SKIP() << "the memory checker's own allocator reports the double free";
+    }
+    const pid_t child = fork();
+    if (child == 0) {
+        ThreadTrace trace;
+        LwThread::Start(new DoubleFreeingThread(&trace));
+        const bool ended = workertest::WaitUntil([&] { return trace.deleted.load(); });
+        _exit(ended ? 0 : 2);
+    }
+    int status = 0;
+    const bool exited =
+        workertest::WaitUntil([&] { return waitpid(child, &status, WNOHANG) == child; });
+    if (!exited) {
+        kill(child, SIGKILL);
+        waitpid(child, &status, 0);
+    }
+    ASSERT_TRUE(exited) << "the faulting process hung";
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGABRT) << status;
+    const std::vector<std::string> dumps = Dumps();
+    ASSERT_EQ(dumps.size(), 1u);
+    EXPECT_NE(dumps[0].find("-" + std::to_string(child) + "-"), std::string::npos) << dumps[0];
+    EXPECT_EQ(MessagesShown(), 1);
+    m_dump = dumps[0];
+    const std::string backtrace = Backtrace();
+    if (!backtrace.empty()) {
+        EXPECT_NE(backtrace.find("DoubleFreeingThread::run"), std::string::npos) << backtrace;
+    }
 }
 
 // A fault on a thread outside any guard keeps its usual effect: the process dies of it.
@@ -213,6 +305,47 @@ TEST_F(CrashReportTest, TemporaryFolderWithoutDocuments) {
     EXPECT_EQ(CrashLogFolder(), temporary + "/Larkspur/Error Logs");
     EXPECT_EQ(ReportCrash(nullptr), 1);
     EXPECT_TRUE(workertest::IsFolder(temporary + "/Larkspur/Error Logs"));
+}
+
+// The temporary folder is shared: a "Larkspur" folder there that is not the user's own (a link,
+// someone else's folder) is never used, nor is a squatted per-user name.
+TEST_F(CrashReportTest, TemporaryFolderOfAnotherUserIsNotUsed) {
+    rmdir((m_scratch / "Documents").c_str());
+    const std::string temporary = m_scratch / "tmp";
+    const std::string elsewhere = m_scratch / "elsewhere";
+    mkdir(temporary.c_str(), 01777);
+    chmod(temporary.c_str(), 01777);
+    mkdir(elsewhere.c_str(), 0700);
+    ScopedEnvironment tmpdir("TMPDIR", temporary);
+    const std::string perUser = temporary + "/Larkspur-" + std::to_string(geteuid());
+
+    ASSERT_EQ(symlink(elsewhere.c_str(), (temporary + "/Larkspur").c_str()), 0);
+    EXPECT_EQ(CrashLogFolder(), perUser + "/Error Logs");
+    struct stat info {};
+    ASSERT_EQ(lstat(perUser.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISDIR(info.st_mode));
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+    EXPECT_EQ(info.st_uid, geteuid());
+    EXPECT_EQ(ReportCrash(nullptr), 1);
+    EXPECT_EQ(workertest::EntriesIn(perUser + "/Error Logs").size(), 1u);
+    EXPECT_TRUE(workertest::EntriesIn(elsewhere).empty());
+
+    if (geteuid() == 0) {
+        // Both names taken by another user: a fresh folder of the user's own.
+        const std::string shared = m_scratch / "shared";
+        mkdir(shared.c_str(), 0777);
+        chmod(shared.c_str(), 01777);
+        ScopedEnvironment sharedTmpdir("TMPDIR", shared);
+        for (const std::string name : {"/Larkspur", "/Larkspur-0"}) {
+            ASSERT_EQ(mkdir((shared + name).c_str(), 0700), 0);
+            ASSERT_EQ(chown((shared + name).c_str(), 65534, 65534), 0);
+        }
+        const std::string folder = CrashLogFolder();
+        EXPECT_EQ(folder.rfind(shared + "/Larkspur-0-", 0), 0u) << folder;
+        ASSERT_EQ(lstat(folder.substr(0, folder.rfind('/')).c_str(), &info), 0);
+        EXPECT_EQ(info.st_uid, 0u);
+        EXPECT_EQ(info.st_mode & 0777, 0700u);
+    }
 }
 
 TEST_F(CrashReportTest, ConfiguredDocumentsFolder) {

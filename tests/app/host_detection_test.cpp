@@ -33,6 +33,9 @@ TEST(HostTableData, SlotsInOrderWithPayloads) {
     EXPECT_EQ(kHostSlots[kCustomSlot].versionKey, nullptr);
     EXPECT_EQ(PayloadIdForSlot(kCustomSlot, 0), 300);
     EXPECT_EQ(PayloadIdForSlot(kCustomSlot, 1), 400);
+    // Only 0 picks the 32-bit build: any other value is the 64-bit one.
+    EXPECT_EQ(PayloadIdForSlot(kCustomSlot, 2), 400);
+    EXPECT_EQ(PayloadIdForSlot(kCustomSlot, -1), 400);
     HostTable table;
     EXPECT_EQ(table.customBitness, 0);
     for (int slot = 0; slot < kHostSlotCount; ++slot) {

@@ -5,8 +5,11 @@
 
 #include <algorithm>
 #include <mutex>
+#include <stdexcept>
+#include <thread>
 #include <vector>
 
+#include "app/CrashReporter.h"
 #include "app/InstallWorker.h"
 #include "app/InstallerThread.h"
 #include "platform/Resources.h"
@@ -308,6 +311,38 @@ TEST(InstallWorkerStatus, DetachedHookIsNeverCalledAgain) {
     status->DetachRepaintHook();
     status->RequestRepaint();
     EXPECT_EQ(calls, 1);
+}
+
+__attribute__((no_sanitize("null"), noinline)) void DereferenceNull() {
+    volatile int* volatile target = nullptr;
+    *target = 1;
+}
+
+void ThrowFromTheHook() {
+    throw std::runtime_error("window gone");
+}
+
+// A hook that faults on the worker, by a signal or by an exception: the fault is reported,
+// and the window can still detach, instead of waiting for a lock held by a dead worker.
+TEST_F(InstallWorkerTest, FaultInsideTheRepaintHookLeavesItDetachable) {
+    LwThread::SetFaultReporter([](const platform::FaultRecord*) { return 1; });
+    for (void (*fault)() : {&DereferenceNull, &ThrowFromTheHook}) {
+        auto status = std::make_shared<InstallStatus>();
+        status->SetRepaintHook(fault);
+        ASSERT_TRUE(LwThread::Start(new InstallerThread(InstallWorker(AllSlots(), status))));
+        // The worker's share goes with its thread object, once the fault is reported.
+        ASSERT_TRUE(workertest::WaitUntil([&] { return status.use_count() == 1; }));
+        EXPECT_EQ(status->progressStep.load(), 0);
+        EXPECT_FALSE(status->installDone.load());
+        // Detached on a thread of its own, so that a hang fails the test instead of stopping it.
+        auto detached = std::make_shared<std::atomic<bool>>(false);
+        std::thread([status, detached] {
+            status->DetachRepaintHook();
+            detached->store(true);
+        }).detach();
+        EXPECT_TRUE(workertest::WaitUntil([&] { return detached->load(); }));
+    }
+    LwThread::SetFaultReporter(&ReportCrash);
 }
 
 // On its own thread, with the window's side gone before the worker finishes.

@@ -1,10 +1,13 @@
-// The minidump file read back stream by stream: directory, thread, exception, modules, memory.
+// The minidump file read back stream by stream: directory, threads, exception, modules, memory.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
 
+#include <condition_variable>
 #include <cstring>
 #include <map>
+#include <mutex>
+#include <thread>
 
 #include "platform/Minidump.h"
 #include "platform/Process.h"
@@ -43,9 +46,46 @@ class DumpReader {
 constexpr uint32_t kThreadList = 3, kModuleList = 4, kMemoryList = 5, kException = 6,
                    kSystemInfo = 7, kMemoryInfoList = 16, kLinuxMaps = 0x47670009;
 
-TEST(Minidump, WithoutFaultRecordsTheCallingThreadAndNoException) {
+// A thread that waits, with a marker on its stack, until it is told to end.
+class ParkedThread {
+  public:
+    ParkedThread() : m_thread([this] { Park(); }) {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_changed.wait(lock, [this] { return m_marker != nullptr; });
+    }
+    ~ParkedThread() {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_release = true;
+        }
+        m_changed.notify_all();
+        m_thread.join();
+    }
+    long id() const { return m_id; }
+    uintptr_t marker() const { return reinterpret_cast<uintptr_t>(m_marker); }
+
+  private:
+    void Park() {
+        volatile uint64_t marker = 0x7061726b65642121;  // lies on this thread's stack
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_id = platform::CurrentThreadId();
+        m_marker = &marker;
+        m_changed.notify_all();
+        m_changed.wait(lock, [this] { return m_release; });
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    long m_id = 0;
+    volatile uint64_t* m_marker = nullptr;
+    bool m_release = false;
+    std::thread m_thread;
+};
+
+TEST(Minidump, WithoutFaultRecordsEveryThreadAndNoException) {
     workertest::ScratchFolder scratch;
     const std::string path = scratch / "plain.dmp";
+    ParkedThread parked;
     ASSERT_TRUE(platform::WriteMinidump(path, nullptr));
     const DumpReader dump(workertest::ReadFile(path).value());
 
@@ -59,22 +99,36 @@ TEST(Minidump, WithoutFaultRecordsTheCallingThreadAndNoException) {
     }
     EXPECT_EQ(streams.count(kException), 0u);
 
-    // One thread: this one, with a context and a stack that holds a local of this frame.
+    // Every thread, each with a context whose stack pointer lies in its saved stack: this one
+    // with a local of this frame, the parked one with its marker.
     const uint32_t threads = streams.at(kThreadList).second;
-    ASSERT_EQ(dump.At<uint32_t>(threads), 1u);
-    EXPECT_EQ(dump.At<uint32_t>(threads + 4), static_cast<uint32_t>(platform::CurrentThreadId()));
-    const uint64_t stackStart = dump.At<uint64_t>(threads + 4 + 24);
-    const uint32_t stackSize = dump.At<uint32_t>(threads + 4 + 32);
     const int local = 0;
-    const auto here = reinterpret_cast<uintptr_t>(&local);
-    EXPECT_LE(stackStart, here);
-    EXPECT_GT(stackStart + stackSize, here);
-    const uint32_t contextSize = dump.At<uint32_t>(threads + 4 + 40);
-    const uint32_t context = dump.At<uint32_t>(threads + 4 + 44);
-    EXPECT_EQ(contextSize, 1232u);
-    const uint64_t rsp = dump.At<uint64_t>(context + 152);
-    EXPECT_GE(rsp, stackStart);
-    EXPECT_LT(rsp, stackStart + stackSize);
+    std::map<long, uintptr_t> expected = {
+        {platform::CurrentThreadId(), reinterpret_cast<uintptr_t>(&local)},
+        {parked.id(), parked.marker()}};
+    ASSERT_GE(dump.At<uint32_t>(threads), 2u);
+    for (uint32_t i = 0; i < dump.At<uint32_t>(threads); ++i) {
+        const size_t record = threads + 4 + 48 * i;
+        const auto found = expected.find(dump.At<uint32_t>(record));
+        if (found == expected.end()) {
+            continue;
+        }
+        const uint64_t stackStart = dump.At<uint64_t>(record + 24);
+        const uint32_t stackSize = dump.At<uint32_t>(record + 32);
+        const uint32_t stackData = dump.At<uint32_t>(record + 36);
+        EXPECT_EQ(dump.At<uint32_t>(record + 40), 1232u);
+        const uint64_t rsp = dump.At<uint64_t>(dump.At<uint32_t>(record + 44) + 152);
+        EXPECT_GE(rsp, stackStart);
+        EXPECT_LT(rsp, stackStart + stackSize);
+        const uintptr_t address = found->second;
+        ASSERT_GE(address, stackStart);
+        ASSERT_LT(address + 8, stackStart + stackSize);
+        if (found->first == parked.id()) {
+            EXPECT_EQ(dump.At<uint64_t>(stackData + (address - stackStart)), 0x7061726b65642121u);
+        }
+        expected.erase(found);
+    }
+    EXPECT_TRUE(expected.empty()) << "threads missing from the dump";
 
     // The system: x86-64 Linux.
     const uint32_t system = streams.at(kSystemInfo).second;

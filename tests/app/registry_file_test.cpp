@@ -308,6 +308,44 @@ TEST(RegistryFileParser, ChunkBoundariesDoNotMatter) {
     }
 }
 
+TEST(RegistryFileParser, SkippedSectionsHideNoKeyAndInventNone) {
+    // Each case follows a key outside the root, where the reader passes over whole lines.
+    const std::string other = "[Software\\\\Other] 1\n";
+    const std::string text = TestPrefix::RegFile(
+        other + "\"bin\"=hex:01,\\\n[Software\\\\Test\\\\eaten1] 1\n" + other +
+        "\"bin\"=hex(2):01,\\\n  02,\\\n[Software\\\\Test\\\\eaten2] 1\n" + other +
+        "\"bin\"=hex:01,\\\r\n[Software\\\\Test\\\\eaten3] 1\r\n" + other +
+        "garbage \\\n[Software\\\\Test\\\\afterGarbage] 1\n\"v\"=\"1\"\n" + other +
+        "\"s\"=\"x\" \\\n[Software\\\\Test\\\\afterString] 1\n\"v\"=\"2\"\n" + other +
+        "[\\x53oftware\\\\Test\\\\escaped] 1\n\"v\"=\"3\"\n" + other +
+        " \t[software\\\\TEST\\\\indented] 1\n\"v\"=\"4\"\n" + other +
+        "\"v\"=\"[Software\\\\Test\\\\quoted] 1\"\n" + other +
+        "[Software\\\\Testing] 1\n\"v\"=\"5\"\n" + other +
+        "[Software\\\\Test] 1\n\"last\"=\"6\"\n");
+    auto parse = [&](size_t chunk) {
+        platform::wine::RegistryFileParser parser({u"Software\\Test"});
+        for (size_t i = 0; i < text.size(); i += chunk) {
+            parser.Feed(std::string_view(text).substr(i, chunk));
+        }
+        return parser.Finish();
+    };
+    for (size_t chunk : {text.size(), size_t{1}, size_t{5}, size_t{13}}) {
+        const auto snapshot = parse(chunk);
+        const platform::wine::RegistryNode* root = snapshot.roots.at(0).get();
+        ASSERT_TRUE(root) << chunk;
+        std::vector<WideString> names;
+        for (const auto* subkey : root->orderedSubkeys) {
+            names.push_back(subkey->name);
+            EXPECT_TRUE(subkey->FindValue(u"v")) << chunk;
+        }
+        EXPECT_EQ(names, (std::vector<WideString>{u"afterGarbage", u"afterString", u"escaped",
+                                                  u"indented"}))
+            << chunk;
+        EXPECT_EQ(root->values.size(), 1u) << chunk;
+        EXPECT_TRUE(root->FindValue(u"last")) << chunk;
+    }
+}
+
 TEST(RegistryFileParser, ManySubkeysStayFast) {
     std::string text = TestPrefix::RegFile("");
     for (int i = 0; i < 100000; ++i) {

@@ -1,9 +1,9 @@
 // The minidump file: records appended in order, the directory and header written last.
 #include "minidump_file.h"
 
-#include <sys/syscall.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <ctime>
 
@@ -35,30 +35,21 @@ Location DumpFile::Append(const void* data, size_t size) {
     return location;
 }
 
-Location DumpFile::AppendOwnMemory(uintptr_t address, size_t size) {
+Location DumpFile::AppendProcessMemory(pid_t pid, uintptr_t address, size_t size) {
     Align();
-    Location location{0, static_cast<uint32_t>(m_end)};
-    // The kernel reads the memory: an unmapped page fails the write instead of faulting here.
-    // The raw system call also keeps memory checkers out, which would object to the padding
-    // between variables that a whole data segment includes.
-    while (location.dataSize < size) {
-        const ssize_t count =
-            syscall(SYS_pwrite64, m_fd, address + location.dataSize, size - location.dataSize,
-                    static_cast<off_t>(m_end + location.dataSize));
-        if (count <= 0) {
-            if (count < 0 && errno == EINTR) {
-                continue;
-            }
-            // Unreadable memory only cuts the region short; anything else is the file failing.
-            if (!(count < 0 && errno == EFAULT)) {
-                m_ok = false;
-            }
-            break;
+    const Location start{0, static_cast<uint32_t>(m_end)};
+    std::vector<uint8_t> chunk(std::min<size_t>(size, 64 * 1024));
+    size_t done = 0;
+    while (done < size) {
+        const size_t wanted = std::min(chunk.size(), size - done);
+        const size_t got = ReadProcessMemory(pid, address + done, chunk.data(), wanted);
+        const Location part = Append(chunk.data(), got);
+        done += part.dataSize;
+        if (got < wanted || part.dataSize < got) {
+            break;  // unreadable memory only cuts the region short
         }
-        location.dataSize += static_cast<uint32_t>(count);
     }
-    m_end += location.dataSize;
-    return location;
+    return {static_cast<uint32_t>(done), start.rva};
 }
 
 uint32_t DumpFile::AppendString(const std::string& utf8) {

@@ -21,8 +21,8 @@ class DumpFile {
     Location AppendRecord(const T& record) {
         return Append(&record, sizeof record);
     }
-    // Appends this process's memory straight from where it lies; an unreadable part ends it.
-    Location AppendOwnMemory(uintptr_t address, size_t size);
+    // Appends memory of process `pid`; an unreadable part ends it.
+    Location AppendProcessMemory(pid_t pid, uintptr_t address, size_t size);
     // A length-prefixed UTF-16 string, as module names and version texts are stored.
     uint32_t AppendString(const std::string& utf8);
     void Patch(uint32_t rva, const void* data, size_t size);
@@ -46,17 +46,23 @@ struct SavedMemory {
     Location location;
 };
 
+// Writes a minidump of process `pid` (not the calling one: its threads are stopped and read
+// from outside) into `path`. The faulting thread's state comes from `fault->thread` where it
+// is known, otherwise it is read like the others.
+bool WriteProcessMinidump(const std::string& path, long pid, const FaultRecord* fault);
+
 // The streams, one writer per topic.
 void WriteSystemInfo(DumpFile& file);
-// The thread's context record; the stack copy is appended and listed in `memory`.
-Location WriteThreadContext(DumpFile& file, const ThreadState& state);
-void WriteThreadList(DumpFile& file, long threadId, const ThreadState& state, Location context,
-                     std::vector<SavedMemory>& memory);
-void WriteException(DumpFile& file, const FaultRecord& fault, Location context);
-void WriteModules(DumpFile& file, std::vector<SavedMemory>& dataSegments);
+// Every thread with its context record and stack, the stacks listed in `memory`. Returns the
+// context record of thread `faultingThread`, empty when it is not among them.
+Location WriteThreadList(DumpFile& file, const std::vector<const ThreadState*>& threads,
+                         long faultingThread, std::vector<SavedMemory>& memory);
+void WriteException(DumpFile& file, const FaultRecord& fault, const ThreadState* faulting,
+                    Location context);
+void WriteModules(DumpFile& file, pid_t pid, std::vector<SavedMemory>& dataSegments);
 void WriteMemoryList(DumpFile& file, const std::vector<SavedMemory>& memory);
-void WriteMemoryInfo(DumpFile& file);
-// A file of /proc/self copied whole as a stream.
-void WriteProcFile(DumpFile& file, uint32_t type, const char* path);
+void WriteMemoryInfo(DumpFile& file, pid_t pid);
+// A file of /proc/<pid> copied whole as a stream.
+void WriteProcFile(DumpFile& file, uint32_t type, pid_t pid, const char* name);
 
 }  // namespace platform::minidump

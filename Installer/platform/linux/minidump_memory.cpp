@@ -1,4 +1,4 @@
-// Minidump memory streams: the saved ranges, the process's memory map, and /proc/self files.
+// Minidump memory streams: the saved ranges, the process's memory map, and its /proc files.
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -61,13 +61,14 @@ bool IsExecutableImage(const std::string& path, const std::string& program) {
            path == program;
 }
 
-void WriteMemoryInfo(DumpFile& file) {
+void WriteMemoryInfo(DumpFile& file, pid_t pid) {
     std::vector<MemoryInfo> regions;
-    std::istringstream maps(ReadWholeFile("/proc/self/maps"));
+    const std::string proc = "/proc/" + std::to_string(pid);
+    std::istringstream maps(ReadWholeFile((proc + "/maps").c_str()));
     std::string line;
-    char self[4096];
-    const ssize_t selfLength = readlink("/proc/self/exe", self, sizeof self - 1);
-    const std::string program(self, selfLength > 0 ? static_cast<size_t>(selfLength) : 0);
+    char exe[4096];
+    const ssize_t exeLength = readlink((proc + "/exe").c_str(), exe, sizeof exe - 1);
+    const std::string program(exe, exeLength > 0 ? static_cast<size_t>(exeLength) : 0);
     posix::MapsEntry entry;
     while (std::getline(maps, line)) {
         if (!posix::ParseMapsLine(line, &entry)) {
@@ -92,8 +93,9 @@ void WriteMemoryInfo(DumpFile& file) {
     file.AddStream(kMemoryInfoListStream, file.Append(record.data(), record.size()));
 }
 
-void WriteProcFile(DumpFile& file, uint32_t type, const char* path) {
-    const std::string content = ReadWholeFile(path);
+void WriteProcFile(DumpFile& file, uint32_t type, pid_t pid, const char* name) {
+    const std::string content =
+        ReadWholeFile(("/proc/" + std::to_string(pid) + "/" + name).c_str());
     file.AddStream(type, file.Append(content.data(), content.size()));
 }
 

@@ -1,11 +1,15 @@
-// Minidump module list: every loaded ELF object with its build id, and its data segments.
+// Minidump module list: every ELF object mapped into the process, read from the process
+// itself, with its build id and its data segments.
 #include <elf.h>
 #include <link.h>
-#include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
+#include <fstream>
+#include <set>
 
 #include "minidump_file.h"
+#include "platform/linux/posix_util.h"
 
 namespace platform::minidump {
 namespace {
@@ -20,15 +24,9 @@ struct LoadedObject {
     std::vector<std::pair<uintptr_t, uintptr_t>> writableSegments;
 };
 
-std::string ExecutablePath() {
-    char path[4096];
-    const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-    return length > 0 ? std::string(path, static_cast<size_t>(length)) : "";
-}
-
-std::string BuildId(const dl_phdr_info& info, const ElfW(Phdr) & note) {
-    const auto* p = reinterpret_cast<const uint8_t*>(info.dlpi_addr + note.p_vaddr);
-    const uint8_t* end = p + note.p_memsz;
+std::string BuildId(const std::vector<uint8_t>& notes) {
+    const uint8_t* p = notes.data();
+    const uint8_t* end = p + notes.size();
     const auto aligned = [](uint32_t size) { return (size + 3u) & ~3u; };
     while (p + sizeof(ElfW(Nhdr)) <= end) {
         ElfW(Nhdr) header;
@@ -47,49 +45,77 @@ std::string BuildId(const dl_phdr_info& info, const ElfW(Phdr) & note) {
     return "";
 }
 
-int CollectObject(dl_phdr_info* info, size_t, void* data) {
-    auto& objects = *static_cast<std::vector<LoadedObject>*>(data);
-    LoadedObject object;
-    object.path = info->dlpi_name && info->dlpi_name[0] ? info->dlpi_name : "";
-    if (objects.empty() && object.path.empty()) {
-        object.path = ExecutablePath();  // the first object is the program itself
+// The ELF object whose headers lie at `start` in `pid`: its extent, build id and data.
+bool ReadObject(pid_t pid, uintptr_t start, LoadedObject* object) {
+    ElfW(Ehdr) header;
+    if (ReadProcessMemory(pid, start, &header, sizeof header) != sizeof header ||
+        std::memcmp(header.e_ident, ELFMAG, SELFMAG) != 0 ||
+        header.e_phentsize != sizeof(ElfW(Phdr))) {
+        return false;
     }
-    if (object.path.empty() || object.path[0] != '/') {
-        return 0;  // the vDSO has no file to load symbols from
+    std::vector<ElfW(Phdr)> segments(header.e_phnum);
+    const size_t size = segments.size() * sizeof(ElfW(Phdr));
+    if (ReadProcessMemory(pid, start + header.e_phoff, segments.data(), size) != size) {
+        return false;
     }
-    object.base = UINTPTR_MAX;
-    for (int i = 0; i < info->dlpi_phnum; ++i) {
-        const ElfW(Phdr)& segment = info->dlpi_phdr[i];
-        if (segment.p_type == PT_NOTE && object.buildId.empty()) {
-            object.buildId = BuildId(*info, segment);
+    // Where the loader put the object: its first loadable page is mapped at `start`.
+    uintptr_t bias = 0;
+    for (const ElfW(Phdr) & segment : segments) {
+        if (segment.p_type == PT_LOAD) {
+            bias = start - (segment.p_vaddr & ~(kPageSize - 1));
+            break;
+        }
+    }
+    object->base = UINTPTR_MAX;
+    for (const ElfW(Phdr) & segment : segments) {
+        if (segment.p_type == PT_NOTE && object->buildId.empty()) {
+            std::vector<uint8_t> notes(std::min<size_t>(segment.p_memsz, 64 * 1024));
+            notes.resize(
+                ReadProcessMemory(pid, bias + segment.p_vaddr, notes.data(), notes.size()));
+            object->buildId = BuildId(notes);
         }
         if (segment.p_type != PT_LOAD) {
             continue;
         }
-        const uintptr_t start = (info->dlpi_addr + segment.p_vaddr) & ~(kPageSize - 1);
-        const uintptr_t end =
-            (info->dlpi_addr + segment.p_vaddr + segment.p_memsz + kPageSize - 1) &
-            ~(kPageSize - 1);
-        object.base = std::min(object.base, start);
-        object.end = std::max(object.end, end);
+        const uintptr_t first = (bias + segment.p_vaddr) & ~(kPageSize - 1);
+        const uintptr_t last =
+            (bias + segment.p_vaddr + segment.p_memsz + kPageSize - 1) & ~(kPageSize - 1);
+        object->base = std::min(object->base, first);
+        object->end = std::max(object->end, last);
         if (segment.p_flags & PF_W) {
-            object.writableSegments.emplace_back(start, end);
+            object->writableSegments.emplace_back(first, last);
         }
     }
-    if (object.base < object.end) {
-        objects.push_back(std::move(object));
+    return object->base < object->end;
+}
+
+// Every ELF object mapped from a file into `pid` (the vDSO has no file to load symbols from).
+std::vector<LoadedObject> LoadedObjects(pid_t pid) {
+    std::vector<LoadedObject> objects;
+    std::set<std::string> seen;
+    std::ifstream maps("/proc/" + std::to_string(pid) + "/maps");
+    std::string line;
+    posix::MapsEntry entry;
+    while (std::getline(maps, line)) {
+        if (!posix::ParseMapsLine(line, &entry) || entry.offset != 0 || entry.inode == 0 ||
+            entry.path.empty() || entry.path[0] != '/' || seen.count(entry.path)) {
+            continue;
+        }
+        LoadedObject object;
+        if (ReadObject(pid, entry.start, &object)) {
+            object.path = entry.path;
+            seen.insert(entry.path);
+            objects.push_back(std::move(object));
+        }
     }
-    return 0;
+    return objects;
 }
 
 }  // namespace
 
-void WriteModules(DumpFile& file, std::vector<SavedMemory>& dataSegments) {
-    std::vector<LoadedObject> objects;
-    dl_iterate_phdr(CollectObject, &objects);
-
+void WriteModules(DumpFile& file, pid_t pid, std::vector<SavedMemory>& dataSegments) {
     std::vector<Module> modules;
-    for (const LoadedObject& object : objects) {
+    for (const LoadedObject& object : LoadedObjects(pid)) {
         Module module;
         module.baseOfImage = object.base;
         module.sizeOfImage = static_cast<uint32_t>(object.end - object.base);
@@ -103,7 +129,7 @@ void WriteModules(DumpFile& file, std::vector<SavedMemory>& dataSegments) {
         modules.push_back(module);
         // "With data segments": the initialised and zeroed data of every module.
         for (const auto& [start, end] : object.writableSegments) {
-            dataSegments.push_back({start, file.AppendOwnMemory(start, end - start)});
+            dataSegments.push_back({start, file.AppendProcessMemory(pid, start, end - start)});
         }
     }
 

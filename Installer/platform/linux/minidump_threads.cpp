@@ -1,4 +1,4 @@
-// Minidump streams of the faulting thread: its registers, its stack, and the fault itself.
+// Minidump streams of the threads: their registers and stacks, and the fault itself.
 #include <signal.h>
 
 #include <cstring>
@@ -44,22 +44,31 @@ Location WriteThreadContext(DumpFile& file, const ThreadState& state) {
     return file.AppendRecord(context);
 }
 
-void WriteThreadList(DumpFile& file, long threadId, const ThreadState& state, Location context,
-                     std::vector<SavedMemory>& memory) {
-    Thread thread;
-    thread.threadId = static_cast<uint32_t>(threadId);
-    thread.stack.startOfMemoryRange = state.stackStart;
-    thread.stack.memory = file.Append(state.stackCopy, state.stackSize);
-    thread.threadContext = context;
-    memory.push_back({thread.stack.startOfMemoryRange, thread.stack.memory});
-
-    const uint32_t count = 1;
+Location WriteThreadList(DumpFile& file, const std::vector<const ThreadState*>& threads,
+                         long faultingThread, std::vector<SavedMemory>& memory) {
+    Location faultingContext;
+    std::vector<Thread> records;
+    for (const ThreadState* state : threads) {
+        Thread thread;
+        thread.threadId = static_cast<uint32_t>(state->threadId);
+        thread.threadContext = WriteThreadContext(file, *state);
+        thread.stack.startOfMemoryRange = state->stackStart;
+        thread.stack.memory = file.Append(state->stack.data(), state->stack.size());
+        memory.push_back({thread.stack.startOfMemoryRange, thread.stack.memory});
+        if (state->threadId == faultingThread) {
+            faultingContext = thread.threadContext;
+        }
+        records.push_back(thread);
+    }
+    const auto count = static_cast<uint32_t>(records.size());
     std::string record(reinterpret_cast<const char*>(&count), sizeof count);
-    record.append(reinterpret_cast<const char*>(&thread), sizeof thread);
+    record.append(reinterpret_cast<const char*>(records.data()), records.size() * sizeof(Thread));
     file.AddStream(kThreadListStream, file.Append(record.data(), record.size()));
+    return faultingContext;
 }
 
-void WriteException(DumpFile& file, const FaultRecord& fault, Location context) {
+void WriteException(DumpFile& file, const FaultRecord& fault, const ThreadState* faulting,
+                    Location context) {
     ExceptionStream stream;
     stream.threadId = static_cast<uint32_t>(fault.threadId);
     stream.threadContext = context;
@@ -72,7 +81,7 @@ void WriteException(DumpFile& file, const FaultRecord& fault, Location context) 
         // An escaping exception ends a thread through abort(); the debugger shows it so.
         stream.exceptionRecord.exceptionCode = SIGABRT;
         stream.exceptionRecord.exceptionAddress =
-            fault.thread ? static_cast<uint64_t>(fault.thread->registers[REG_RIP]) : 0;
+            faulting ? static_cast<uint64_t>(faulting->registers[REG_RIP]) : 0;
     }
     file.AddStream(kExceptionStream, file.AppendRecord(stream));
 

@@ -2,10 +2,12 @@
 // directories).
 #include "platform/Process.h"
 
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <ctime>
 #include <fstream>
 #include <iterator>
@@ -100,6 +102,30 @@ std::string DocumentsFolder() {
 std::string TemporaryFolder() {
     const std::string folder = posix::EnvironmentValue("TMPDIR");
     return posix::IsDirectory(folder) ? folder : "/tmp";
+}
+
+namespace {
+
+// A folder (not a link to one) that belongs to this user and that no one else may change.
+bool MakeOwnFolder(const std::string& path) {
+    mkdir(path.c_str(), 0700);
+    struct stat info {};
+    return lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == geteuid() &&
+           (info.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+}
+
+}  // namespace
+
+std::string PrivateTemporaryFolder(const std::string& name) {
+    const std::string shared = TemporaryFolder() + "/" + name;
+    const std::string perUser = shared + "-" + std::to_string(geteuid());
+    for (const std::string& candidate : {shared, perUser}) {
+        if (MakeOwnFolder(candidate)) {
+            return candidate;
+        }
+    }
+    std::string fresh = perUser + "-XXXXXX";
+    return mkdtemp(fresh.data()) ? fresh : "";
 }
 
 }  // namespace platform

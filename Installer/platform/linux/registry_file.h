@@ -10,14 +10,9 @@
 #include <vector>
 
 #include "platform/Unicode.h"
+#include "platform/linux/registry_values.h"
 
 namespace platform::wine {
-
-struct RegistryValue {
-    WideString name;  // empty: the key's default value ("@")
-    uint32_t type = 0;
-    std::vector<uint8_t> data;  // strings as UTF-16LE with their terminator
-};
 
 struct RegistryNode {
     WideString name;
@@ -52,6 +47,9 @@ class RegistryFileParser {
     RegistrySnapshot Finish();
 
   private:
+    bool CanSkip() const;
+    size_t SkipUninterestingLines(std::string_view bytes);
+    bool RejectsKeyQuickly(const char* path, const char* end) const;
     void AppendPending(std::string_view piece);
     void FlushPending();
     void StartDiscarding(std::string_view lineStart);
@@ -61,16 +59,18 @@ class RegistryFileParser {
     void TakeValueLine(std::string_view line);
     void TakeValue(std::string_view line);  // a whole value, continued lines joined
     void TakeGlobalOption(std::string_view line);
+    void HandOverRoots();  // into the snapshot, subkeys in order
 
     struct Root {
         std::vector<WideString> components;
         std::u32string folded;  // the path upper-cased, code point by code point
+        std::string written;    // `folded` as a key line writes it; empty when that needs escapes
         std::unique_ptr<RegistryNode> node;
     };
     std::vector<Root> roots_;
     RegistrySnapshot snapshot_;
 
-    size_t lineNumber_ = 0;
+    bool headerRead_ = false;
     bool seenKey_ = false;
     RegistryNode* currentKey_ = nullptr;  // null outside a key of interest
     std::string pending_;                 // a line split across chunks
@@ -78,6 +78,7 @@ class RegistryFileParser {
     char discardedLineStart_ = '\0';
     bool inContinuation_ = false;  // the last value line asked for the next line
     std::string continuedValue_;   // a multi-line value of interest, joined
+    size_t plainBytes_ = 0;        // to read line by line before skipping again
 };
 
 }  // namespace platform::wine

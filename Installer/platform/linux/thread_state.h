@@ -1,10 +1,12 @@
-// The registers and stack copy of one thread, as a minidump records them (backend only).
+// The registers and stack copy of one thread of a process being dumped (backend only).
 #pragma once
 
+#include <sys/types.h>
 #include <sys/ucontext.h>
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "platform/Minidump.h"
 
@@ -14,26 +16,38 @@ namespace platform {
 constexpr size_t kStackCopyCapacity = 512 * 1024;
 
 struct ThreadState {
+    long threadId = 0;
     gregset_t registers{};
     struct _libc_fpstate floatingPoint {};
     bool hasFloatingPoint = false;
     uintptr_t stackStart = 0;  // address of the first copied byte
-    size_t stackSize = 0;
-    const uint8_t* stackCopy = nullptr;
+    std::vector<uint8_t> stack;
 };
 
-struct StackBounds {
-    uintptr_t bottom = 0;  // lowest address of the stack
-    uintptr_t top = 0;     // one past its highest address
+// Reads memory of process `pid` through the kernel, which reports unmapped pages instead of
+// faulting. Returns the count of bytes read from the start of the range.
+size_t ReadProcessMemory(pid_t pid, uintptr_t address, void* buffer, size_t size);
+
+// Copies the stack of a thread of `pid` whose registers `state` holds: from just below its
+// stack pointer (the red zone included) to the end of the mapping that holds it, at most
+// kStackCopyCapacity bytes.
+void CopyThreadStack(pid_t pid, ThreadState* state);
+
+// Stops every thread of `pid` but `except` with ptrace and records its registers and stack;
+// the threads stay stopped until the object goes away. Threads that cannot be stopped are
+// left out.
+class StoppedThreads {
+  public:
+    StoppedThreads(pid_t pid, long except);
+    ~StoppedThreads();
+    StoppedThreads(const StoppedThreads&) = delete;
+    StoppedThreads& operator=(const StoppedThreads&) = delete;
+
+    std::vector<ThreadState>& states() { return m_states; }
+
+  private:
+    std::vector<long> m_attached;
+    std::vector<ThreadState> m_states;
 };
-
-// The calling thread's stack. Not async-signal-safe: ask before a fault.
-StackBounds CurrentStackBounds();
-
-// Fills `state` from `context`, copying the stack from just below its stack pointer (the red
-// zone included) towards `stack.top`, at most `capacity` bytes into `buffer`. Unreadable stack
-// ends the copy early instead of faulting. Async-signal-safe.
-void CaptureThreadState(const ucontext_t& context, StackBounds stack, uint8_t* buffer,
-                        size_t capacity, ThreadState* state);
 
 }  // namespace platform
