@@ -16,14 +16,19 @@ class Font;
 enum TextAlignBits : int { kTextAlignCenter = 1, kTextAlignRight = 2, kTextAlignMiddle = 4 };
 
 class Canvas {
-public:
+  public:
     // Begins a paint of `window` (may be null: a measuring canvas).
     explicit Canvas(NativeWindow window);
+    // Begins a paint of the part `area` (client coordinates) of the window: drawing still uses
+    // client coordinates, and only that part is painted. For windows far larger than what
+    // their parents show of them.
+    Canvas(NativeWindow window, const Rect& area);
     // Copies the picture to the window, then releases the surface.
     ~Canvas();
     Canvas(const Canvas&) = delete;
     Canvas& operator=(const Canvas&) = delete;
 
+    // The size of the picture: the client area's, or the part's.
     Size GetSize() const;
 
     // Whole-pixel primitives: no anti-aliased half pixels.
@@ -44,8 +49,9 @@ public:
     void DrawBitmap(const Bitmap& bitmap, const Rect& destination, const Rect& source);
 
     struct Impl;  // backend-private
+    Impl& impl() { return *impl_; }
 
-private:
+  private:
     std::unique_ptr<Impl> impl_;
 };
 

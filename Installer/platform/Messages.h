@@ -4,7 +4,11 @@
 
 #include <cstdint>
 
+#include "platform/Geometry.h"
+
 namespace platform {
+
+struct NativeWindowRecord;
 
 using MessageId = uint32_t;
 using WParam = uintptr_t;
@@ -58,8 +62,30 @@ inline constexpr WParam kVkLeft = 0x25;
 inline constexpr WParam kVkUp = 0x26;
 inline constexpr WParam kVkRight = 0x27;
 inline constexpr WParam kVkDown = 0x28;
+inline constexpr WParam kVkShift = 0x10;
+inline constexpr WParam kVkEnd = 0x23;
+inline constexpr WParam kVkHome = 0x24;
+inline constexpr WParam kVkDelete = 0x2E;
+inline constexpr WParam kVkOemPeriod = 0xBE;
 
-inline constexpr MessageResult kDlgcWantAllKeys = 4;
+// Answers to kWmGetDlgCode (wParam: the virtual key about to be handled).
+inline constexpr MessageResult kDlgcWantArrows = 0x01;
+inline constexpr MessageResult kDlgcWantAllKeys = 0x04;
+inline constexpr MessageResult kDlgcHasSetSel = 0x08;
+inline constexpr MessageResult kDlgcWantChars = 0x80;
+
+// kWmNotify: lParam points at a header, followed by the notification's own fields.
+struct NotifyHeader {
+    NativeWindowRecord* from = nullptr;
+    uintptr_t id = 0;
+    uint32_t code = 0;
+};
+// A text control asks its parent for the size its whole content needs.
+inline constexpr uint32_t kEnRequestResize = 0x0701;
+struct RequestResizeNotify {
+    NotifyHeader header;
+    Rect requested;  // client coordinates of the control; its Bottom() is the height wanted
+};
 
 // Mouse messages carry the client position in lParam as on Windows: x in the low 16 bits,
 // y in the next 16, both signed.

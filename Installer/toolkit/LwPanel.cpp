@@ -18,6 +18,8 @@ LwPanel::LwPanel(LwObject* parent, const LwPoint& position, const LwSize& size) 
     platform::InvalidateWindow(GetNativeWindow(), false);
 }
 
+LwPanel::LwPanel(LwObject* parent) : LwObject(parent) {}
+
 LwPanel::~LwPanel() = default;
 
 LwPoint LwPanel::GetPosition() {

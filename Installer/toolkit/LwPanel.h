@@ -16,4 +16,9 @@ class LwPanel : public LwObject {
     void SetPosition(const LwPoint& position) override;
     LwSize GetSize() override;
     void SetSize(const LwSize& size) override;
+
+  protected:
+    // For panels whose native window is some other kind of child window, which the derived
+    // constructor creates and attaches.
+    explicit LwPanel(LwObject* parent);
 };

@@ -142,6 +142,17 @@ int LwRouter::RouteMessage(LwObject* object, NativeWindow window, MessageId mess
         }
         case platform::kWmEraseBkgnd:
             return 0;
+        case platform::kWmNotify: {
+            const auto* header = reinterpret_cast<const platform::NotifyHeader*>(lParam);
+            if (header && header->code == platform::kEnRequestResize) {
+                if (LwObject* sender = ObjectOf(header->from)) {
+                    const auto* request =
+                        reinterpret_cast<const platform::RequestResizeNotify*>(header);
+                    sender->SetSize(LwSize{sender->GetSize().width, request->requested.Bottom()});
+                }
+            }
+            return 1;
+        }
         case platform::kWmGetDlgCode:
             return static_cast<int>(platform::kDlgcWantAllKeys);
         case platform::kWmChar:
@@ -218,4 +229,31 @@ platform::MessageResult LwRouter::PanelWindowProc(NativeWindow window, MessageId
         result = 0;
     }
     return result | platform::DefaultWindowProc(window, message, wParam, lParam);
+}
+
+platform::MessageResult LwRouter::NativeControlProc(LwObject* object, platform::WindowProc previous,
+                                                    NativeWindow window, MessageId message,
+                                                    WParam wParam, LParam lParam) {
+    if (!object || !previous) {
+        return platform::DefaultWindowProc(window, message, wParam, lParam);
+    }
+    if (message == platform::kWmChar) {
+        if (RouteMessage(object, window, message, wParam, lParam) == 0) {
+            return 0;
+        }
+        return previous(window, message, wParam, lParam);
+    }
+    const platform::MessageResult result = previous(window, message, wParam, lParam);
+    if (message == platform::kWmMouseLeave) {
+        platform::SetArrowCursor(window);
+    }
+    if (RouteMessage(object, window, message, wParam, lParam) == 0) {
+        return 0;
+    }
+    if (message == platform::kWmGetDlgCode &&
+        (wParam == platform::kVkTab || wParam == platform::kVkReturn ||
+         wParam == platform::kVkEscape || wParam == platform::kVkOemPeriod)) {
+        return result | platform::kDlgcWantAllKeys;
+    }
+    return result;
 }

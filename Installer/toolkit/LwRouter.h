@@ -1,5 +1,6 @@
-// How platform messages reach objects: the window procedures of top-level windows and panels,
-// and the router they share (input preview, click filter, enter and leave, hooks, event binding).
+// How platform messages reach objects: the window procedures of top-level windows, panels and
+// subclassed native controls, and the router they share (input preview, click filter, enter and
+// leave, hooks, event binding).
 #pragma once
 
 #include "platform/Messages.h"
@@ -23,6 +24,13 @@ class LwRouter {
                                                    platform::MessageId message,
                                                    platform::WParam wParam,
                                                    platform::LParam lParam);
+
+    // The procedure of a native control the toolkit subclasses, whose own procedure is
+    // `previous`: a character goes to the object first and never reaches the control when the
+    // object refuses it; everything else goes to the control first, then to the object.
+    static platform::MessageResult NativeControlProc(
+        LwObject* object, platform::WindowProc previous, platform::NativeWindow window,
+        platform::MessageId message, platform::WParam wParam, platform::LParam lParam);
 
   private:
     // False when a preview object consumed the input.

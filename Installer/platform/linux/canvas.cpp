@@ -65,8 +65,9 @@ unsigned long ScaleChannel(uint32_t value8, unsigned long mask) {
     return ((value8 * maxValue + 127) / 255) << shift;
 }
 
+// `area` is in client coordinates; the picture's top left lies at `origin`.
 void PutTranslated(Display* display, ::Window xid, const uint32_t* pixels, int width,
-                   const Rect& area) {
+                   const Rect& area, Point origin) {
     const int screen = DefaultScreen(display);
     Visual* visual = DefaultVisual(display, screen);
     XImage* image = XCreateImage(display, visual, DefaultDepth(display, screen), ZPixmap, 0,
@@ -78,7 +79,8 @@ void PutTranslated(Display* display, ::Window xid, const uint32_t* pixels, int w
     if (image->data) {
         for (int y = 0; y < area.height; ++y) {
             for (int x = 0; x < area.width; ++x) {
-                const uint32_t p = pixels[size_t(area.y + y) * width + area.x + x];
+                const uint32_t p =
+                    pixels[size_t(area.y - origin.y + y) * width + area.x - origin.x + x];
                 XPutPixel(image, x, y,
                           ScaleChannel((p >> 16) & 0xFF, visual->red_mask) |
                               ScaleChannel((p >> 8) & 0xFF, visual->green_mask) |
@@ -91,15 +93,16 @@ void PutTranslated(Display* display, ::Window xid, const uint32_t* pixels, int w
     XDestroyImage(image);
 }
 
-// Only `area` of the client-sized picture is sent.
-void PutPicture(NativeWindow window, const uint32_t* pixels, Size size, const Rect& area) {
+// Only `area` (client coordinates) of the picture, whose top left lies at `origin`, is sent.
+void PutPicture(NativeWindow window, const uint32_t* pixels, Size size, const Rect& area,
+                Point origin) {
     Display* display = x11::Connection();
     if (!display || area.IsEmpty()) {
         return;
     }
     static const bool direct = ServerTakesXrgb(display);
     if (!direct) {
-        PutTranslated(display, window->xid, pixels, size.width, area);
+        PutTranslated(display, window->xid, pixels, size.width, area, origin);
         return;
     }
     // The picture's own memory, described to Xlib in place: no copy before the request.
@@ -121,8 +124,8 @@ void PutPicture(NativeWindow window, const uint32_t* pixels, Size size, const Re
     if (!XInitImage(&image)) {
         return;
     }
-    XPutImage(display, window->xid, x11::CopyGc(), &image, area.x, area.y, area.x, area.y,
-              area.width, area.height);
+    XPutImage(display, window->xid, x11::CopyGc(), &image, area.x - origin.x, area.y - origin.y,
+              area.x, area.y, area.width, area.height);
 }
 
 // The client area less what the ancestors' client areas cut off: nothing else reaches the
@@ -175,14 +178,17 @@ void FillPixels(Canvas::Impl& impl, const Rect& r, Rgba color) {
     cairo_surface_flush(impl.surface);
     uint32_t* rows = impl.pixels->data();
     const int stride = impl.size.width;
+    // The picture starts at the origin of the client area.
+    const int left = area.x - impl.origin.x;
+    const int top = area.y - impl.origin.y;
     if (color.a == 255) {
         const uint32_t value = (uint32_t{color.r} << 16) | (uint32_t{color.g} << 8) | color.b;
-        for (int y = area.y; y < area.Bottom(); ++y) {
-            std::fill_n(rows + size_t(y) * stride + area.x, area.width, value);
+        for (int y = top; y < top + area.height; ++y) {
+            std::fill_n(rows + size_t(y) * stride + left, area.width, value);
         }
     } else {
-        for (int y = area.y; y < area.Bottom(); ++y) {
-            uint32_t* p = rows + size_t(y) * stride + area.x;
+        for (int y = top; y < top + area.height; ++y) {
+            uint32_t* p = rows + size_t(y) * stride + left;
             for (int x = 0; x < area.width; ++x, ++p) {
                 const uint32_t d = *p;
                 *p = (BlendChannel(color.r, (d >> 16) & 0xFF, color.a) << 16) |
@@ -191,15 +197,25 @@ void FillPixels(Canvas::Impl& impl, const Rect& r, Rgba color) {
             }
         }
     }
-    cairo_surface_mark_dirty_rectangle(impl.surface, area.x, area.y, area.width, area.height);
+    cairo_surface_mark_dirty_rectangle(impl.surface, left, top, area.width, area.height);
 }
 
 }  // namespace
 
-Canvas::Canvas(NativeWindow window) : impl_(std::make_unique<Impl>()) {
-    if (backend::Alive(window) && window->clientSize.width > 0 && window->clientSize.height > 0) {
+Canvas::Canvas(NativeWindow window)
+    : Canvas(window, backend::Alive(window)
+                         ? Rect{0, 0, window->clientSize.width, window->clientSize.height}
+                         : Rect{}) {}
+
+Canvas::Canvas(NativeWindow window, const Rect& area) : impl_(std::make_unique<Impl>()) {
+    const Rect part =
+        backend::Alive(window)
+            ? Intersect(area, {0, 0, window->clientSize.width, window->clientSize.height})
+            : Rect{};
+    if (!part.IsEmpty()) {
         impl_->window = window;
-        impl_->size = window->clientSize;
+        impl_->size = {part.width, part.height};
+        impl_->origin = {part.x, part.y};
         const int stride = impl_->size.width * 4;
         static_assert(sizeof(uint32_t) == 4);
         impl_->pixels = BorrowBuffer(size_t(impl_->size.width) * impl_->size.height);
@@ -210,7 +226,8 @@ Canvas::Canvas(NativeWindow window) : impl_(std::make_unique<Impl>()) {
         impl_->surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 1, 1);
     }
     impl_->cr = cairo_create(impl_->surface);
-    impl_->reach = impl_->window ? PaintReach(impl_->window) : Rect{};
+    cairo_translate(impl_->cr, -impl_->origin.x, -impl_->origin.y);
+    impl_->reach = impl_->window ? Intersect(PaintReach(impl_->window), part) : Rect{};
     ClipTo(*impl_, impl_->reach);
 }
 
@@ -218,7 +235,8 @@ Canvas::~Canvas() {
     cairo_destroy(impl_->cr);
     cairo_surface_flush(impl_->surface);
     if (impl_->pixels && backend::Alive(impl_->window)) {
-        PutPicture(impl_->window, impl_->pixels->data(), impl_->size, impl_->reach);
+        PutPicture(impl_->window, impl_->pixels->data(), impl_->size, impl_->reach,
+                   impl_->origin);
     }
     cairo_surface_destroy(impl_->surface);
     if (impl_->pixels) {

@@ -13,6 +13,8 @@ namespace platform {
 struct Canvas::Impl {
     NativeWindow window = nullptr;  // null for a measuring canvas (or a window already gone)
     Size size;
+    // Where the picture's top left lies in the client area (a partial paint).
+    Point origin;
     // Always valid: a painting canvas draws on a client-sized RGB24 picture, a measuring canvas
     // on a 1×1 scratch surface.
     cairo_surface_t* surface = nullptr;
@@ -23,7 +25,7 @@ struct Canvas::Impl {
     // What of the picture reaches the window: the update region, less what the ancestors cut
     // off. Drawing outside it is wasted, so every clip lies inside it.
     Rect reach;
-    // The clip in force, kept here for the direct shapes and set on `cr` as well.
+    // The clip in force, client coordinates, kept here for the direct shapes and set on `cr` as well.
     Rect clip;
 };
 

@@ -11,6 +11,7 @@
 #include <span>
 #include <vector>
 
+#include "platform/linux/selection.h"
 #include "platform/linux/window_record.h"
 #include "platform/linux/x11_display.h"
 
@@ -202,6 +203,9 @@ void SetUnrecordedEventHandler(UnrecordedEventHandler handler) {
 }
 
 void TranslateEvent(XEvent& event) {
+    if (TranslateSelectionEvent(event)) {
+        return;
+    }
     NativeWindow w = RecordOf(event.xany.window);
     if (!Alive(w)) {
         if (unrecordedEventHandler) {

@@ -8,11 +8,13 @@
 #include <cmath>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "platform/Canvas.h"
 #include "platform/Font.h"
 #include "platform/linux/canvas_impl.h"
+#include "platform/linux/text_fonts.h"
 
 namespace platform {
 
@@ -60,9 +62,42 @@ bool IsFamilyInstalled(const std::string& family) {
     return installed;
 }
 
+// Families that documents name and Debian lacks, with the metric-compatible fonts it has instead.
+const char* Substitute(const std::string& family) {
+    static const std::pair<const char*, const char*> kSubstitutes[] = {
+        {"Arial", "Liberation Sans"},
+        {"Calibri", "Carlito"},
+        {"Times New Roman", "Liberation Serif"},
+        {"Courier New", "Liberation Mono"},
+    };
+    for (const auto& [name, substitute] : kSubstitutes) {
+        if (g_ascii_strcasecmp(name, family.c_str()) == 0) {
+            return substitute;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+namespace backend {
+
+std::string ResolveFamily(const std::string& family) {
+    if (!family.empty() && IsFamilyInstalled(family)) {
+        return family;
+    }
+    if (const char* substitute = Substitute(family); substitute && IsFamilyInstalled(substitute)) {
+        return substitute;
+    }
+    if (IsFamilyInstalled(kPinnedSansSerif)) {
+        return kPinnedSansSerif;
+    }
+    return IsFamilyInstalled("") ? kGenericSansSerif : "";
+}
+
 // One context for every layout: fixed font options, so that a measuring canvas and a window
 // canvas agree to the pixel. Metrics are hinted, which keeps advances and line heights whole.
-PangoContext* SharedContext() {
+PangoContext* SharedPangoContext() {
     static PangoContext* context = [] {
         PangoContext* c = pango_font_map_create_context(pango_cairo_font_map_get_default());
         cairo_font_options_t* options = cairo_font_options_create();
@@ -75,6 +110,10 @@ PangoContext* SharedContext() {
     }();
     return context;
 }
+
+}  // namespace backend
+
+namespace {
 
 // Text as it reaches the layout: cut at the first NUL, invalid UTF-8 turned into U+FFFD.
 std::string SanitizedText(const std::string& utf8) {
@@ -94,7 +133,7 @@ class LayoutCache {
   public:
     PangoLayout* Get(const Font::Impl& font, const std::string& text, int wrapWidth) {
         if (!layout_) {
-            layout_ = pango_layout_new(SharedContext());
+            layout_ = pango_layout_new(backend::SharedPangoContext());
             pango_layout_set_wrap(layout_, PANGO_WRAP_WORD_CHAR);
         }
         if (!description_ || !pango_font_description_equal(description_, font.description)) {
@@ -191,13 +230,8 @@ Font::Font(const std::string& familyUtf8, float sizePixels, int styleBits)
     if (!(sizePixels > 0.0f) || !std::isfinite(sizePixels)) {
         return;
     }
-    if (!familyUtf8.empty() && IsFamilyInstalled(familyUtf8)) {
-        impl_->family = familyUtf8;
-    } else if (IsFamilyInstalled(kPinnedSansSerif)) {
-        impl_->family = kPinnedSansSerif;
-    } else if (IsFamilyInstalled("")) {
-        impl_->family = kGenericSansSerif;
-    } else {
+    impl_->family = backend::ResolveFamily(familyUtf8);
+    if (impl_->family.empty()) {
         return;  // no fonts at all: text draws nothing
     }
     PangoFontDescription* description = pango_font_description_new();
@@ -212,6 +246,10 @@ Font::Font(const std::string& familyUtf8, float sizePixels, int styleBits)
 }
 
 Font::~Font() = default;
+
+const PangoFontDescription* backend::DescriptionOf(const Font& font) {
+    return font.impl().description;
+}
 
 bool Font::IsValid() const {
     return impl_->description != nullptr;

@@ -1,0 +1,25 @@
+// Font lookup shared by the plain and rich text of the Linux backend.
+#pragma once
+
+#include <pango/pango.h>
+
+#include <string>
+
+namespace platform {
+class Font;
+}
+
+namespace platform::backend {
+
+// The installed family that stands in for `family`: the family itself, its metric-compatible
+// Debian substitute (Arial: Liberation Sans, Calibri: Carlito), or the pinned sans-serif. Empty
+// when no font is installed at all.
+std::string ResolveFamily(const std::string& family);
+
+// The one pango context every layout uses, so that measuring and drawing agree to the pixel.
+PangoContext* SharedPangoContext();
+
+// The font's pango description; null for an invalid font.
+const PangoFontDescription* DescriptionOf(const Font& font);
+
+}  // namespace platform::backend
