@@ -15,6 +15,7 @@
 #include "draw/LwArtwork.h"
 #include "draw/LwPaintContext.h"
 #include "platform/Bitmap.h"
+#include "platform/Events.h"
 
 namespace {
 
