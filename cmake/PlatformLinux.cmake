@@ -2,7 +2,7 @@
 # text. Its OS libraries are PRIVATE, so a target that links it does not get their headers.
 # Defines kestrel_platform_linux and the alias kestrel_platform.
 
-pkg_check_modules(X11DEPS REQUIRED IMPORTED_TARGET x11 xext)
+pkg_check_modules(X11DEPS REQUIRED IMPORTED_TARGET x11 xext xrandr)
 pkg_check_modules(DRAWDEPS REQUIRED IMPORTED_TARGET cairo pangocairo fontconfig)
 
 file(GLOB KESTREL_PLATFORM_SHARED_SOURCES CONFIGURE_DEPENDS

@@ -3,12 +3,13 @@
 set -euo pipefail
 packages=(
   build-essential cmake pkg-config git
-  libx11-dev libxext-dev libxtst-dev
+  libx11-dev libxext-dev libxtst-dev libxrandr-dev
   libcairo2-dev libpango1.0-dev libfontconfig-dev fonts-dejavu-core
   fonts-liberation2 fonts-crosextra-carlito xclip
   googletest libgtest-dev libgmock-dev
   clang libclang-rt-14-dev
   xvfb xauth openbox x11-utils zenity
+  xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
   lldb
 )
 missing=()

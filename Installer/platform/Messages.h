@@ -8,8 +8,6 @@
 
 namespace platform {
 
-struct NativeWindowRecord;
-
 using MessageId = uint32_t;
 using WParam = uintptr_t;
 using LParam = intptr_t;
@@ -76,7 +74,7 @@ inline constexpr MessageResult kDlgcWantChars = 0x80;
 
 // kWmNotify: lParam points at a header, followed by the notification's own fields.
 struct NotifyHeader {
-    NativeWindowRecord* from = nullptr;
+    uint64_t from = 0;  // the sending window, as NativeWindow::Bits()
     uintptr_t id = 0;
     uint32_t code = 0;
 };

@@ -2,6 +2,10 @@
 // window does nothing and returns a zero value.
 #pragma once
 
+#include <compare>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <string>
 
 #include "platform/Geometry.h"
@@ -10,7 +14,37 @@
 namespace platform {
 
 struct NativeWindowRecord;  // backend-private
-using NativeWindow = NativeWindowRecord*;
+
+// A handle to a native window: a slot and the generation of the window in it. The backend frees
+// a window's state when it is destroyed and reuses the slot; a handle kept past its window never
+// reaches the later one, it simply names no window any more.
+class NativeWindow {
+  public:
+    constexpr NativeWindow() = default;
+    constexpr NativeWindow(std::nullptr_t) {}
+    constexpr NativeWindow(uint32_t slot, uint32_t generation)
+        : slot_(slot), generation_(generation) {}
+
+    // Whether the handle was ever given a window, as a pointer's test against null is.
+    constexpr explicit operator bool() const { return slot_ != 0; }
+    friend constexpr bool operator==(NativeWindow, NativeWindow) = default;
+    friend constexpr auto operator<=>(NativeWindow, NativeWindow) = default;
+
+    // The backend's state of a live window, null otherwise (backend use only).
+    NativeWindowRecord* operator->() const;
+
+    constexpr uint32_t Slot() const { return slot_; }
+    constexpr uint32_t Generation() const { return generation_; }
+    // For message parameters that name a window.
+    constexpr uint64_t Bits() const { return (uint64_t{generation_} << 32) | slot_; }
+    static constexpr NativeWindow FromBits(uint64_t bits) {
+        return {static_cast<uint32_t>(bits), static_cast<uint32_t>(bits >> 32)};
+    }
+
+  private:
+    uint32_t slot_ = 0;  // 0: no window
+    uint32_t generation_ = 0;
+};
 
 using WindowProc = MessageResult (*)(NativeWindow, MessageId, WParam, LParam);
 
@@ -43,11 +77,11 @@ MessageResult DefaultWindowProc(NativeWindow window, MessageId message, WParam w
 
 // Outer rectangle, screen coordinates (frame included when a window manager draws one).
 Rect GetWindowRect(NativeWindow window);
+// A child's position in its parent's client area, or a top-level window's outer corner on the
+// screen, as last set or reported; asks the server nothing.
+Point GetWindowPosition(NativeWindow window);
 Size GetClientSize(NativeWindow window);
 Point ScreenToClient(NativeWindow window, Point screen);
-// A child window's top-left corner in its parent's client area, without asking the server;
-// zero for a top-level window.
-Point GetPositionInParent(NativeWindow window);
 Point ClientToScreen(NativeWindow window, Point client);
 // Outer size of a window of this style with the given client size (frame extents added).
 Size OuterSizeForClient(NativeWindow window, Size clientSize);
@@ -64,9 +98,14 @@ void SetWindowTitle(NativeWindow window, const std::string& titleUtf8);
 // Pixels as 0xAARRGGBB, width × height, one call per icon size.
 void AddWindowIcon(NativeWindow window, const uint32_t* argbPixels, int width, int height);
 
+// The whole screen, every monitor included.
 Size ScreenSize();
-// Work area of the monitor nearest to the window (the whole screen without a desktop).
+// The primary monitor's rectangle on the screen (the whole screen when monitors are unknown).
+Rect PrimaryMonitor();
+// Work area of the monitor nearest to the window, or to a rectangle of the screen: the
+// desktop's work area cut to that monitor (the monitor itself without a desktop).
 Rect WorkAreaNearest(NativeWindow window);
+Rect WorkAreaNearest(const Rect& screenRect);
 
 // Keyboard focus, mouse capture, leave tracking and the cursor.
 void SetFocus(NativeWindow window);
@@ -81,3 +120,10 @@ void SetArrowCursor(NativeWindow window);
 Point GetCursorPos();
 
 }  // namespace platform
+
+template <>
+struct std::hash<platform::NativeWindow> {
+    size_t operator()(platform::NativeWindow w) const noexcept {
+        return std::hash<uint64_t>()(w.Bits());
+    }
+};

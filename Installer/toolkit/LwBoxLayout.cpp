@@ -91,3 +91,14 @@ void LwBoxLayout::Apply(const LwSize& available) {
         (horizontal ? position.x : position.y) += along;
     }
 }
+
+void LwBoxLayout::RemoveObject(const LwObject* object) {
+    std::erase_if(items, [object](const LwLayoutItem& item) {
+        return item.kind == LwLayoutItem::kObject && item.object == object;
+    });
+    for (LwLayoutItem& item : items) {
+        if (item.layout) {
+            item.layout->RemoveObject(object);
+        }
+    }
+}

@@ -40,6 +40,8 @@ class LwBoxLayout {
     // Places the items from the origin; stretching items share the difference between `available`
     // and the natural size (negative when smaller), the last one taking the remainder.
     void Apply(const LwSize& available);
+    // Drops every item that places `object`, in nested layouts too (the object is going away).
+    void RemoveObject(const LwObject* object);
 
     int orientation;
     int originX = 0;

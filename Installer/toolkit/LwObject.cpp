@@ -42,6 +42,10 @@ LwObject::~LwObject() {
     if (parent_) {
         EraseFirst(parent_->children_, this);
     }
+    // Layouts and anchors higher up must not place this object once it is gone.
+    for (LwObject* up = parent_; up; up = up->parent_) {
+        up->ForgetPlacement(this);
+    }
     // Virtual dispatch has reached this class by now: OnDestroy is the no-op of LwObject.
     DestroyNativeWindow();
 }
@@ -76,6 +80,8 @@ LwSize LwObject::GetMinimumSize() {
 
 void LwObject::SetMinimumSize(const LwSize& size) {
     minimumSize_ = size;
+    // A top-level window cannot be made smaller than this by the user.
+    platform::SetMinimumOuterSize(window_, size);
 }
 
 void LwObject::Show(bool show) {
@@ -107,7 +113,9 @@ void LwObject::Invalidate() {
 }
 
 void LwObject::SetLayout(LwBoxLayout* layout) {
-    layout_.reset(layout);
+    if (layout != layout_.get()) {
+        layout_.reset(layout);
+    }
     if (layout_) {
         layout_->Apply(GetSize());
     }
@@ -115,6 +123,13 @@ void LwObject::SetLayout(LwBoxLayout* layout) {
 
 void LwObject::AddAnchor(LwObject* child, int edge, int margin) {
     anchors_.push_back(LwAnchor{child, edge, margin});
+}
+
+void LwObject::ForgetPlacement(const LwObject* object) {
+    if (layout_) {
+        layout_->RemoveObject(object);
+    }
+    std::erase_if(anchors_, [object](const LwAnchor& anchor) { return anchor.child == object; });
 }
 
 void LwObject::ApplyAnchors(const LwSize& size) {

@@ -76,7 +76,8 @@ class LwObject {
 
     // Asks the platform to repaint this object and all its descendants.
     void Invalidate();
-    // Replaces and owns the layout, and applies it at once to the current size.
+    // Replaces and owns the layout (the one already set stays), and applies it at once to the
+    // current size.
     void SetLayout(LwBoxLayout* layout);
     LwBoxLayout* GetLayout() const { return layout_.get(); }
     // Pins a child to this object's bottom (edge 0) or right (edge 1) edge on every resize.
@@ -108,6 +109,8 @@ class LwObject {
     friend class LwTimer;
 
     static std::vector<LwObject*>& InputPreviewList();
+    // Removes a descendant that is being deleted from the layout and the anchors.
+    void ForgetPlacement(const LwObject* object);
 
     platform::NativeWindow window_ = nullptr;
     LwColor background_{255, 0, 255, 255};  // magenta: no background

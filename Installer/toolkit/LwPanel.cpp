@@ -23,12 +23,8 @@ LwPanel::LwPanel(LwObject* parent) : LwObject(parent) {}
 LwPanel::~LwPanel() = default;
 
 LwPoint LwPanel::GetPosition() {
-    // Known without a round trip to the server: scrolling asks for it several times a step.
-    if (GetParent()) {
-        return platform::GetPositionInParent(GetNativeWindow());
-    }
-    const LwRect outer = platform::GetWindowRect(GetNativeWindow());
-    return LwPoint{outer.x, outer.y};
+    // A panel's native window is a child of its parent's: its stored place is the answer.
+    return platform::GetWindowPosition(GetNativeWindow());
 }
 
 void LwPanel::SetPosition(const LwPoint& position) {

@@ -145,7 +145,7 @@ int LwRouter::RouteMessage(LwObject* object, NativeWindow window, MessageId mess
         case platform::kWmNotify: {
             const auto* header = reinterpret_cast<const platform::NotifyHeader*>(lParam);
             if (header && header->code == platform::kEnRequestResize) {
-                if (LwObject* sender = ObjectOf(header->from)) {
+                if (LwObject* sender = ObjectOf(platform::NativeWindow::FromBits(header->from))) {
                     const auto* request =
                         reinterpret_cast<const platform::RequestResizeNotify*>(header);
                     sender->SetSize(LwSize{sender->GetSize().width, request->requested.Bottom()});

@@ -25,7 +25,6 @@ LwWindow::LwWindow(LwObject* parent, const LwPoint& position, const LwSize& clie
         StyleFromFlags(style), &LwRouter::TopLevelWindowProc));
     const LwSize outer = platform::OuterSizeForClient(GetNativeWindow(), clientSize);
     SetMinimumSize(outer);
-    platform::SetMinimumOuterSize(GetNativeWindow(), outer);
 }
 
 LwWindow::~LwWindow() = default;
@@ -33,18 +32,15 @@ LwWindow::~LwWindow() = default;
 void LwWindow::Close() {
     if (running_) {
         // Activation must go back to the owner while this window still exists.
-        if (owner_) {
-            platform::EnableWindow(owner_->GetNativeWindow(), true);
-            owner_->Focus();
-        }
+        ReleaseOwner();
         running_ = false;
     }
     LwObject::Close();
 }
 
 LwPoint LwWindow::GetPosition() {
-    const LwRect outer = platform::GetWindowRect(GetNativeWindow());
-    return LwPoint{outer.x, outer.y};
+    // The corner last asked for counts at once, before a window manager has carried it out.
+    return platform::GetWindowPosition(GetNativeWindow());
 }
 
 void LwWindow::SetPosition(const LwPoint& position) {
@@ -70,7 +66,7 @@ int LwWindow::RunModal() {
     for (LwObject* up = GetParent(); up; up = up->GetParent()) {
         if (auto* window = dynamic_cast<LwWindow*>(up)) {
             owner_ = window;
-            platform::EnableWindow(owner_->GetNativeWindow(), false);
+            HoldOwner();
             break;
         }
     }
@@ -88,30 +84,52 @@ int LwWindow::RunModal() {
         }
     }
 
-    if (owner_ && !platform::IsWindowEnabled(owner_->GetNativeWindow())) {
+    if (running_) {
+        // The native window went with its owner's: nobody answered, which reads as a close.
+        running_ = false;
+        modalResult_ = 1;
+        ReleaseOwner();
+        DestroyNativeWindow();
+    }
+    return modalResult_;
+}
+
+void LwWindow::HoldOwner() {
+    if (owner_->modalHolders_++ == 0) {
+        owner_->enabledBeforeModal_ = platform::IsWindowEnabled(owner_->GetNativeWindow());
+        platform::EnableWindow(owner_->GetNativeWindow(), false);
+    }
+    holdsOwner_ = true;
+}
+
+void LwWindow::ReleaseOwner() {
+    if (!holdsOwner_) {
+        return;
+    }
+    holdsOwner_ = false;
+    // Two dialogs of one owner: it stays disabled until the last of them is done, and the
+    // platform then activates the other dialog when this one goes.
+    if (--owner_->modalHolders_ == 0 && owner_->enabledBeforeModal_) {
         platform::EnableWindow(owner_->GetNativeWindow(), true);
         owner_->Focus();
     }
-    return modalResult_;
 }
 
 void LwWindow::CenterOnOwner() {
     const LwSize size = GetSize();
     LwObject* parent = GetParent();
-    platform::NativeWindow reference = parent ? parent->GetNativeWindow() : GetNativeWindow();
-    LwRect area;
-    if (parent) {
-        area = platform::GetWindowRect(parent->GetNativeWindow());
-    } else {
-        const LwSize screen = platform::ScreenSize();
-        area = LwRect{0, 0, screen.width, screen.height};
-    }
-    const LwRect work = platform::WorkAreaNearest(reference);
+    // Without a parent, the primary monitor is the screen, whatever else is plugged in.
+    const LwRect area =
+        parent ? platform::GetWindowRect(parent->GetNativeWindow()) : platform::PrimaryMonitor();
 
     // Centred by the client size; the outer size only keeps the frame inside the work area.
     int x = area.x + (area.width - size.width) / 2;
     int y = area.y + (area.height - size.height) / 2;
     const LwSize outer = platform::OuterSizeForClient(GetNativeWindow(), size);
+    // The monitor nearest the parent, or nearest where the window is going: not where a window
+    // that was never placed happens to be.
+    const LwRect work = parent ? platform::WorkAreaNearest(parent->GetNativeWindow())
+                               : platform::WorkAreaNearest(LwRect{x, y, outer.width, outer.height});
     if (x + outer.width > work.Right()) {
         x = work.Right() - outer.width;
     }

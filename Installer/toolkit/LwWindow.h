@@ -36,9 +36,11 @@ class LwWindow : public LwObject {
 
   public:
     // Shows the window and dispatches messages until it is closed; the nearest window up the
-    // parent chain is disabled meanwhile. Returns the modal result.
+    // parent chain is disabled meanwhile. Returns the modal result, 1 when the native window
+    // went with its owner's.
     int RunModal();
-    // Centres the client size on the parent's window (or the screen), inside the work area.
+    // Centres the client size on the parent's window (or the primary monitor), inside the work
+    // area of the monitor nearest the parent (or the place it centres on).
     void CenterOnOwner();
 
     int GetModalResult() const { return modalResult_; }
@@ -49,7 +51,15 @@ class LwWindow : public LwObject {
   private:
     friend class LwRouter;
 
+    // Disables the owner for the length of this window's loop; the owner counts its holders.
+    void HoldOwner();
+    void ReleaseOwner();
+
     bool running_ = false;
     int modalResult_ = 0;
     LwWindow* owner_ = nullptr;
+    bool holdsOwner_ = false;
+    // As an owner: how many running loops hold it disabled, and its state before the first.
+    int modalHolders_ = 0;
+    bool enabledBeforeModal_ = true;
 };

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <X11/keysym.h>
+#include <malloc.h>
 
 #include <functional>
 
@@ -52,7 +53,10 @@ class ScriptedDialog : public LwPopupDialog {
         timer_.Start(20);
     }
 
+    int focusLosses = 0;
+
   protected:
+    void OnKillFocus() override { ++focusLosses; }
     void OnTimer(int) override {
         ++ticks_;
         if (ticks_ == 1) {
@@ -213,6 +217,36 @@ TEST_F(Dialog, ReturnAnswersZeroAndEscapeOneInBothModes) {
     }
 }
 
+TEST_F(Dialog, ActivatingTheDisabledOwnerHandsTheKeyboardBackToTheDialog) {
+    for (unsigned long key : {XK_Return, XK_Escape}) {
+        SCOPED_TRACE(key);
+        bool dialogHeldTheKeyboard = false;
+        const int result = Run(kQuestion, true, false, [&](ScriptedDialog& d) {
+            // The owner took the activation away from the dialog, which then has it back.
+            auto backOnTheDialog = [&](int lossesBefore) {
+                return PumpUntil([&] {
+                    return d.focusLosses > lossesBefore &&
+                           testsupport::HoldsInputFocus(d.GetNativeWindow()) &&
+                           platform::GetFocus() == d.GetNativeWindow();
+                });
+            };
+            // A click on the owner, which a window manager answers by activating it...
+            int losses = d.focusLosses;
+            testsupport::MovePointer(owner_->GetNativeWindow(), {5, 5});
+            testsupport::Click(1);
+            dialogHeldTheKeyboard = !testsupport::WindowManagerPresent() || backOnTheDialog(losses);
+            // ...and the owner activated outright, as from a task bar.
+            losses = d.focusLosses;
+            testsupport::FocusFromOutside(owner_->GetNativeWindow());
+            dialogHeldTheKeyboard = backOnTheDialog(losses) && dialogHeldTheKeyboard;
+            testsupport::TapKey(key);
+        });
+        EXPECT_TRUE(dialogHeldTheKeyboard);
+        EXPECT_EQ(result, key == XK_Return ? 0 : 1);
+        EXPECT_TRUE(OwnerEnabled());
+    }
+}
+
 TEST_F(Dialog, CloseBoxAnswersOne) {
     EXPECT_EQ(Run(kQuestion, true, false,
                   [](ScriptedDialog& d) { testsupport::SendDeleteWindow(d.GetNativeWindow()); }),
@@ -246,6 +280,26 @@ TEST_F(Dialog, EmptyMessageCanStillBeAnswered) {
                 testsupport::Click(1);
             }),
         0);
+}
+
+TEST_F(Dialog, TenThousandDialogsLeaveMemoryFlat) {
+    auto openAndClose = [&](int count) {
+        for (int i = 0; i < count; ++i) {
+            LwPopupDialog dialog(owner_.get(), "Kestrel 3D", kQuestion, true, true);
+            dialog.Close();
+            if (i % 200 == 0) {
+                testsupport::Settle();
+            }
+        }
+        testsupport::Settle();
+    };
+    openAndClose(500);  // caches of fonts and the server connection fill up first
+    const size_t before = mallinfo2().uordblks;
+    openAndClose(10000);
+    const size_t after = mallinfo2().uordblks;
+    // Thirty thousand native windows came and went: their state must have gone with them.
+    EXPECT_LT(after, before + 512 * 1024) << "grew by " << (after - before) << " bytes";
+    EXPECT_TRUE(OwnerEnabled());
 }
 
 TEST_F(Dialog, PaintsBackgroundAndCentredMessage) {

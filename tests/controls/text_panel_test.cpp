@@ -73,6 +73,22 @@ TEST_F(TextPanel, EmptyTextGivesHeightZero) {
     EXPECT_EQ(panel_->GetSize(), (LwSize{200, 0}));
 }
 
+TEST_F(TextPanel, EmptyPanelLeavesNoStripOnItsParent) {
+    panel_->SetBackgroundColor(LwGrey(200));
+    panel_->SetText("something");
+    platform::NativeWindow top = window_->GetNativeWindow();
+    ASSERT_TRUE(PumpUntil([&] { return ReadPixel(top, 150, 10) == LwGrey(200); }));
+    panel_->SetText("");
+    testsupport::Settle();
+    // Where the panel's first row was, the window's own background shows again.
+    for (LwColor c : testsupport::ReadPixels(top, LwRect{10, 10, 200, 1})) {
+        ASSERT_EQ(c, LwGrey(10));
+    }
+    // And it comes back when it has something to show.
+    panel_->SetText("again");
+    EXPECT_TRUE(PumpUntil([&] { return ReadPixel(top, 150, 10) == LwGrey(200); }));
+}
+
 TEST_F(TextPanel, NeverSetBackgroundIsFilledMagenta) {
     panel_->SetText("x");
     EXPECT_TRUE(PumpUntil([&] {

@@ -197,6 +197,41 @@ TEST_F(CanvasPixels, CanvasIsTheClientSize) {
     EXPECT_EQ(seen, (Size{200, 120}));
 }
 
+TEST_F(CanvasPixels, AReusedPictureNeverShowsAnEarlierPaint) {
+    log.paintColor = kRed;
+    ShowAndSettle(window = MakeTopLevel(log, {100, 100}, {200, 120}), log);
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return Is(150, 100, kRed); }));
+
+    // Painters that cover only a corner: the rest of the picture is black, as a new bitmap is.
+    auto corner = [](NativeWindow w, MessageId m, WParam, LParam) -> std::optional<MessageResult> {
+        if (m != kWmPaint) {
+            return std::nullopt;
+        }
+        {
+            Canvas canvas(w);
+            canvas.FillRect({0, 0, 10, 10}, kWhite);
+        }
+        ValidateWindow(w);
+        return 0;
+    };
+    Recorder other;
+    other.handler = corner;
+    NativeWindow second = MakeTopLevel(other, {330, 100}, {150, 100});
+    ShowWindow(second, true);
+    ASSERT_TRUE(testsupport::WaitUntilViewable(second));
+    ASSERT_TRUE(testsupport::PumpUntil(
+        [&] { return SameColor(ReadPixel(second, 5, 5), kWhite) && other.Count(kWmPaint) > 0; }));
+    EXPECT_TRUE(SameColor(ReadPixel(second, 100, 80), kBlack));
+
+    // The same window at another size.
+    log.handler = corner;
+    MoveWindow(window, {100, 100}, {180, 110}, true);
+    UpdateWindow(window);
+    testsupport::Settle();
+    EXPECT_TRUE(Is(5, 5, kWhite));
+    EXPECT_TRUE(Is(150, 100, kBlack));
+}
+
 class CanvasWithoutWindow : public PlatformTest {};
 
 TEST_F(CanvasWithoutWindow, MeasuringCanvasAndGoneWindowsDrawNowhere) {

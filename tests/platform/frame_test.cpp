@@ -1,8 +1,13 @@
 // What the window manager gets: frame extents, size hints, owner, stacking, title and icon.
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
 
+#include <algorithm>
+#include <chrono>
+
+#include "platform/linux/x11_access.h"
 #include "recorder.h"
 
 namespace platformtest {
@@ -52,6 +57,68 @@ TEST_F(Frames, WorkAreaIsTheDesktopsOrTheWholeScreen) {
         expected = {int(area[0]), int(area[1]), int(area[2]), int(area[3])};
     }
     EXPECT_EQ(WorkAreaNearest(w), expected);
+}
+
+// Claims the bare server as an EWMH window manager that never answers a request.
+class SilentManager {
+  public:
+    SilentManager() : display_(platform::x11::TestDisplay()) {
+        const ::Window root = DefaultRootWindow(display_);
+        check_ = XCreateSimpleWindow(display_, root, -10, -10, 1, 1, 0, 0, 0);
+        SetCheck(check_);
+        SetCheck(root);
+        XSync(display_, False);
+    }
+    ~SilentManager() {
+        XDeleteProperty(display_, DefaultRootWindow(display_), Atom(AtomNamed()));
+        XDestroyWindow(display_, check_);
+        XSync(display_, False);
+    }
+    // What the manager would write once it got round to answering.
+    void Answer(NativeWindow w, long left, long right, long top, long bottom) {
+        const long extents[4] = {left, right, top, bottom};
+        XChangeProperty(display_, testsupport::XWindowOf(w),
+                        testsupport::AtomNamed("_NET_FRAME_EXTENTS"), XA_CARDINAL, 32,
+                        PropModeReplace, reinterpret_cast<const unsigned char*>(extents), 4);
+        XFlush(display_);
+    }
+
+  private:
+    static unsigned long AtomNamed() { return testsupport::AtomNamed("_NET_SUPPORTING_WM_CHECK"); }
+    void SetCheck(::Window on) {
+        const long value = static_cast<long>(check_);
+        XChangeProperty(display_, on, Atom(AtomNamed()), XA_WINDOW, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(&value), 1);
+    }
+
+    Display* display_;
+    ::Window check_ = 0;
+};
+
+TEST_F(Frames, AManagerThatNeverAnswersCostsNoWaitPerWindow) {
+    if (WindowManagerPresent()) {
+        GTEST_SKIP() << "needs a server without a window manager, to stand in for a silent one";
+    }
+    SilentManager manager;
+    ASSERT_TRUE(WindowManagerPresent());
+    std::vector<Recorder> logs(10);
+    std::vector<NativeWindow> windows;
+    const auto start = std::chrono::steady_clock::now();
+    for (Recorder& log : logs) {
+        windows.push_back(MakeTopLevel(log, {100, 100}, {200, 100}));
+    }
+    const auto spent = std::chrono::steady_clock::now() - start;
+    // Ten windows, each of which used to wait half a second for the answer.
+    EXPECT_LT(spent, std::chrono::milliseconds(1500));
+    EXPECT_EQ(OuterSizeForClient(windows[0], {200, 100}), (Size{200, 100}));
+
+    // A late answer still counts, for that window and for the next of its kind.
+    manager.Answer(windows[9], 2, 3, 20, 4);
+    ASSERT_TRUE(testsupport::PumpUntil([&] {
+        return OuterSizeForClient(windows[9], {200, 100}) == Size{205, 124};
+    }));
+    Recorder later;
+    EXPECT_EQ(OuterSizeForClient(MakeTopLevel(later), {200, 100}), (Size{205, 124}));
 }
 
 class SizeHints : public PlatformTest {};

@@ -65,6 +65,32 @@ TEST_F(WindowLifetime, DestroyingAnOwnerDestroysItsOwnedWindows) {
     EXPECT_FALSE(IsWindow(d));
 }
 
+TEST_F(WindowLifetime, AGoneHandleNeverReachesTheWindowThatTakesItsPlace) {
+    Recorder first;
+    Recorder second;
+    NativeWindow gone = MakeTopLevel(first);
+    DestroyWindow(gone);
+    // Made right after, so that it takes over what the destroyed window freed.
+    NativeWindow next = MakeTopLevel(second);
+    NativeWindow child = MakeChild(second, next, {0, 0}, {10, 10});
+    ASSERT_TRUE(IsWindow(next));
+    EXPECT_NE(gone, next);
+    EXPECT_NE(gone, child);
+    EXPECT_FALSE(IsWindow(gone));
+    EXPECT_EQ(GetUserData(gone), nullptr);
+    SetUserData(gone, &first);
+    ShowWindow(gone, true);
+    MoveWindow(gone, {0, 0}, {1, 1}, true);
+    EXPECT_EQ(CreateChildWindow(gone, {0, 0}, {5, 5}, Recorder::Proc, false), nullptr);
+    EXPECT_EQ(GetUserData(next), &second);
+    EXPECT_FALSE(IsWindowVisible(next));
+    EXPECT_EQ(GetClientSize(next), (Size{300, 200}));
+    EXPECT_EQ(SendMessage(gone, kWmClose, 0, 0), 0);
+    EXPECT_EQ(second.Count(kWmClose), 0);
+    // A gone window's handle works as a key, as any value does.
+    EXPECT_EQ(std::hash<NativeWindow>()(gone), std::hash<NativeWindow>()(gone));
+}
+
 class WindowGeometry : public PlatformTest {};
 
 TEST_F(WindowGeometry, ChildPositionsAreRelativeToTheParentClientArea) {

@@ -78,6 +78,14 @@ bool WindowManagerPresent() {
 
 void GuiTest::SetUp() {
     if (!UseTestDisplay()) {
+        // xserver.sh leaves the reason when a server it was asked for cannot run here.
+        if (const char* folder = std::getenv("KESTREL_TEST_XSERVER")) {
+            std::ifstream file(std::string(folder) + "/unavailable");
+            std::string reason;
+            if (std::getline(file, reason)) {
+                GTEST_SKIP() << "the X server these tests need cannot run here: " << reason;
+            }
+        }
         GTEST_SKIP() << "no X server: set KESTREL_TEST_XSERVER (see tests/support/xserver.sh) "
                         "or DISPLAY";
     }
@@ -386,6 +394,18 @@ void ExposeArea(platform::NativeWindow window, const platform::Rect& r) {
     XClearArea(Connection(), XidOf(window), r.x, r.y, static_cast<unsigned>(r.width),
                static_cast<unsigned>(r.height), True);
     Flush();
+}
+
+void FocusFromOutside(platform::NativeWindow window) {
+    XSetInputFocus(Connection(), XidOf(window), RevertToParent, CurrentTime);
+    Flush();
+}
+
+bool HoldsInputFocus(platform::NativeWindow window) {
+    ::Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(Connection(), &focus, &revert);
+    return focus != 0 && focus == XidOf(window);
 }
 
 }  // namespace testsupport

@@ -80,6 +80,10 @@ unsigned long AtomNamed(const char* name);
 unsigned long XWindowOf(platform::NativeWindow window);
 // Asks for a new size as another client (a user dragging the frame) would.
 void ResizeFromOutside(platform::NativeWindow window, platform::Size size);
+// Gives the window the X input focus, as a window manager does when the user activates it.
+void FocusFromOutside(platform::NativeWindow window);
+// The window holding the X input focus is this one.
+bool HoldsInputFocus(platform::NativeWindow window);
 // Makes the server expose part of the window, as when something above it goes away.
 void ExposeArea(platform::NativeWindow window, const platform::Rect& r);
 

@@ -157,6 +157,45 @@ TEST(BoxLayout, SettingALayoutReplacesThePreviousOne) {
     EXPECT_EQ(owner.GetLayout(), nullptr);
 }
 
+TEST(BoxLayout, SettingTheSameLayoutAgainKeepsItWorking) {
+    MemoryObject owner(nullptr, {100, 20});
+    MemoryObject a(&owner, {10, 10});
+    auto* row = new LwBoxLayout(LwBoxLayout::kHorizontal);
+    row->items.push_back(LwLayoutItem::Flexible(true));
+    row->items.push_back(LwLayoutItem::Object(&a, false));
+    owner.SetLayout(row);
+    owner.SetLayout(row);  // must not free it
+
+    ASSERT_EQ(owner.GetLayout(), row);
+    owner.SetSize({60, 30});
+    owner.GetLayout()->Apply(owner.GetSize());
+    EXPECT_EQ(a.Bounds(), (LwRect{50, 0, 10, 30}));
+}
+
+TEST(BoxLayout, ADeletedChildLeavesTheLayoutsAndAnchorsAboveIt) {
+    MemoryObject owner(nullptr, {200, 100});
+    MemoryObject box(&owner, {200, 50});
+    auto* first = new MemoryObject(&box, {10, 10});
+    auto* pinned = new MemoryObject(&box, {10, 10});
+    MemoryObject second(&box, {20, 10});
+    auto* row = new LwBoxLayout(LwBoxLayout::kHorizontal);
+    auto nested = std::make_unique<LwBoxLayout>(LwBoxLayout::kHorizontal);
+    nested->items.push_back(LwLayoutItem::Object(first, false));
+    row->items.push_back(LwLayoutItem::Layout(std::move(nested), false));
+    row->items.push_back(LwLayoutItem::Object(&second, false));
+    owner.SetLayout(row);  // a layout on the grandparent places the grandchildren
+    box.AddAnchor(pinned, LwAnchor::kBottom, 0);
+    box.AddAnchor(&second, LwAnchor::kRight, 0);
+
+    delete first;
+    delete pinned;
+    // What the router does on the next resize; ASan reports any read of the deleted objects.
+    owner.GetLayout()->Apply({200, 100});
+    box.ApplyAnchors({200, 50});
+    EXPECT_EQ(second.Bounds(), (LwRect{180, 0, 20, 100}));
+    EXPECT_EQ(owner.GetLayout()->NaturalSize(), (LwSize{20, 100}));
+}
+
 TEST(Anchors, PinChildrenToTheBottomAndRightEdges) {
     MemoryObject owner(nullptr, {400, 300});
     MemoryObject footer(&owner, {50, 20});

@@ -4,6 +4,10 @@
 
 #include "draw/LwPaintContext.h"
 #include "gui_fixture.h"
+#include "platform/linux/x11_access.h"
+
+// After gtest: Xlib's macros would clash with its names.
+#include <X11/Xlib.h>
 
 namespace {
 
@@ -60,6 +64,15 @@ TEST_F(Panels, PositionIsRelativeToTheParentsClientArea) {
     window->SetPosition({90, 80});
     ASSERT_TRUE(PumpUntil([&] { return window->GetPosition() == LwPoint{90, 80}; }));
     EXPECT_EQ(inner->GetPosition(), (LwPoint{30, 31}));
+
+    // Layouts ask every item for its place: that must not cost a trip to the server.
+    Display* display = platform::x11::TestDisplay();
+    const unsigned long before = NextRequest(display);
+    for (int i = 0; i < 100; ++i) {
+        EXPECT_EQ(inner->GetPosition(), (LwPoint{30, 31}));
+        EXPECT_EQ(outer->GetPosition(), (LwPoint{50, 40}));
+    }
+    EXPECT_EQ(NextRequest(display), before);
 }
 
 TEST_F(Panels, SettersDoNothingWhenUnchangedAndRepaintAtOnceOtherwise) {

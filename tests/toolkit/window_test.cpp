@@ -62,6 +62,32 @@ TEST_F(Windows, SetSizeKeepsTheCornerAndSetsTheClientArea) {
     EXPECT_EQ(window.GetPosition(), corner);
 }
 
+TEST_F(Windows, PositionAskedForCountsAtOnceAndSetSizeKeepsIt) {
+    LwWindow window(nullptr, {10, 10}, {220, 140}, "moving", 0);
+    window.Show(true);
+    ASSERT_TRUE(testsupport::WaitUntilViewable(window.GetNativeWindow()));
+    PumpFor(50ms);
+    // Under a window manager the move is only a request until the manager carries it out.
+    window.SetPosition({150, 120});
+    EXPECT_EQ(window.GetPosition(), (LwPoint{150, 120}));
+    window.SetSize({260, 100});
+    EXPECT_EQ(window.GetPosition(), (LwPoint{150, 120}));
+    ASSERT_TRUE(PumpUntil([&] {
+        const LwRect frame = testsupport::FrameRectFromServer(window.GetNativeWindow());
+        return LwPoint{frame.x, frame.y} == LwPoint{150, 120} &&
+               window.GetSize() == LwSize{260, 100};
+    }));
+    PumpFor(50ms);
+    EXPECT_EQ(window.GetPosition(), (LwPoint{150, 120}));
+}
+
+TEST_F(Windows, MinimumSizeSetLaterReachesTheWindowManagerHints) {
+    LwWindow window(nullptr, {10, 10}, {220, 140}, "resizable", kLwWindowResizable);
+    const LwSize frame = platform::OuterSizeForClient(window.GetNativeWindow(), {0, 0});
+    window.SetMinimumSize({400 + frame.width, 300 + frame.height});
+    EXPECT_EQ(testsupport::MinimumSizeHint(window.GetNativeWindow()), (LwSize{400, 300}));
+}
+
 TEST_F(Windows, NestedLoopsReturnTheirOwnResults) {
     ScriptedWindow main(nullptr);
     int dialogResult = -1;
@@ -91,6 +117,64 @@ TEST_F(Windows, NestedLoopsReturnTheirOwnResults) {
     EXPECT_TRUE(ownerBackBeforeDialogWent);
     EXPECT_TRUE(main.IsDestroyed());
     EXPECT_TRUE(main.GetChildren().empty());  // the dialog left the tree when it went
+}
+
+TEST_F(Windows, TwoDialogsOfOneOwnerKeepItDisabledUntilTheLastCloses) {
+    for (bool outerClosesFirst : {true, false}) {
+        SCOPED_TRACE(outerClosesFirst);
+        ScriptedWindow main(nullptr);
+        bool disabledWithOneLeft = false;
+        bool enabledAfterBoth = false;
+        main.onTick = [&](ScriptedWindow& self) {
+            auto ownerEnabled = [&] { return platform::IsWindowEnabled(self.GetNativeWindow()); };
+            ScriptedWindow outer(&self, {120, 80});
+            outer.onTick = [&](ScriptedWindow& a) {
+                // Opened by a timer while the first dialog runs, with the same owner.
+                ScriptedWindow inner(&self, {100, 60});
+                inner.onTick = [&](ScriptedWindow& b) {
+                    if (outerClosesFirst) {
+                        a.Close();
+                        disabledWithOneLeft = !ownerEnabled();
+                    }
+                    b.Close();
+                };
+                inner.timer.Start(20);
+                inner.RunModal();
+                if (!outerClosesFirst) {
+                    disabledWithOneLeft = !ownerEnabled();
+                    a.Close();
+                }
+            };
+            outer.timer.Start(20);
+            outer.RunModal();
+            enabledAfterBoth = ownerEnabled();
+            self.Close();
+        };
+        main.timer.Start(20);
+        main.RunModal();
+        EXPECT_TRUE(disabledWithOneLeft);
+        EXPECT_TRUE(enabledAfterBoth);
+    }
+}
+
+TEST_F(Windows, ALoopWhoseWindowWentWithItsOwnerEndsWithTheCloseAnswer) {
+    ScriptedWindow main(nullptr);
+    int answer = -1;
+    bool stillRunning = true;
+    bool destroyed = false;
+    main.onTick = [&](ScriptedWindow& self) {
+        ScriptedWindow confirm(&self, {120, 80});
+        confirm.onTick = [&](ScriptedWindow&) { self.Close(); };  // takes its owned windows along
+        confirm.timer.Start(20);
+        answer = confirm.RunModal();
+        stillRunning = confirm.IsRunning();
+        destroyed = confirm.IsDestroyed();
+    };
+    main.timer.Start(20);
+    main.RunModal();
+    EXPECT_EQ(answer, 1);
+    EXPECT_FALSE(stillRunning);
+    EXPECT_TRUE(destroyed);
 }
 
 TEST_F(Windows, DialogOfAPanelFindsTheWindowUpTheParentChain) {

@@ -32,11 +32,12 @@ std::vector<uint32_t>* BorrowBuffer(size_t pixelCount) {
         buffer = pool.back().release();
         pool.pop_back();
     }
-    // Not cleared: every painter covers what it shows, and a full clear per paint would cost as
-    // much as a tenth of the copy to the server.
+    // Cleared to black, as a new bitmap is: what a painter leaves uncovered must never show an
+    // earlier paint of another window or size.
     if (buffer->size() < pixelCount) {
         buffer->resize(pixelCount);
     }
+    std::fill_n(buffer->begin(), pixelCount, 0u);
     return buffer;
 }
 

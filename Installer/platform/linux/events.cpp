@@ -31,8 +31,8 @@ std::vector<NativeWindow>& Dirty() {
     return dirty;
 }
 
-// Repaint requests from other threads. The pointers are only compared and checked on the loop
-// thread; records are never freed, so a request for a window that is gone is simply dropped.
+// Repaint requests from other threads. The handles are only resolved on the loop thread, where
+// a request for a window that is gone is simply dropped.
 struct RepaintRequests {
     std::mutex mutex;
     std::vector<NativeWindow> windows;
@@ -86,9 +86,10 @@ void ReadServer(bool fromSocket) {
 // Parents paint before their children, as their pictures lie underneath.
 NativeWindow NextToPaint() {
     auto& dirty = Dirty();
-    dirty.erase(std::remove_if(dirty.begin(), dirty.end(),
-                               [](NativeWindow w) { return !w->alive || w->update.IsEmpty(); }),
-                dirty.end());
+    dirty.erase(
+        std::remove_if(dirty.begin(), dirty.end(),
+                       [](NativeWindow w) { return !backend::Alive(w) || w->update.IsEmpty(); }),
+        dirty.end());
     NativeWindow best = nullptr;
     int bestDepth = 0;
     for (NativeWindow w : dirty) {
@@ -222,7 +223,7 @@ void TranslateEvent(XEvent& event) {
             break;
         case ConfigureNotify:
             if (w->topLevel) {
-                TopLevelConfigured(w, event.xconfigure.width, event.xconfigure.height);
+                TopLevelConfigured(w, event.xconfigure);
             }
             break;
         case MapNotify:
@@ -233,7 +234,6 @@ void TranslateEvent(XEvent& event) {
             break;
         case UnmapNotify:
             if (w->topLevel) {
-                ClientOrigin(w);  // remember where it was while it is away
                 w->viewable = false;
             }
             break;
@@ -369,6 +369,9 @@ void UpdateWindow(NativeWindow window) {
     }
     if (!window->update.IsEmpty()) {
         SendMessage(window, kWmPaint, 0, 0);
+        if (!backend::Alive(window)) {
+            return;  // the paint destroyed it
+        }
     }
     // The children a paint leaves behind (a paint may create or destroy some) follow at once.
     const std::vector<NativeWindow> children = window->children;

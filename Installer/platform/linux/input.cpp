@@ -215,6 +215,12 @@ void PostCharacter(NativeWindow w, char32_t c, LParam keyData) {
     }
 }
 
+// Where the keyboard goes when a top-level window is activated: back where it last was.
+NativeWindow RememberedFocus(NativeWindow top) {
+    const NativeWindow last = top->lastFocus;
+    return backend::Alive(last) && backend::TopLevelOf(last) == top ? last : top;
+}
+
 void Activate(NativeWindow top) {
     InputState& s = State();
     if (s.active == top) {
@@ -222,15 +228,12 @@ void Activate(NativeWindow top) {
     }
     s.active = top;
     backend::PostMessage(top, kWmActivate, kWaActive, 0);
-    NativeWindow target = top;
-    if (backend::Alive(top->lastFocus) && backend::TopLevelOf(top->lastFocus) == top) {
-        target = top->lastFocus;
-    }
+    const NativeWindow target = RememberedFocus(top);
     if (s.focus != target) {
         NativeWindow old = s.focus;
         s.focus = target;
-        backend::PostMessage(old, kWmKillFocus, reinterpret_cast<WParam>(target), 0);
-        backend::PostMessage(target, kWmSetFocus, reinterpret_cast<WParam>(old), 0);
+        backend::PostMessage(old, kWmKillFocus, static_cast<WParam>(target.Bits()), 0);
+        backend::PostMessage(target, kWmSetFocus, static_cast<WParam>(old.Bits()), 0);
     }
 }
 
@@ -256,6 +259,36 @@ void GiveInputFocus(NativeWindow top) {
     } else {
         top->focusOnMap = true;
     }
+}
+
+// The window that takes a disabled top-level window's activation, as on Windows: the newest
+// shown, enabled window it owns, looking further down when that one is disabled in turn (a
+// dialog of a dialog). None when the window is enabled or owns no such window.
+NativeWindow ModalSuccessor(NativeWindow top, NativeWindow leaving = {}) {
+    if (!backend::Alive(top) || top->enabled) {
+        return {};
+    }
+    for (auto it = top->owned.rbegin(); it != top->owned.rend(); ++it) {
+        const NativeWindow candidate = *it;
+        if (candidate == leaving || !backend::ShownDeep(candidate)) {
+            continue;
+        }
+        if (candidate->enabled) {
+            return candidate;
+        }
+        if (const NativeWindow deeper = ModalSuccessor(candidate, leaving)) {
+            return deeper;
+        }
+    }
+    return {};
+}
+
+// Activation of a disabled window goes on to its dialog, raised above it.
+void ActivateSuccessor(NativeWindow successor) {
+    if (Display* display = x11::Connection(); display && successor->viewable) {
+        XRaiseWindow(display, successor->xid);
+    }
+    GiveInputFocus(successor);
 }
 
 }  // namespace
@@ -356,6 +389,11 @@ void TranslateFocusEvent(NativeWindow w, const XFocusChangeEvent& event) {
         return;
     }
     if (event.type == FocusIn) {
+        // A disabled window never holds the keyboard while its dialog runs.
+        if (const NativeWindow successor = ModalSuccessor(w)) {
+            ActivateSuccessor(successor);
+            return;
+        }
         Activate(w);
     } else {
         Deactivate(w);
@@ -366,6 +404,19 @@ void MappedTopLevel(NativeWindow w) {
     if (w->focusOnMap) {
         w->focusOnMap = false;
         GiveInputFocus(w);
+    }
+}
+
+NativeWindow SuccessorOnDestroy(NativeWindow w) {
+    if (!w->topLevel || State().active != w || !Alive(w->owner)) {
+        return {};
+    }
+    return ModalSuccessor(w->owner, w);
+}
+
+void HandOverActivation(NativeWindow successor) {
+    if (Alive(successor)) {
+        ActivateSuccessor(successor);
     }
 }
 
@@ -400,18 +451,21 @@ void SetFocus(NativeWindow window) {
     if (!backend::Alive(window)) {
         return;
     }
+    if (const NativeWindow successor = ModalSuccessor(backend::TopLevelOf(window))) {
+        window = RememberedFocus(successor);  // a disabled window's dialog takes the keyboard
+    }
     InputState& s = State();
     NativeWindow top = backend::TopLevelOf(window);
     top->lastFocus = window;
     if (s.focus != window) {
         NativeWindow old = s.focus;
         s.focus = window;
-        SendMessage(old, kWmKillFocus, reinterpret_cast<WParam>(window), 0);
+        SendMessage(old, kWmKillFocus, static_cast<WParam>(window.Bits()), 0);
         if (s.focus == window) {
-            SendMessage(window, kWmSetFocus, reinterpret_cast<WParam>(old), 0);
+            SendMessage(window, kWmSetFocus, static_cast<WParam>(old.Bits()), 0);
         }
     }
-    if (s.active != top) {
+    if (s.active != top && backend::Alive(top)) {
         GiveInputFocus(top);
     }
 }
@@ -435,7 +489,7 @@ void SetCapture(NativeWindow window) {
         GrabModeAsync, GrabModeAsync, None, None, CurrentTime);
     XFlush(display);
     if (old && old != window) {
-        SendMessage(old, kWmCaptureChanged, 0, reinterpret_cast<LParam>(window));
+        SendMessage(old, kWmCaptureChanged, 0, static_cast<LParam>(window.Bits()));
     }
 }
 

@@ -81,10 +81,11 @@ class MenuSession {
             backend::SetUnrecordedEventHandler(nullptr);
         }
         Display* display = x11::Connection();
-        if (display && record_.xid) {
+        backend::FreePaintOnlyRecord(record_);
+        if (display && xid_) {
             XUngrabPointer(display, CurrentTime);
             XUngrabKeyboard(display, CurrentTime);
-            XDestroyWindow(display, record_.xid);
+            XDestroyWindow(display, xid_);
             XFlush(display);
         }
     }
@@ -105,7 +106,7 @@ class MenuSession {
         return result_;
     }
 
-    ::Window Xid() const { return record_.xid; }
+    ::Window Xid() const { return xid_; }
 
     void HandleEvent(XEvent& event) {
         switch (event.type) {
@@ -165,14 +166,15 @@ class MenuSession {
             return false;
         }
         DescribeWindow(display, xid);
-        // A record of its own, only for painting: it is not registered, so the window's events
-        // come here rather than to the program's windows.
-        record_.xid = xid;
-        record_.topLevel = true;
-        record_.shown = true;
-        record_.viewable = true;
-        record_.position = {placed.x, placed.y};
-        record_.clientSize = layout_.WindowSize();
+        // A record of its own, only for painting: it is not routed, so the window's events come
+        // here rather than to the program's windows.
+        xid_ = xid;
+        record_ = backend::NewPaintOnlyRecord(xid);
+        record_->topLevel = true;
+        record_->shown = true;
+        record_->viewable = true;
+        record_->position = {placed.x, placed.y};
+        record_->clientSize = layout_.WindowSize();
         Sessions().push_back(this);
         backend::SetUnrecordedEventHandler(&DispatchToSession);
         XMapRaised(display, xid);
@@ -217,13 +219,13 @@ class MenuSession {
         bool keyboard = false;
         for (;;) {
             if (!pointer) {
-                pointer = XGrabPointer(display, record_.xid, False,
+                pointer = XGrabPointer(display, xid_, False,
                                        ButtonPressMask | ButtonReleaseMask | PointerMotionMask,
                                        GrabModeAsync, GrabModeAsync, None, ArrowCursor(display),
                                        CurrentTime) == GrabSuccess;
             }
             if (!keyboard) {
-                keyboard = XGrabKeyboard(display, record_.xid, False, GrabModeAsync, GrabModeAsync,
+                keyboard = XGrabKeyboard(display, xid_, False, GrabModeAsync, GrabModeAsync,
                                          CurrentTime) == GrabSuccess;
             }
             if ((pointer && keyboard) || finished_) {
@@ -406,7 +408,7 @@ class MenuSession {
     }
 
     void Paint() {
-        Canvas canvas(&record_);
+        Canvas canvas(record_);
         const Size size = layout_.WindowSize();
         canvas.FillRect({0, 0, size.width, size.height}, kBackground);
         canvas.StrokeRect({0, 0, size.width - 1, size.height - 1}, kFrame, 1.0f);
@@ -462,7 +464,8 @@ class MenuSession {
     NativeWindow owner_;
     Font font_;
     MenuLayout layout_;
-    NativeWindowRecord record_;
+    ::Window xid_ = 0;
+    NativeWindow record_;
     Point openedAt_;  // the pointer on the screen when the menu opened
     Point lastPointer_{-1, -1};
     int highlight_ = -1;

@@ -454,7 +454,7 @@ void RequestTextControlResize(NativeWindow window) {
     }
     Prepare(window, *control);
     RequestResizeNotify notify;
-    notify.header.from = window;
+    notify.header.from = window.Bits();
     notify.header.code = kEnRequestResize;
     // X coordinates are 16-bit: a taller window could be neither sized nor moved through.
     constexpr int kLargestExtent = 32767;

@@ -1,12 +1,10 @@
-// Native windows on Xlib: creation and destruction, geometry, visibility and window-manager hints.
+// Native windows on Xlib: handles and records, creation and destruction, geometry, visibility.
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/cursorfont.h>
-#include <poll.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <memory>
 #include <unordered_map>
 #include <vector>
@@ -25,26 +23,21 @@ constexpr long kChildEvents = ExposureMask | kPointerEvents;
 constexpr long kTopLevelEvents = kChildEvents | KeyPressMask | KeyReleaseMask |
                                  StructureNotifyMask | FocusChangeMask | PropertyChangeMask;
 
-// Motif hint bits, as window managers read them.
-constexpr long kMwmHintsFunctions = 1;
-constexpr long kMwmHintsDecorations = 2;
-constexpr long kMwmFuncResize = 2;
-constexpr long kMwmFuncMove = 4;
-constexpr long kMwmFuncMinimize = 8;
-constexpr long kMwmFuncMaximize = 16;
-constexpr long kMwmFuncClose = 32;
-constexpr long kMwmDecorBorder = 2;
-constexpr long kMwmDecorResizeH = 4;
-constexpr long kMwmDecorTitle = 8;
-constexpr long kMwmDecorMenu = 16;
-constexpr long kMwmDecorMinimize = 32;
-constexpr long kMwmDecorMaximize = 64;
+// The records of live windows by slot (slot n at index n - 1). A destroyed window's slot is
+// freed with a new generation and reused, so the table is as long as the most windows alive at
+// once, not as the number ever made.
+struct SlotTable {
+    struct Slot {
+        std::unique_ptr<NativeWindowRecord> record;
+        uint32_t generation = 1;
+    };
+    std::vector<Slot> slots;
+    std::vector<uint32_t> free;
+};
 
-constexpr auto kFrameExtentsWait = std::chrono::milliseconds(500);
-
-std::vector<std::unique_ptr<NativeWindowRecord>>& AllRecords() {
-    static std::vector<std::unique_ptr<NativeWindowRecord>> records;
-    return records;
+SlotTable& Slots() {
+    static SlotTable table;
+    return table;
 }
 
 std::unordered_map<::Window, NativeWindow>& ByXid() {
@@ -52,37 +45,34 @@ std::unordered_map<::Window, NativeWindow>& ByXid() {
     return map;
 }
 
-NativeWindow NewRecord(::Window xid) {
-    AllRecords().push_back(std::make_unique<NativeWindowRecord>());
-    NativeWindow record = AllRecords().back().get();
-    record->xid = xid;
-    ByXid()[xid] = record;
-    return record;
-}
-
-// X refuses empty windows; a zero-sized one is kept at one pixel and reports zero.
-unsigned ServerExtent(int extent) {
-    return static_cast<unsigned>(std::max(1, extent));
-}
-
-void SetMotifHints(Display* display, NativeWindow w) {
-    long hints[5] = {kMwmHintsFunctions | kMwmHintsDecorations, 0, 0, 0, 0};
-    const TopLevelStyle& style = w->style;
-    hints[1] = kMwmFuncMove | kMwmFuncClose;
-    if (!style.borderless) {
-        hints[2] = kMwmDecorBorder | kMwmDecorTitle | kMwmDecorMenu;
-        if (style.minimizeBox) {
-            hints[1] |= kMwmFuncMinimize;
-            hints[2] |= kMwmDecorMinimize;
-        }
-        if (style.resizable) {
-            hints[1] |= kMwmFuncResize | kMwmFuncMaximize;
-            hints[2] |= kMwmDecorResizeH | kMwmDecorMaximize;
-        }
+// A routed record receives the events of its X window; others only carry state for painting.
+NativeWindow NewRecord(::Window xid, bool routed = true) {
+    SlotTable& table = Slots();
+    uint32_t slot = 0;
+    if (table.free.empty()) {
+        table.slots.emplace_back();
+        slot = static_cast<uint32_t>(table.slots.size());
+    } else {
+        slot = table.free.back();
+        table.free.pop_back();
     }
-    const Atom atom = x11::GetAtoms().motifWmHints;
-    XChangeProperty(display, w->xid, atom, atom, 32, PropModeReplace,
-                    reinterpret_cast<unsigned char*>(hints), 5);
+    SlotTable::Slot& entry = table.slots[slot - 1];
+    entry.record = std::make_unique<NativeWindowRecord>();
+    const NativeWindow handle(slot, entry.generation);
+    entry.record->xid = xid;
+    entry.record->self = handle;
+    if (routed) {
+        ByXid()[xid] = handle;
+    }
+    return handle;
+}
+
+void FreeRecord(NativeWindow w) {
+    SlotTable& table = Slots();
+    SlotTable::Slot& entry = table.slots[w.Slot() - 1];
+    entry.record.reset();
+    ++entry.generation;
+    table.free.push_back(w.Slot());
 }
 
 void SetAtomProperty(Display* display, ::Window xid, Atom property, Atom value) {
@@ -90,35 +80,24 @@ void SetAtomProperty(Display* display, ::Window xid, Atom property, Atom value) 
                     reinterpret_cast<unsigned char*>(&value), 1);
 }
 
-Bool IsFrameExtentsNotify(Display*, XEvent* event, XPointer arg) {
-    const auto* w = reinterpret_cast<const NativeWindowRecord*>(arg);
-    return event->type == PropertyNotify && event->xproperty.window == w->xid &&
-           event->xproperty.atom == x11::GetAtoms().netFrameExtents;
-}
-
-// Asks the window manager what frame it will draw, so that outer sizes are right before the
-// window is first shown. Other events stay queued for the loop.
-void LearnFrameExtents(Display* display, NativeWindow w) {
-    XEvent request{};
-    request.xclient.type = ClientMessage;
-    request.xclient.window = w->xid;
-    request.xclient.message_type = x11::GetAtoms().netRequestFrameExtents;
-    request.xclient.format = 32;
-    XSendEvent(display, DefaultRootWindow(display), False,
-               SubstructureRedirectMask | SubstructureNotifyMask, &request);
-    XFlush(display);
-    const auto deadline = std::chrono::steady_clock::now() + kFrameExtentsWait;
-    XEvent event;
-    while (!XCheckIfEvent(display, &event, IsFrameExtentsNotify, reinterpret_cast<XPointer>(w))) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0) {
-            break;
-        }
-        pollfd fd{ConnectionNumber(display), POLLIN, 0};
-        poll(&fd, 1, static_cast<int>(left.count()));
+// X has no empty windows: one sized to nothing is kept off the screen, whatever ShowWindow
+// said, rather than shown as a one-pixel strip of old pixels.
+void MapAsShown(Display* display, NativeWindow w) {
+    const bool wanted = w->shown && w->clientSize.width > 0 && w->clientSize.height > 0;
+    if (wanted == w->mapped) {
+        return;
     }
-    backend::ApplyFrameExtents(w);
+    w->mapped = wanted;
+    if (wanted) {
+        if (w->topLevel) {
+            w->configureSerial = NextRequest(display);
+        }
+        XMapWindow(display, w->xid);
+    } else if (w->topLevel) {
+        XWithdrawWindow(display, w->xid, DefaultScreen(display));
+    } else {
+        XUnmapWindow(display, w->xid);
+    }
 }
 
 void CollectSubtree(NativeWindow w, std::vector<NativeWindow>& out) {
@@ -130,23 +109,43 @@ void CollectSubtree(NativeWindow w, std::vector<NativeWindow>& out) {
 
 }  // namespace
 
+NativeWindowRecord* NativeWindow::operator->() const {
+    const SlotTable& table = Slots();
+    if (slot_ == 0 || slot_ > table.slots.size()) {
+        return nullptr;
+    }
+    const SlotTable::Slot& entry = table.slots[slot_ - 1];
+    return entry.generation == generation_ ? entry.record.get() : nullptr;
+}
+
 namespace backend {
+
+NativeWindow NewPaintOnlyRecord(::Window xid) {
+    return NewRecord(xid, false);
+}
+
+void FreePaintOnlyRecord(NativeWindow w) {
+    if (Alive(w)) {
+        FreeRecord(w);
+    }
+}
 
 NativeWindow RecordOf(::Window xid) {
     auto found = ByXid().find(xid);
-    return found == ByXid().end() ? nullptr : found->second;
+    return found == ByXid().end() ? NativeWindow() : found->second;
 }
 
 NativeWindow TopLevelOf(NativeWindow w) {
-    while (w && w->parent) {
-        w = w->parent;
+    // A handle whose window is gone has no ancestors to walk.
+    for (NativeWindowRecord* r = w.operator->(); r && r->parent; r = r->parent.operator->()) {
+        w = r->parent;
     }
     return w;
 }
 
 bool IsAncestorOrSelf(NativeWindow ancestor, NativeWindow w) {
-    for (; w; w = w->parent) {
-        if (w == ancestor) {
+    for (NativeWindowRecord* r = w.operator->(); r; r = r->parent.operator->()) {
+        if (r->self == ancestor) {
             return true;
         }
     }
@@ -161,7 +160,7 @@ bool SetUpTheChain(NativeWindow w, bool NativeWindowRecord::*flag) {
         return false;
     }
     for (; w; w = w->parent) {
-        if (!(w->*flag)) {
+        if (!(w.operator->()->*flag)) {
             return false;
         }
     }
@@ -183,66 +182,30 @@ Point ClientOrigin(NativeWindow w) {
         const Point parent = ClientOrigin(w->parent);
         return {parent.x + w->position.x, parent.y + w->position.y};
     }
-    Display* display = x11::Connection();
-    if (w->viewable && display) {
-        int x = 0;
-        int y = 0;
-        ::Window child = 0;
-        if (XTranslateCoordinates(display, w->xid, DefaultRootWindow(display), 0, 0, &x, &y,
-                                  &child)) {
-            w->position = {x - w->frameLeft, y - w->frameTop};
-            return {x, y};
-        }
-    }
     return {w->position.x + w->frameLeft, w->position.y + w->frameTop};
 }
 
-void ApplyFrameExtents(NativeWindow w) {
-    unsigned long extents[4] = {0, 0, 0, 0};
-    if (x11::ReadCardinals(w->xid, x11::GetAtoms().netFrameExtents, extents, 4) != 4) {
-        std::fill_n(extents, 4, 0ul);
-    }
-    w->frameLeft = static_cast<int>(extents[0]);
-    w->frameRight = static_cast<int>(extents[1]);
-    w->frameTop = static_cast<int>(extents[2]);
-    w->frameBottom = static_cast<int>(extents[3]);
-    ApplySizeHints(w);
-}
-
-void ApplySizeHints(NativeWindow w) {
-    Display* display = x11::Connection();
-    XSizeHints* hints = XAllocSizeHints();
-    if (!hints) {
+void TopLevelConfigured(NativeWindow w, const XConfigureEvent& event) {
+    // A hidden window is where we put it; managers answer requests about windows they do not
+    // manage yet with made-up places. A notice generated before the server saw our last map,
+    // move or resize is out of date: that request's own notice follows.
+    if (!w->shown || static_cast<long>(event.serial - w->configureSerial) < 0) {
         return;
     }
-    hints->flags = USPosition | PPosition | PMinSize | PWinGravity;
-    hints->x = w->position.x;
-    hints->y = w->position.y;
-    // North-west gravity: the position asked for is the frame's outer corner.
-    hints->win_gravity = NorthWestGravity;
-    if (w->style.resizable) {
-        hints->min_width = std::max(1, w->minimumOuter.width - w->frameLeft - w->frameRight);
-        hints->min_height = std::max(1, w->minimumOuter.height - w->frameTop - w->frameBottom);
-    } else {
-        hints->flags |= PMaxSize;
-        hints->min_width = hints->max_width = static_cast<int>(ServerExtent(w->clientSize.width));
-        hints->min_height = hints->max_height =
-            static_cast<int>(ServerExtent(w->clientSize.height));
+    // A window manager tells where it put the client in a synthetic notice, in the root's
+    // coordinates; its real notices are about frames and moves on the way into them.
+    if (event.send_event || !w->managed) {
+        w->position = {event.x - w->frameLeft, event.y - w->frameTop};
     }
-    XSetWMNormalHints(display, w->xid, hints);
-    XFree(hints);
-}
-
-void TopLevelConfigured(NativeWindow w, int width, int height) {
-    const Size size{width, height};
+    const Size size{event.width, event.height};
     // A zero-sized window lives on the server at one pixel; that is not a resize.
-    const Size server{static_cast<int>(ServerExtent(w->clientSize.width)),
-                      static_cast<int>(ServerExtent(w->clientSize.height))};
+    const Size server{static_cast<int>(backend::ServerExtent(w->clientSize.width)),
+                      static_cast<int>(backend::ServerExtent(w->clientSize.height))};
     if (size == server || size == w->clientSize) {
         return;
     }
     w->clientSize = size;
-    PostMessage(w, kWmSize, 0, MakePointParam(width, height));
+    PostMessage(w, kWmSize, 0, MakePointParam(size.width, size.height));
 }
 
 }  // namespace backend
@@ -259,8 +222,8 @@ NativeWindow CreateTopLevelWindow(NativeWindow owner, Point outerPosition, Size 
     attributes.event_mask = kTopLevelEvents;
     const ::Window xid = XCreateWindow(
         display, DefaultRootWindow(display), outerPosition.x, outerPosition.y,
-        ServerExtent(clientSize.width), ServerExtent(clientSize.height), 0, CopyFromParent,
-        InputOutput, CopyFromParent, CWBackPixmap | CWEventMask, &attributes);
+        backend::ServerExtent(clientSize.width), backend::ServerExtent(clientSize.height), 0,
+        CopyFromParent, InputOutput, CopyFromParent, CWBackPixmap | CWEventMask, &attributes);
     if (!xid) {
         return nullptr;
     }
@@ -268,7 +231,10 @@ NativeWindow CreateTopLevelWindow(NativeWindow owner, Point outerPosition, Size 
     w->topLevel = true;
     w->proc = proc;
     w->style = style;
-    w->owner = backend::Alive(owner) ? backend::TopLevelOf(owner) : nullptr;
+    w->owner = backend::Alive(owner) ? backend::TopLevelOf(owner) : NativeWindow();
+    if (w->owner) {
+        w->owner->owned.push_back(w);
+    }
     w->position = outerPosition;
     w->clientSize = clientSize;
     w->minimumOuter = clientSize;
@@ -289,11 +255,12 @@ NativeWindow CreateTopLevelWindow(NativeWindow owner, Point outerPosition, Size 
     if (w->owner) {
         XSetTransientForHint(display, xid, w->owner->xid);
     }
-    SetMotifHints(display, w);
+    backend::SetMotifHints(w);
     SetWindowTitle(w, titleUtf8);
     backend::ApplySizeHints(w);
-    if (x11::WindowManagerRunning()) {
-        LearnFrameExtents(display, w);
+    w->managed = x11::WindowManagerRunning();
+    if (w->managed) {
+        backend::LearnFrameExtents(w);
         w->minimumOuter = OuterSizeForClient(w, clientSize);
         backend::ApplySizeHints(w);
     }
@@ -309,10 +276,10 @@ NativeWindow CreateChildWindow(NativeWindow parent, Point position, Size size, W
     XSetWindowAttributes attributes{};
     attributes.background_pixmap = None;
     attributes.event_mask = kChildEvents;
-    const ::Window xid =
-        XCreateWindow(display, parent->xid, position.x, position.y, ServerExtent(size.width),
-                      ServerExtent(size.height), 0, CopyFromParent, InputOutput, CopyFromParent,
-                      CWBackPixmap | CWEventMask, &attributes);
+    const ::Window xid = XCreateWindow(
+        display, parent->xid, position.x, position.y, backend::ServerExtent(size.width),
+        backend::ServerExtent(size.height), 0, CopyFromParent, InputOutput, CopyFromParent,
+        CWBackPixmap | CWEventMask, &attributes);
     if (!xid) {
         return nullptr;
     }
@@ -324,7 +291,7 @@ NativeWindow CreateChildWindow(NativeWindow parent, Point position, Size size, W
     w->clientSize = size;
     w->shown = true;
     parent->children.push_back(w);
-    XMapWindow(display, xid);
+    MapAsShown(display, w);
     InvalidateWindow(w, false);
     return w;
 }
@@ -334,30 +301,32 @@ void DestroyWindow(NativeWindow window) {
         return;
     }
     // Owned windows go with their owner.
-    for (size_t i = 0; i < AllRecords().size(); ++i) {
-        NativeWindow other = AllRecords()[i].get();
-        if (other->alive && other->owner == window) {
-            DestroyWindow(other);
-        }
+    while (!window->owned.empty()) {
+        DestroyWindow(window->owned.back());
     }
+    const NativeWindow successor = backend::SuccessorOnDestroy(window);
     backend::ForgetInputState(window, true);
+    const ::Window xid = window->xid;
+    auto forget = [window](std::vector<NativeWindow>& list) {
+        list.erase(std::remove(list.begin(), list.end(), window), list.end());
+    };
+    if (window->parent) {
+        forget(window->parent->children);
+    }
+    if (window->owner) {
+        forget(window->owner->owned);
+    }
     std::vector<NativeWindow> subtree;
     CollectSubtree(window, subtree);
     for (NativeWindow w : subtree) {
-        w->alive = false;
-        w->proc = nullptr;
-        w->userData = nullptr;
-        w->update = {};
         backend::KillTimersOf(w);
         backend::ForgetQueued(w);
         ByXid().erase(w->xid);
-    }
-    if (window->parent) {
-        auto& siblings = window->parent->children;
-        siblings.erase(std::remove(siblings.begin(), siblings.end(), window), siblings.end());
+        FreeRecord(w);
     }
     if (Display* display = x11::Connection()) {
-        XDestroyWindow(display, window->xid);
+        backend::HandOverActivation(successor);
+        XDestroyWindow(display, xid);
         XFlush(display);
     }
 }
@@ -374,6 +343,10 @@ void SetUserData(NativeWindow window, void* data) {
 
 void* GetUserData(NativeWindow window) {
     return backend::Alive(window) ? window->userData : nullptr;
+}
+
+Point GetWindowPosition(NativeWindow window) {
+    return backend::Alive(window) ? window->position : Point{};
 }
 
 Rect GetWindowRect(NativeWindow window) {
@@ -395,11 +368,6 @@ Point ScreenToClient(NativeWindow window, Point screen) {
     }
     const Point origin = backend::ClientOrigin(window);
     return {screen.x - origin.x, screen.y - origin.y};
-}
-
-Point GetPositionInParent(NativeWindow window) {
-    // Only this program moves its child windows, so the record is always right.
-    return backend::Alive(window) && window->parent ? window->position : Point{};
 }
 
 Point ClientToScreen(NativeWindow window, Point client) {
@@ -429,8 +397,13 @@ void MoveWindow(NativeWindow window, Point position, Size clientSize, bool repai
     if (window->topLevel) {
         backend::ApplySizeHints(window);  // a fixed-size window's hints must allow the new size
     }
-    XMoveResizeWindow(display, window->xid, position.x, position.y, ServerExtent(clientSize.width),
-                      ServerExtent(clientSize.height));
+    if (window->topLevel) {
+        window->configureSerial = NextRequest(display);
+    }
+    XMoveResizeWindow(display, window->xid, position.x, position.y,
+                      backend::ServerExtent(clientSize.width),
+                      backend::ServerExtent(clientSize.height));
+    MapAsShown(display, window);
     if (repaint) {
         InvalidateWindow(window, false);
     }
@@ -456,15 +429,14 @@ void ShowWindow(NativeWindow window, bool show) {
         if (window->topLevel) {
             window->focusOnMap = true;  // a shown window becomes the active one
         }
-        XMapWindow(display, window->xid);
+        MapAsShown(display, window);
         InvalidateWindow(window, true);
     } else {
         backend::ForgetInputState(window, false);
-        if (window->topLevel) {
-            XWithdrawWindow(display, window->xid, DefaultScreen(display));
-        } else {
-            XUnmapWindow(display, window->xid);
+        if (!backend::Alive(window)) {
+            return;  // the end of a capture closed it
         }
+        MapAsShown(display, window);
     }
     XFlush(display);
 }
@@ -514,42 +486,6 @@ void AddWindowIcon(NativeWindow window, const uint32_t* argbPixels, int width, i
     XChangeProperty(display, window->xid, x11::GetAtoms().netWmIcon, XA_CARDINAL, 32,
                     PropModeAppend, reinterpret_cast<const unsigned char*>(data.data()),
                     static_cast<int>(data.size()));
-}
-
-Size ScreenSize() {
-    Display* display = x11::Connection();
-    if (!display) {
-        return {};
-    }
-    const int screen = DefaultScreen(display);
-    return {DisplayWidth(display, screen), DisplayHeight(display, screen)};
-}
-
-Rect WorkAreaNearest(NativeWindow) {
-    const Size screen = ScreenSize();
-    const Rect whole{0, 0, screen.width, screen.height};
-    Display* display = x11::Connection();
-    if (!display || !x11::WindowManagerRunning()) {
-        return whole;
-    }
-    const ::Window root = DefaultRootWindow(display);
-    unsigned long desktop = 0;
-    x11::ReadCardinals(root, x11::GetAtoms().netCurrentDesktop, &desktop, 1);
-    // The number comes from another client: never let it size an allocation unchecked.
-    constexpr unsigned long kMostDesktops = 64;
-    if (desktop >= kMostDesktops) {
-        return whole;
-    }
-    std::vector<unsigned long> areas(4 * (desktop + 1));
-    const unsigned long count =
-        x11::ReadCardinals(root, x11::GetAtoms().netWorkarea, areas.data(), areas.size());
-    if (count < 4 * (desktop + 1)) {
-        return whole;
-    }
-    const unsigned long* area = &areas[4 * desktop];
-    const Rect work{static_cast<int>(area[0]), static_cast<int>(area[1]), static_cast<int>(area[2]),
-                    static_cast<int>(area[3])};
-    return work.IsEmpty() ? whole : work;
 }
 
 void SetArrowCursor(NativeWindow window) {

@@ -3,6 +3,7 @@
 
 #include <X11/Xlib.h>
 
+#include <algorithm>
 #include <span>
 #include <vector>
 
@@ -11,14 +12,15 @@
 
 namespace platform {
 
-// Records are never freed before the process ends: a handle to a destroyed window stays a valid
-// pointer whose `alive` is false, so every call on it can quietly do nothing.
+// A record lives from the window's creation to its destruction. Handles reach it through the
+// slot table, which answers null for a handle whose window is gone, so every call on such a
+// handle quietly does nothing; references between records are handles for the same reason.
 struct NativeWindowRecord {
     ::Window xid = 0;
-    bool alive = true;
     bool topLevel = false;
     bool doubleClicks = false;
-    bool shown = false;  // ShowWindow's last word (children are shown from creation)
+    bool shown = false;   // ShowWindow's last word (children are shown from creation)
+    bool mapped = false;  // on the server: shown and not empty
     bool enabled = true;
     bool viewable = false;  // top-level: the server has mapped it
     bool focusOnMap = false;
@@ -26,10 +28,14 @@ struct NativeWindowRecord {
     bool pointerInside = false;  // over the window's own pixels, not a child's
     WindowProc proc = nullptr;
     void* userData = nullptr;
-    NativeWindowRecord* parent = nullptr;  // child windows
-    NativeWindowRecord* owner = nullptr;   // top-level windows (transient-for)
-    std::vector<NativeWindowRecord*> children;
-    Point position;  // child: in the parent's client area; top-level: last known outer corner
+    NativeWindow self;
+    NativeWindow parent;  // child windows
+    NativeWindow owner;   // top-level windows (transient-for)
+    std::vector<NativeWindow> children;
+    std::vector<NativeWindow> owned;  // top-level windows this one owns
+    // Child: in the parent's client area. Top-level: the outer corner last asked for, or last
+    // reported by the server or the window manager.
+    Point position;
     Size clientSize;
     Rect update;  // bounding box of the update region, client coordinates
     // Serial of the last request sent before the whole window was last invalidated: exposures
@@ -42,15 +48,22 @@ struct NativeWindowRecord {
     int frameTop = 0;
     int frameBottom = 0;
     Size minimumOuter;
-    NativeWindowRecord* lastFocus = nullptr;  // gets the focus back when the window is activated
+    bool managed = false;  // a window manager ran when the window was made
+    // Request number of the last move or resize: older configure notices are out of date.
+    unsigned long configureSerial = 0;
+    NativeWindow lastFocus;  // gets the focus back when the window is activated
 };
 
 namespace backend {
 
 inline bool Alive(NativeWindow w) {
-    return w && w->alive;
+    return w.operator->() != nullptr;
 }
 NativeWindow RecordOf(::Window xid);
+// A record for a window the backend paints but does not route events of (its events go to the
+// unrecorded-event handler); freed by its maker.
+NativeWindow NewPaintOnlyRecord(::Window xid);
+void FreePaintOnlyRecord(NativeWindow w);
 NativeWindow TopLevelOf(NativeWindow w);
 bool IsAncestorOrSelf(NativeWindow ancestor, NativeWindow w);
 // Shown, and every ancestor shown too.
@@ -59,10 +72,19 @@ bool ShownDeep(NativeWindow w);
 bool EnabledDeep(NativeWindow w);
 // Screen position of the client area's top-left corner.
 Point ClientOrigin(NativeWindow w);
+// X refuses empty windows; a zero-sized one is kept at one pixel and reports zero.
+inline unsigned ServerExtent(int extent) {
+    return static_cast<unsigned>(std::max(1, extent));
+}
+
+// Window-manager hints and frames (window_manager.cpp).
+void SetMotifHints(NativeWindow w);
+// Asks for the frame extents; waits for the answer only while nothing better is known.
+void LearnFrameExtents(NativeWindow w);
 void ApplyFrameExtents(NativeWindow w);
 void ApplySizeHints(NativeWindow w);
 // The window manager resized or moved a top-level window.
-void TopLevelConfigured(NativeWindow w, int width, int height);
+void TopLevelConfigured(NativeWindow w, const XConfigureEvent& event);
 
 // Queue (events.cpp).
 // Waits until a message can be taken or one of `descriptors` (negative entries are skipped) has
@@ -85,6 +107,10 @@ void TranslateCrossingEvent(NativeWindow w, const XCrossingEvent& event);
 // Drops focus, capture and double-click state that points into a dying or hidden subtree.
 void ForgetInputState(NativeWindow w, bool destroyed);
 void MappedTopLevel(NativeWindow w);
+// When the active window goes while its owner is still held disabled by another dialog, that
+// dialog is activated: found before the window goes, handed over after.
+NativeWindow SuccessorOnDestroy(NativeWindow w);
+void HandOverActivation(NativeWindow successor);
 
 // Timers (timer.cpp).
 bool TakeDueTimer(Message& out);
