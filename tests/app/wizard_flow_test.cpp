@@ -93,7 +93,7 @@ TEST_F(Wizard, EveryPageFromWelcomeToFinishedInstallsBothViews) {
     EXPECT_EQ(w.summaryText->GetText(), "Installing Kestrel 3D on:\n\nCS3: \n" + HostFolder(0) +
                                             "\n\nCC: \n" + HostFolder(5) + "\n\n");
 
-    ASSERT_TRUE(Press(w.nextButton, WizardPage::Installing));
+    ASSERT_TRUE(Press(w.nextButton, WizardPage::Installing)) << int(w.GetPage());
     EXPECT_FALSE(Enabled(w.backButton) || Enabled(w.nextButton));
     EXPECT_TRUE(Enabled(w.cancelButton));
     ASSERT_TRUE(PumpUntil([&] { return w.GetPage() == WizardPage::Finished; }, 10s));

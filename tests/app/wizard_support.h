@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -84,9 +85,18 @@ inline LwPoint CentreOf(LwObject* object) {
     return LwPoint{size.width / 2, size.height / 2};
 }
 
-// A real click with the pointer over the object's point (its centre by default).
+// A real click with the pointer over the object's point (its centre by default). A click right
+// where the last one landed moves a few pixels aside, as a user's hand would, so that two quick
+// clicks on buttons in the same place are not taken for a double click.
 inline void ClickOn(LwObject* object, LwPoint at = {-1, -1}) {
-    testsupport::MovePointer(object->GetNativeWindow(), at.x < 0 ? CentreOf(object) : at);
+    static LwPoint last{-100, -100};
+    LwPoint screen = platform::ClientToScreen(object->GetNativeWindow(),
+                                              at.x < 0 ? CentreOf(object) : at);
+    if (std::abs(screen.x - last.x) <= 4 && std::abs(screen.y - last.y) <= 4) {
+        screen.x += last.x <= screen.x ? 8 : -8;
+    }
+    last = screen;
+    testsupport::MovePointerToScreen(screen);
     testsupport::Click(1);
 }
 
@@ -123,16 +133,15 @@ class DialogAnswers {
                 open = dialog;
             }
         }
-        // A dialog being answered stays open until the click arrives; the next one may reuse its
-        // address, so the mark goes as soon as no dialog runs.
-        if (!open || open == answered_ || answers_.empty()) {
-            answered_ = open ? answered_ : nullptr;
+        // A dialog being answered stays open until the click arrives. The next one may take its
+        // address, but never its window handle.
+        if (!open || open->GetNativeWindow() == answered_ || answers_.empty()) {
             return;
         }
         if (!testsupport::WaitUntilViewable(open->GetNativeWindow())) {
             return;
         }
-        answered_ = open;
+        answered_ = open->GetNativeWindow();
         messages_.push_back(open->GetMessage());
         std::vector<LwSystemButton*> buttons;
         for (LwObject* part : open->GetChildren()) {
@@ -149,7 +158,7 @@ class DialogAnswers {
     InstallerUI* wizard_;
     std::vector<int> answers_;
     std::vector<std::string> messages_;
-    const LwPopupDialog* answered_ = nullptr;
+    platform::NativeWindow answered_;
 };
 
 // The wizard built over a prefix, shown on the test server with the pointer out of its way.
