@@ -5,6 +5,13 @@
 #include "platform/HostPaths.h"
 #include "platform/Thread.h"
 
+namespace {
+
+constexpr const char* kMakerFolder = "Larkspur";
+constexpr const char* kPluginFile = "Kestrel.aex";
+
+}  // namespace
+
 void InstallStatus::SetRepaintHook(std::function<void()> hook) {
     std::lock_guard<std::mutex> lock(m_hookMutex);
     m_repaintHook = std::move(hook);
@@ -46,14 +53,22 @@ void InstallWorker::InstallPlugins() {
 }
 
 int InstallWorker::InstallSlot(int slot) {
-    // The host's own path syntax: separators are appended as they are, and mapped together.
-    const std::string pluginFolder = m_hosts.hostFolder[slot] + "\\Larkspur";
-    const std::string folderPath = platform::HostPathToFilePath(pluginFolder);
+    std::string folderPath;
+    std::string filePath;
+    if (slot == kCustomSlot) {
+        // The chooser's folder is already a path of this machine's file system.
+        folderPath = platform::ChildPath(m_hosts.hostFolder[slot], kMakerFolder);
+        filePath = platform::ChildPath(folderPath, kPluginFile);
+    } else {
+        // The host's own path syntax: separators are appended as they are, and mapped together.
+        const std::string pluginFolder = m_hosts.hostFolder[slot] + "\\" + kMakerFolder;
+        folderPath = platform::HostPathToFilePath(pluginFolder);
+        filePath = platform::HostPathToFilePath(pluginFolder + "\\" + kPluginFile);
+    }
     if (!folderPath.empty()) {
         // One level, and the result does not matter: a failure shows when the file is created.
         platform::CreateFolder(folderPath);
     }
-    const std::string filePath = platform::HostPathToFilePath(pluginFolder + "\\Kestrel.aex");
 
     platform::ResourceBlock payload;
     if (!m_findPayload(platform::kResourceTypeRcData, PayloadIdForSlot(slot, m_hosts.customBitness),

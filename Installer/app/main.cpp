@@ -1,5 +1,6 @@
 // Process entry: the launcher starts the program again with the elevation marker; that instance
 // runs the wizard.
+#include "app/InstallerUI.h"
 #include "app/Startup.h"
 #include "platform/Process.h"
 
@@ -10,7 +11,9 @@ int main() {
     if (!CheckDisplay()) {
         return 1;
     }
-    // The wizard runs here, and only here: construct the InstallerUI window, RunModal on it, then
-    // delete it. The elevated instance exits 0 whatever the wizard's outcome.
+    // The wizard's outcome (installed, cancelled, failed) never changes the exit code.
+    auto* wizard = new InstallerUI();
+    wizard->RunModal();
+    delete wizard;
     return 0;
 }

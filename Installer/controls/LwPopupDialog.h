@@ -18,6 +18,8 @@ class LwPopupDialog : public LwWindow {
     // Bound to the buttons: a click answers with the clicked button's tag.
     void OnButton(int code);
 
+    const std::string& GetMessage() const { return message_; }
+
   protected:
     void OnPaint() override;
     bool OnChar(unsigned character) override;

@@ -17,6 +17,9 @@ bool CreateFolders(const std::string& path);
 // files made by the calls of this header are handed over already.
 void HandToInvokingUser(const std::string& path);
 
+// The path of `name` inside `folder`, both file-system paths, joined with the platform's separator.
+std::string ChildPath(const std::string& folder, const std::string& name);
+
 // False where `\` is an ordinary character of file names, true where it separates folders.
 bool BackslashSeparatesFolders();
 

@@ -130,6 +130,13 @@ void HandToInvokingUser(const std::string& path) {
     }
 }
 
+std::string ChildPath(const std::string& folder, const std::string& name) {
+    if (!folder.empty() && folder.back() == '/') {
+        return folder + name;
+    }
+    return folder + "/" + name;
+}
+
 bool BackslashSeparatesFolders() {
     return false;
 }

@@ -1,0 +1,93 @@
+// The installer's wizard window: every page and control built at once, the page flow driven by
+// the navigation buttons, and the install worker followed by a 50 ms poll.
+#pragma once
+
+#include <memory>
+
+#include "app/HostTable.h"
+#include "app/InstallWorker.h"
+#include "draw/LwImage.h"
+#include "toolkit/LwTimer.h"
+#include "toolkit/LwWindow.h"
+
+class LwCheckBox;
+class LwComboBox;
+class LwControl;
+class LwPanel;
+class LwScrollBar;
+class LwSystemButton;
+class LwTextControl;
+class LwTextPanel;
+
+// Shown as the error code when no thread could be started for the installation; the worker's own
+// codes start at 12.
+inline constexpr int32_t kNoWorkerThreadError = 1;
+
+enum class WizardPage { Welcome, Licence, HostSelection, Summary, Installing, Finished };
+
+// Event tags of the buttons.
+inline constexpr int kCancelButtonTag = 1;
+inline constexpr int kNextButtonTag = 10;
+inline constexpr int kBackButtonTag = 11;
+inline constexpr int kBrowseButtonTag = 20;
+
+class InstallerUI : public LwWindow, public HostTable {
+  public:
+    // Detects the hosts and builds every page, hidden on the welcome page; RunModal shows it.
+    InstallerUI();
+    ~InstallerUI() override;
+
+    void OnButton(int code);
+    void OnCustomToggled(int tag, LwControl* sender, int phase);
+
+    WizardPage GetPage() const { return currentPage; }
+    const InstallStatus& GetStatus() const { return *status_; }
+
+  protected:
+    void OnPaint() override;
+    void OnTimer(int tag) override;
+    void PreviewInput(LwInputEvent& event) override;
+    bool CanClose() override;
+
+  private:
+    void BuildHostPanel(const LwSize& client);
+    void BuildLicencePanel(const LwSize& client);
+    void BuildSummaryPanel(const LwSize& client);
+    LwSystemButton* MakeButton(LwObject* parent, const LwPoint& at, const LwSize& size,
+                               const char* label, int tag);
+    void LoadIcon();
+    void PaintPageText(class LwPaintContext& paint, const LwSize& client);
+
+    // False when the validation dialog kept the page.
+    bool Next();
+    void Back();
+    void Browse();
+    // Page changes that several buttons share.
+    void ShowWelcome();
+    void SetNavigationLabels(bool licencePage);
+    void StartInstallation();
+    void EnableButton(LwSystemButton* button, bool enable);
+
+  public:
+    // The members the wizard's parts name; the controls are owned by the object tree.
+    WizardPage currentPage = WizardPage::Welcome;
+    LwImage bannerImage;
+    LwSystemButton* cancelButton = nullptr;
+    LwSystemButton* nextButton = nullptr;
+    LwSystemButton* backButton = nullptr;
+    LwPanel* hostPanel = nullptr;
+    LwPanel* summaryPanel = nullptr;
+    LwPanel* licencePanel = nullptr;
+    LwSystemButton* browseButton = nullptr;
+    LwTextPanel* summaryText = nullptr;
+    LwTextPanel* customFolderText = nullptr;
+    LwScrollBar* summaryScrollBar = nullptr;
+    LwScrollBar* licenceScrollBar = nullptr;
+    LwComboBox* customBitnessCombo = nullptr;
+    LwTextControl* licenceText = nullptr;
+    LwTimer pollTimer{this, 0};
+
+  private:
+    // Shared with the worker, which may outlive the window when the user cancels.
+    std::shared_ptr<InstallStatus> status_ = std::make_shared<InstallStatus>();
+};

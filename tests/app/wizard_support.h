@@ -1,0 +1,194 @@
+// What the wizard's tests share: a Wine prefix with hosts in both registry views, the wizard
+// window on the test X server, clicks on its controls, and answers to its message dialogs given
+// from inside their own modal loops.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/InstallerUI.h"
+#include "app/registry_test_prefix.h"
+#include "controls/LwPopupDialog.h"
+#include "controls/LwSystemButton.h"
+#include "platform/Resources.h"
+#include "platform/Timer.h"
+#include "support/XTestHarness.h"
+
+namespace wizardtest {
+
+// Host folders as the registry names them, and where they lie in the prefix.
+struct Host {
+    int slot;
+    bool view64;
+    std::string windowsFolder;  // e.g. C:\Program Files\Adobe\...\Plug-ins
+};
+
+inline std::string EscapedForReg(const std::string& text) {
+    std::string escaped;
+    for (char c : text) {
+        escaped += c == '\\' ? "\\\\" : std::string(1, c);
+    }
+    return escaped;
+}
+
+inline std::string Payload(int id) {
+    platform::ResourceBlock block;
+    if (!platform::FindResource(platform::kResourceTypeRcData, id, &block)) {
+        return {};
+    }
+    return std::string(reinterpret_cast<const char*>(block.data), block.size);
+}
+
+// A prefix whose system.reg registers `hosts`; folders on drive C are created.
+class HostPrefix {
+  public:
+    explicit HostPrefix(const std::vector<Host>& hosts) {
+        std::string body;
+        for (const Host& host : hosts) {
+            const std::string key = (host.view64 ? kView64Key : kView32Key) + "\\\\" +
+                                    kHostSlots[host.slot].versionKey;
+            body += TestPrefix::HostKey(key, "\"" + EscapedForReg(host.windowsFolder) + "\"");
+            if (host.windowsFolder.rfind("C:\\", 0) == 0) {
+                std::filesystem::create_directories(LinuxFolder(host.windowsFolder));
+            }
+        }
+        prefix_.WriteSystemReg(TestPrefix::RegFile(body));
+    }
+
+    // The file-system folder of a folder on drive C.
+    std::filesystem::path LinuxFolder(const std::string& windowsFolder) const {
+        std::string rest = windowsFolder.substr(3);
+        std::replace(rest.begin(), rest.end(), '\\', '/');
+        return prefix_.Root() / "drive_c" / rest;
+    }
+    std::filesystem::path PluginOf(const std::string& windowsFolder) const {
+        return LinuxFolder(windowsFolder) / "Larkspur" / "Kestrel.aex";
+    }
+
+  private:
+    TestPrefix prefix_;
+};
+
+// The folder the tests register for a slot.
+inline std::string HostFolder(int slot) {
+    return std::string("C:\\Program Files\\Adobe\\After Effects ") + kHostSlots[slot].label +
+           "\\Support Files\\Plug-ins";
+}
+
+inline LwPoint CentreOf(LwObject* object) {
+    const LwSize size = object->GetSize();
+    return LwPoint{size.width / 2, size.height / 2};
+}
+
+// A real click with the pointer over the object's point (its centre by default). A click right
+// where the last one landed moves a few pixels aside, as a user's hand would, so that two quick
+// clicks on buttons in the same place are not taken for a double click.
+inline void ClickOn(LwObject* object, LwPoint at = {-1, -1}) {
+    static LwPoint last{-100, -100};
+    LwPoint screen = platform::ClientToScreen(object->GetNativeWindow(),
+                                              at.x < 0 ? CentreOf(object) : at);
+    if (std::abs(screen.x - last.x) <= 4 && std::abs(screen.y - last.y) <= 4) {
+        screen.x += last.x <= screen.x ? 8 : -8;
+    }
+    last = screen;
+    testsupport::MovePointerToScreen(screen);
+    testsupport::Click(1);
+}
+
+// Answers the wizard's message dialogs, in order, by clicking the button of the given index,
+// from a timer that keeps ticking inside each dialog's modal loop; records their messages.
+class DialogAnswers {
+  public:
+    explicit DialogAnswers(InstallerUI* wizard) : wizard_(wizard) {
+        current_ = this;
+        platform::SetTimer(wizard_->GetNativeWindow(), kTimerId, 20, &Tick);
+    }
+    ~DialogAnswers() {
+        platform::KillTimer(wizard_->GetNativeWindow(), kTimerId);
+        current_ = nullptr;
+    }
+
+    void Answer(int buttonIndex) { answers_.push_back(buttonIndex); }
+    const std::vector<std::string>& Messages() const { return messages_; }
+
+  private:
+    static constexpr unsigned kTimerId = 0x5eed;
+
+    static void Tick(platform::NativeWindow, platform::MessageId, unsigned, uint32_t) {
+        if (current_) {
+            current_->AnswerOpenDialog();
+        }
+    }
+
+    void AnswerOpenDialog() {
+        LwPopupDialog* open = nullptr;
+        for (LwObject* child : wizard_->GetChildren()) {
+            auto* dialog = dynamic_cast<LwPopupDialog*>(child);
+            if (dialog && dialog->IsRunning()) {
+                open = dialog;
+            }
+        }
+        // A dialog being answered stays open until the click arrives. The next one may take its
+        // address, but never its window handle.
+        if (!open || open->GetNativeWindow() == answered_ || answers_.empty()) {
+            return;
+        }
+        if (!testsupport::WaitUntilViewable(open->GetNativeWindow())) {
+            return;
+        }
+        answered_ = open->GetNativeWindow();
+        messages_.push_back(open->GetMessage());
+        std::vector<LwSystemButton*> buttons;
+        for (LwObject* part : open->GetChildren()) {
+            if (auto* button = dynamic_cast<LwSystemButton*>(part)) {
+                buttons.push_back(button);
+            }
+        }
+        const int index = answers_.front();
+        answers_.erase(answers_.begin());
+        ClickOn(buttons.at(static_cast<size_t>(index)));
+    }
+
+    static inline DialogAnswers* current_ = nullptr;
+    InstallerUI* wizard_;
+    std::vector<int> answers_;
+    std::vector<std::string> messages_;
+    platform::NativeWindow answered_;
+};
+
+// The wizard built over a prefix, shown on the test server with the pointer out of its way.
+class WizardTest : public testsupport::GuiTest {
+  protected:
+    void Open(const std::vector<Host>& hosts) {
+        prefix_ = std::make_unique<HostPrefix>(hosts);
+        const LwSize screen = platform::ScreenSize();
+        testsupport::MovePointerToScreen(LwPoint{screen.width - 1, screen.height - 1});
+        wizard_ = std::make_unique<InstallerUI>();
+        Track(wizard_->GetNativeWindow());
+        wizard_->Show(true);
+        ASSERT_TRUE(testsupport::WaitUntilViewable(wizard_->GetNativeWindow()));
+    }
+    void TearDown() override {
+        wizard_.reset();
+        prefix_.reset();
+        GuiTest::TearDown();
+    }
+
+    // Clicks a navigation button and waits until the wizard shows `page`.
+    bool Press(LwSystemButton* button, WizardPage page) {
+        ClickOn(button);
+        return testsupport::PumpUntil([&] { return wizard_->GetPage() == page; });
+    }
+    bool Shown(LwObject* object) { return platform::IsWindowVisible(object->GetNativeWindow()); }
+    bool Enabled(LwObject* object) { return platform::IsWindowEnabled(object->GetNativeWindow()); }
+
+    std::unique_ptr<HostPrefix> prefix_;
+    std::unique_ptr<InstallerUI> wizard_;
+};
+
+}  // namespace wizardtest
