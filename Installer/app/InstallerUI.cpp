@@ -51,8 +51,8 @@ InstallerUI::InstallerUI()
 
     const LwSize narrow{85, 30};
     const int buttonY = client.height - 40;
-    cancelButton = MakeButton(this, {client.width - 95, buttonY}, narrow, "Cancel",
-                              kCancelButtonTag);
+    cancelButton =
+        MakeButton(this, {client.width - 95, buttonY}, narrow, "Cancel", kCancelButtonTag);
     nextButton = MakeButton(this, {client.width - 210, buttonY}, narrow, "Next >", kNextButtonTag);
     backButton = MakeButton(this, {client.width - 300, buttonY}, narrow, "< Back", kBackButtonTag);
     EnableButton(backButton, false);
@@ -117,8 +117,8 @@ void InstallerUI::BuildHostPanel(const LwSize& client) {
     int row = 0;
     for (int slot = 0; slot < kDetectedSlotCount; ++slot) {
         if (IsDetected(slot)) {
-            new LwCheckBox(hostPanel, LwPoint{20, kFirstRowY + pitch * row++},
-                           &hostSelected[slot], kHostSlots[slot].label);
+            new LwCheckBox(hostPanel, LwPoint{20, kFirstRowY + pitch * row++}, &hostSelected[slot],
+                           kHostSlots[slot].label);
         }
     }
     const int customY = kFirstRowY + pitch * row;
@@ -134,8 +134,8 @@ void InstallerUI::BuildHostPanel(const LwSize& client) {
     custom->changeTarget = this;
     custom->changeTag = 1;
 
-    browseButton =
-        MakeButton(hostPanel, LwPoint{25, customY + 45}, LwSize{60, 20}, "Browse", kBrowseButtonTag);
+    browseButton = MakeButton(hostPanel, LwPoint{25, customY + 45}, LwSize{60, 20}, "Browse",
+                              kBrowseButtonTag);
     browseButton->Show(false);
 
     customFolderText = new LwTextPanel(hostPanel, LwPoint{90, customY + 20}, LwSize{230, 60});

@@ -10,8 +10,8 @@ constexpr int kVersionMinor = 6;
 constexpr int kVersionPatch = 2;
 
 constexpr const char* kProgressLines[] = {
-    "Installing CS3 version...", "Installing CS4 version...",   "Installing CS5 version...",
-    "Installing CS5.5 version...", "Installing CS6 version...", "Installing CC version...",
+    "Installing CS3 version...",    "Installing CS4 version...", "Installing CS5 version...",
+    "Installing CS5.5 version...",  "Installing CS6 version...", "Installing CC version...",
     "Installing Custom version...", "Installing assets...",
 };
 
@@ -43,8 +43,8 @@ std::string ComposeSummary(const HostTable& hosts) {
     std::string summary = "Installing Kestrel 3D on:\n\n";
     for (int slot = 0; slot < kDetectedSlotCount; ++slot) {
         if (hosts.hostSelected[slot]) {
-            summary += std::string(kHostSlots[slot].label) + ": \n" + hosts.hostFolder[slot] +
-                       "\n\n";
+            summary +=
+                std::string(kHostSlots[slot].label) + ": \n" + hosts.hostFolder[slot] + "\n\n";
         }
     }
     if (CustomCounts(hosts)) {

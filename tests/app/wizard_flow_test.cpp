@@ -188,16 +188,15 @@ TEST_F(Wizard, SixHostsAndABrowsedCustomFolderMakeTheSummaryAndInstall) {
 
     {
         // The menu runs its own loop from the press: pick its second row from inside it.
-        testsupport::MenuScript pick(w.GetNativeWindow(),
-                                     {[] { return testsupport::OpenMenuRect().has_value(); },
-                                      [] {
-                                          const LwRect menu = *testsupport::OpenMenuRect();
-                                          testsupport::MovePointerToScreen(LwPoint{
-                                              menu.x + menu.width / 2,
-                                              menu.y + menu.height * 3 / 4});
-                                          testsupport::Click(1);
-                                          return true;
-                                      }});
+        testsupport::MenuScript pick(
+            w.GetNativeWindow(), {[] { return testsupport::OpenMenuRect().has_value(); },
+                                  [] {
+                                      const LwRect menu = *testsupport::OpenMenuRect();
+                                      testsupport::MovePointerToScreen(LwPoint{
+                                          menu.x + menu.width / 2, menu.y + menu.height * 3 / 4});
+                                      testsupport::Click(1);
+                                      return true;
+                                  }});
         ClickOn(w.customBitnessCombo);
         ASSERT_TRUE(PumpUntil([&] { return w.customBitness == 1; }));
     }
@@ -270,7 +269,7 @@ TEST_F(Wizard, CancelAsksFirstAndNoKeepsEverything) {
     EXPECT_FALSE(w.hostSelected[1]);
     EXPECT_TRUE(Shown(w.hostPanel));
 
-    answers.Answer(0);  // "YES (CANCEL)"
+    answers.Answer(0);                                   // "YES (CANCEL)"
     testsupport::SendDeleteWindow(w.GetNativeWindow());  // the close box asks the same
     ASSERT_TRUE(PumpUntil([&] { return w.IsDestroyed(); }));
     EXPECT_EQ(answers.Messages().size(), 2u);

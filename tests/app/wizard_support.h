@@ -50,8 +50,8 @@ class HostPrefix {
     explicit HostPrefix(const std::vector<Host>& hosts) {
         std::string body;
         for (const Host& host : hosts) {
-            const std::string key = (host.view64 ? kView64Key : kView32Key) + "\\\\" +
-                                    kHostSlots[host.slot].versionKey;
+            const std::string key =
+                (host.view64 ? kView64Key : kView32Key) + "\\\\" + kHostSlots[host.slot].versionKey;
             body += TestPrefix::HostKey(key, "\"" + EscapedForReg(host.windowsFolder) + "\"");
             if (host.windowsFolder.rfind("C:\\", 0) == 0) {
                 std::filesystem::create_directories(LinuxFolder(host.windowsFolder));
@@ -90,13 +90,16 @@ inline LwPoint CentreOf(LwObject* object) {
 // clicks on buttons in the same place are not taken for a double click.
 inline void ClickOn(LwObject* object, LwPoint at = {-1, -1}) {
     static LwPoint last{-100, -100};
-    LwPoint screen = platform::ClientToScreen(object->GetNativeWindow(),
-                                              at.x < 0 ? CentreOf(object) : at);
+    LwPoint screen =
+        platform::ClientToScreen(object->GetNativeWindow(), at.x < 0 ? CentreOf(object) : at);
     if (std::abs(screen.x - last.x) <= 4 && std::abs(screen.y - last.y) <= 4) {
         screen.x += last.x <= screen.x ? 8 : -8;
     }
     last = screen;
     testsupport::MovePointerToScreen(screen);
+    // A dialog's frame may still stand there for a moment after the dialog has gone.
+    EXPECT_TRUE(testsupport::PumpUntil(
+        [&] { return testsupport::PointerIsOver(object->GetNativeWindow()); }));
     testsupport::Click(1);
 }
 

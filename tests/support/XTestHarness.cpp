@@ -174,6 +174,21 @@ void MovePointer(platform::NativeWindow window, platform::Point client) {
     MovePointerToScreen(platform::ClientToScreen(window, client));
 }
 
+bool PointerIsOver(platform::NativeWindow window) {
+    Display* display = Connection();
+    ::Window current = DefaultRootWindow(display);
+    for (;;) {
+        ::Window root = 0, child = 0;
+        int rootX = 0, rootY = 0, x = 0, y = 0;
+        unsigned mask = 0;
+        if (!XQueryPointer(display, current, &root, &child, &rootX, &rootY, &x, &y, &mask) ||
+            child == 0) {
+            return current == XidOf(window);
+        }
+        current = child;
+    }
+}
+
 void PressButton(unsigned button) {
     XTestFakeButtonEvent(Connection(), button, True, CurrentTime);
     Flush();

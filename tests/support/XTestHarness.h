@@ -48,6 +48,9 @@ bool WaitUntilViewable(platform::NativeWindow window, std::chrono::milliseconds 
 
 // XTest input. Points are in the window's client coordinates.
 void MovePointer(platform::NativeWindow window, platform::Point client);
+// The deepest window under the pointer is this one: nothing (a window manager's frame on its way
+// out, say) stands between the pointer and it.
+bool PointerIsOver(platform::NativeWindow window);
 void MovePointerToScreen(platform::Point screen);
 void PressButton(unsigned button);
 void ReleaseButton(unsigned button);
