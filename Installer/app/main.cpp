@@ -2,6 +2,7 @@
 // runs the wizard.
 #include "app/InstallerUI.h"
 #include "app/Startup.h"
+#include "platform/Files.h"
 #include "platform/Process.h"
 
 int main() {
@@ -15,5 +16,8 @@ int main() {
     auto* wizard = new InstallerUI();
     wizard->RunModal();
     delete wizard;
+    // A worker the user left behind by cancelling ends with the process: nothing half-written
+    // may stay beside a plug-in.
+    platform::RemoveUnfinishedFiles();
     return 0;
 }

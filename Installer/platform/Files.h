@@ -35,4 +35,9 @@ enum class ReplaceResult {
 // permissions and owner; a new one belongs to the invoking user (see HandToInvokingUser).
 ReplaceResult ReplaceFileContents(const std::string& path, const void* data, size_t size);
 
+// On the way out of the process: removes the new files of replacements still being written (a
+// worker the user left behind), and lets no further one begin. Leftovers of a process that was
+// killed are removed by the next replacement of the same file.
+void RemoveUnfinishedFiles();
+
 }  // namespace platform

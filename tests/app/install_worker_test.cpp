@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <mutex>
@@ -12,7 +14,9 @@
 #include "app/CrashReporter.h"
 #include "app/InstallWorker.h"
 #include "app/InstallerThread.h"
+#include "platform/Files.h"
 #include "platform/Resources.h"
+#include "platform/linux/partial_files.h"
 #include "worker_test_support.h"
 
 namespace {
@@ -154,6 +158,52 @@ TEST_F(InstallWorkerTest, NonAsciiFoldersAndMixedSeparators) {
     run.Install(hosts);
     EXPECT_FALSE(run.failed()) << run.errorCode();
     EXPECT_TRUE(ReadFile(PluginFile(folder)) == Payload(300));  // Custom, 32-bit, came last
+}
+
+TEST_F(InstallWorkerTest, CustomFolderIsTakenAsItIsAndKilledWritersLeftoversGo) {
+    // A backslash is an ordinary character of a Linux folder name, never a separator.
+    const std::string folder = m_scratch / "a\\b c";
+    ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
+    ASSERT_EQ(mkdir((folder + "/Larkspur").c_str(), 0755), 0);
+    const pid_t gone = fork();
+    if (gone == 0) {
+        _exit(0);
+    }
+    ASSERT_EQ(waitpid(gone, nullptr, 0), gone);
+    const std::string stale = folder + "/Larkspur/.Kestrel.aex." + std::to_string(gone) + "-3.part";
+    const std::string running =
+        folder + "/Larkspur/.Kestrel.aex." + std::to_string(getppid()) + "-0.part";
+    ASSERT_TRUE(workertest::WriteFile(stale, "half"));
+    ASSERT_TRUE(workertest::WriteFile(running, "half"));
+
+    HostTable hosts;
+    hosts.hostFolder[kCustomSlot] = folder;
+    hosts.hostSelected[kCustomSlot] = true;
+    InstallRun run;
+    run.Install(hosts);
+    EXPECT_FALSE(run.failed()) << run.errorCode();
+    EXPECT_TRUE(ReadFile(PluginFile(folder)) == Payload(300));
+    EXPECT_FALSE(Exists(stale));
+    EXPECT_TRUE(Exists(running));  // another installer may be writing it right now
+}
+
+TEST_F(InstallWorkerTest, LeavingProcessRemovesItsUnfinishedFilesAndStartsNoMore) {
+    const std::string target = m_scratch / "Kestrel.aex";
+    const std::string partial = platform::posix::PartialFileName(target);
+    // The process-wide switch is thrown in a child, where it ends nothing else.
+    const pid_t child = fork();
+    if (child == 0) {
+        const int fd = platform::posix::CreatePartialFile(partial);
+        platform::RemoveUnfinishedFiles();
+        const bool removed = fd >= 0 && !Exists(partial);
+        const bool refused =
+            platform::ReplaceFileContents(target, "x", 1) == platform::ReplaceResult::CannotCreate;
+        _exit(removed && refused ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(EntriesIn(m_scratch.path()), std::vector<std::string>{});
 }
 
 TEST_F(InstallWorkerTest, WindowsPathInTheWinePrefix) {

@@ -6,7 +6,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -14,6 +13,7 @@
 #include <mutex>
 
 #include "platform/linux/invoking_user.h"
+#include "platform/linux/partial_files.h"
 #include "platform/linux/posix_util.h"
 
 namespace platform {
@@ -94,15 +94,6 @@ bool WriteAll(int fd, const void* data, size_t size) {
     return true;
 }
 
-std::string SiblingName(const std::string& path) {
-    static std::atomic<unsigned> counter{0};
-    const size_t slash = path.rfind('/');
-    const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
-    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    return folder + "." + name + "." + std::to_string(getpid()) + "-" +
-           std::to_string(counter.fetch_add(1)) + ".part";
-}
-
 }  // namespace
 
 bool CreateFolder(const std::string& path) {
@@ -156,8 +147,9 @@ ReplaceResult ReplaceFileContents(const std::string& path, const void* data, siz
         close(probe);
     }
 
-    const std::string sibling = SiblingName(path);
-    const int fd = open(sibling.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, 0666);
+    posix::RemoveStalePartialFiles(path);
+    const std::string sibling = posix::PartialFileName(path);
+    const int fd = posix::CreatePartialFile(sibling);
     if (fd < 0) {
         return ReplaceResult::CannotCreate;
     }
@@ -176,9 +168,9 @@ ReplaceResult ReplaceFileContents(const std::string& path, const void* data, siz
     ok = ok && rename(sibling.c_str(), path.c_str()) == 0;
     if (!ok) {
         unlink(sibling.c_str());
-        return ReplaceResult::WriteFailed;
     }
-    return ReplaceResult::Replaced;
+    posix::EndPartialFile(sibling);
+    return ok ? ReplaceResult::Replaced : ReplaceResult::WriteFailed;
 }
 
 }  // namespace platform
