@@ -119,8 +119,7 @@ TEST_F(Wizard, RefusingTheLicenceAndBackLeadToTheWelcomeAsAtStart) {
     ASSERT_TRUE(Press(w.backButton, WizardPage::Welcome));  // "I DO NOT ACCEPT"
     ExpectButton(w.backButton, {"< Back", {200, 320}, {85, 30}, false});
     ExpectButton(w.nextButton, {"Next >", {290, 320}, {85, 30}, true});
-    const LwSize screen = platform::ScreenSize();
-    testsupport::MovePointerToScreen(LwPoint{screen.width - 1, screen.height - 1});
+    testsupport::ParkPointer();
     EXPECT_TRUE(PumpUntil([&] {
         testsupport::Settle();
         return testsupport::ReadPixels(w.GetNativeWindow(), whole) == atStart;

@@ -70,8 +70,7 @@ class WizardProgram : public WizardTest {
         prefix_ = std::make_unique<HostPrefix>(hosts);
         display_ = XOpenDisplay(nullptr);
         ASSERT_NE(display_, nullptr);
-        const LwSize screen = platform::ScreenSize();
-        testsupport::MovePointerToScreen(LwPoint{screen.width - 1, screen.height - 1});
+        testsupport::ParkPointer();
         char program[] = KESTREL_INSTALLER_PATH;
         char marker[] = "/UAC";
         char* argv[] = {program, marker, nullptr};

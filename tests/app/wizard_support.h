@@ -169,8 +169,7 @@ class WizardTest : public testsupport::GuiTest {
   protected:
     void Open(const std::vector<Host>& hosts) {
         prefix_ = std::make_unique<HostPrefix>(hosts);
-        const LwSize screen = platform::ScreenSize();
-        testsupport::MovePointerToScreen(LwPoint{screen.width - 1, screen.height - 1});
+        testsupport::ParkPointer();
         wizard_ = std::make_unique<InstallerUI>();
         Track(wizard_->GetNativeWindow());
         wizard_->Show(true);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "controls/LwSystemButton.h"
+#include "hosted_test.h"
 #include "platform/Window.h"
 #include "support/XTestHarness.h"
 #include "toolkit/LwWindow.h"
@@ -42,26 +43,9 @@ struct Greys {
     int fill, top, left, bottom, right;
 };
 
-class Button : public testsupport::GuiTest {
+class Button : public HostedTest<Host> {
   protected:
-    void SetUp() override {
-        GuiTest::SetUp();
-        if (IsSkipped()) {
-            return;
-        }
-        // Away from where the buttons appear: a pointer already inside one would hover it.
-        const LwSize screen = platform::ScreenSize();
-        testsupport::MovePointerToScreen(LwPoint{screen.width - 1, screen.height - 1});
-        host_ = std::make_unique<Host>();
-        Track(host_->GetNativeWindow());
-        button_ = Make("Next >");
-        host_->Show(true);
-        ASSERT_TRUE(testsupport::WaitUntilViewable(host_->GetNativeWindow()));
-    }
-    void TearDown() override {
-        host_.reset();
-        GuiTest::TearDown();
-    }
+    void AddControls() override { button_ = Make("Next >"); }
 
     LwSystemButton* Make(const char* label, LwPoint at = {20, 20}) {
         auto* button = new LwSystemButton(host_.get(), at, LwSize{85, 30}, label);
@@ -94,7 +78,6 @@ class Button : public testsupport::GuiTest {
         return brightest;
     }
 
-    std::unique_ptr<Host> host_;
     LwSystemButton* button_ = nullptr;
 };
 

@@ -7,6 +7,7 @@
 
 #include "controls/LwCheckBox.h"
 #include "draw/LwArtwork.h"
+#include "hosted_test.h"
 #include "platform/Bitmap.h"
 #include "platform/Resources.h"
 #include "support/XTestHarness.h"
@@ -59,28 +60,14 @@ class Strip {
     std::vector<uint32_t> pixels_;
 };
 
-class CheckBox : public testsupport::GuiTest {
+class CheckBox : public HostedTest<Host> {
   protected:
-    void SetUp() override {
-        GuiTest::SetUp();
-        if (IsSkipped()) {
-            return;
-        }
-        const LwSize screen = platform::ScreenSize();
-        testsupport::MovePointerToScreen(LwPoint{screen.width - 1, screen.height - 1});
-        host_ = std::make_unique<Host>();
-        Track(host_->GetNativeWindow());
+    void AddControls() override {
         box_ = new LwCheckBox(host_.get(), LwPoint{20, 20}, &value_, "Custom");
         box_->changeTarget = host_.get();
         box_->changeHandler = AsChangeHandler(&Host::OnChange);
         box_->changeTag = 1;
         host_->watched = &value_;
-        host_->Show(true);
-        ASSERT_TRUE(testsupport::WaitUntilViewable(host_->GetNativeWindow()));
-    }
-    void TearDown() override {
-        host_.reset();
-        GuiTest::TearDown();
     }
 
     // Every pixel of the 14 × 14 box is the strip frame's, except the outer ring when it is
@@ -108,7 +95,6 @@ class CheckBox : public testsupport::GuiTest {
 
     Strip strip_;
     bool value_ = false;
-    std::unique_ptr<Host> host_;
     LwCheckBox* box_ = nullptr;
 };
 

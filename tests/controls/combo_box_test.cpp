@@ -12,6 +12,7 @@
 
 #include "controls/LwComboBox.h"
 #include "draw/LwArtwork.h"
+#include "hosted_test.h"
 #include "platform/Bitmap.h"
 #include "platform/Resources.h"
 #include "support/MenuDriver.h"
@@ -107,28 +108,14 @@ class Host : public LwWindow {
     int* watched = nullptr;
 };
 
-class ComboBox : public testsupport::GuiTest {
+class ComboBox : public HostedTest<Host> {
   protected:
-    void SetUp() override {
-        GuiTest::SetUp();
-        if (IsSkipped()) {
-            return;
-        }
-        const LwSize screen = platform::ScreenSize();
-        testsupport::MovePointerToScreen(LwPoint{screen.width - 1, screen.height - 1});
-        host_ = std::make_unique<Host>();
-        Track(host_->GetNativeWindow());
+    void AddControls() override {
         box_ = Make("32-bit|64-bit", &value_, {20, 20});
         box_->changeTarget = host_.get();
         box_->changeHandler = AsChangeHandler(&Host::OnChange);
         box_->changeTag = 5;
         host_->watched = &value_;
-        host_->Show(true);
-        ASSERT_TRUE(testsupport::WaitUntilViewable(host_->GetNativeWindow()));
-    }
-    void TearDown() override {
-        host_.reset();
-        GuiTest::TearDown();
     }
 
     LwComboBox* Make(const std::string& items, int* value, LwPoint at, int width = 60) {
@@ -196,7 +183,6 @@ class ComboBox : public testsupport::GuiTest {
 
     Skin skin_;
     int value_ = 0;
-    std::unique_ptr<Host> host_;
     LwComboBox* box_ = nullptr;
     std::optional<LwRect> menu_;
     int presses_ = 0;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "controls/LwScrollBar.h"
+#include "hosted_test.h"
 #include "support/XTestHarness.h"
 #include "toolkit/LwWindow.h"
 
@@ -66,25 +67,8 @@ class Host : public LwWindow {
     }
 };
 
-class ScrollBar : public testsupport::GuiTest {
+class ScrollBar : public HostedTest<Host> {
   protected:
-    void SetUp() override {
-        GuiTest::SetUp();
-        if (IsSkipped()) {
-            return;
-        }
-        const LwSize screen = platform::ScreenSize();
-        testsupport::MovePointerToScreen(LwPoint{screen.width - 1, screen.height - 1});
-        host_ = std::make_unique<Host>();
-        Track(host_->GetNativeWindow());
-        host_->Show(true);
-        ASSERT_TRUE(testsupport::WaitUntilViewable(host_->GetNativeWindow()));
-    }
-    void TearDown() override {
-        host_.reset();
-        GuiTest::TearDown();
-    }
-
     // Content of `height` at `top`, and a bar for it that has painted once.
     void Make(int height, int top) {
         content_ = new Content(host_->viewport, height, top);
@@ -100,7 +84,6 @@ class ScrollBar : public testsupport::GuiTest {
     }
     void PointAt(int row) { testsupport::MovePointer(bar_->GetNativeWindow(), {8, row}); }
 
-    std::unique_ptr<Host> host_;
     Content* content_ = nullptr;
     Bar* bar_ = nullptr;
 };

@@ -143,8 +143,7 @@ class TextControlTest : public testsupport::GuiTest {
         if (IsSkipped()) {
             return;
         }
-        const LwSize screen = platform::ScreenSize();
-        testsupport::MovePointerToScreen(LwPoint{screen.width - 1, screen.height - 1});
+        testsupport::ParkPointer();
         window_ = std::make_unique<LwWindow>(nullptr, LwPoint{30, 30}, LwSize{520, 640},
                                              "text control", 0);
         window_->SetBackgroundColor(LwGrey(45));

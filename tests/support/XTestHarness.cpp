@@ -170,6 +170,11 @@ void MovePointerToScreen(platform::Point screen) {
     Flush();
 }
 
+void ParkPointer() {
+    const platform::Size screen = platform::ScreenSize();
+    MovePointerToScreen({screen.width - 1, screen.height - 1});
+}
+
 void MovePointer(platform::NativeWindow window, platform::Point client) {
     MovePointerToScreen(platform::ClientToScreen(window, client));
 }

@@ -52,6 +52,9 @@ void MovePointer(platform::NativeWindow window, platform::Point client);
 // out, say) stands between the pointer and it.
 bool PointerIsOver(platform::NativeWindow window);
 void MovePointerToScreen(platform::Point screen);
+// Moves the pointer to the screen's far corner, away from where test windows appear, so that
+// none starts out under it.
+void ParkPointer();
 void PressButton(unsigned button);
 void ReleaseButton(unsigned button);
 // `times` quick clicks in a row: presses after the first may make double clicks.

@@ -31,10 +31,11 @@ std::atomic<int> controlSocket{-1};
 std::atomic<pid_t> controlOwner{0};  // a forked child starts a server of its own
 bool insideServer = false;
 
-bool WriteAll(int fd, const void* data, size_t size) {
-    const auto* bytes = static_cast<const char*>(data);
+// Moves all `size` bytes with `transfer` (read or write), going on after signals.
+template <class Bytes, class Transfer>
+bool TransferAll(int fd, Bytes* bytes, size_t size, Transfer transfer) {
     while (size > 0) {
-        const ssize_t count = write(fd, bytes, size);
+        const ssize_t count = transfer(fd, bytes, size);
         if (count < 0 && errno == EINTR) {
             continue;
         }
@@ -47,20 +48,12 @@ bool WriteAll(int fd, const void* data, size_t size) {
     return true;
 }
 
+bool WriteAll(int fd, const void* data, size_t size) {
+    return TransferAll(fd, static_cast<const char*>(data), size, ::write);
+}
+
 bool ReadAll(int fd, void* data, size_t size) {
-    auto* bytes = static_cast<char*>(data);
-    while (size > 0) {
-        const ssize_t count = read(fd, bytes, size);
-        if (count < 0 && errno == EINTR) {
-            continue;
-        }
-        if (count <= 0) {
-            return false;
-        }
-        bytes += count;
-        size -= static_cast<size_t>(count);
-    }
-    return true;
+    return TransferAll(fd, static_cast<char*>(data), size, ::read);
 }
 
 bool SendDescriptor(int socket, int fd) {
