@@ -83,7 +83,10 @@ class WizardProgram : public WizardTest {
                        attributes.map_state == IsViewable;
             },
             10s));
-        ASSERT_TRUE(PumpUntil([&] { return Pixel(LwPoint{400, 20}) == LwGrey(45); }));
+        // Painted, buttons included: the idle fill inside Cancel, then the look of its label.
+        ASSERT_TRUE(PumpUntil([&] {
+            return Pixel(LwPoint{400, 20}) == LwGrey(45) && Pixel({407, 322}) == LwGrey(54);
+        }));
         cancelLook_ = Pixels(kCancel);
     }
 
@@ -153,6 +156,12 @@ TEST_F(WizardProgram, ClickedThroughItInstallsBothViewsAndExitsZero) {
     ASSERT_TRUE(PumpUntil([&] { return Pixel({400, 250}) == LwGrey(30); }));  // the summary
     Click(kNext);
     // Installed: the worker's files, then "Finish" in place of "Cancel".
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            return workertest::Exists(prefix_->PluginOf(HostFolder(1))) &&
+                   workertest::Exists(prefix_->PluginOf(HostFolder(5)));
+        },
+        10s));
     ASSERT_TRUE(PumpUntil([&] { return Pixels(kCancel) != cancelLook_; }, 10s));
     EXPECT_EQ(workertest::ReadFile(prefix_->PluginOf(HostFolder(1))), Payload(300));
     EXPECT_EQ(workertest::ReadFile(prefix_->PluginOf(HostFolder(5))), Payload(400));
