@@ -129,24 +129,10 @@ void PutPicture(NativeWindow window, const uint32_t* pixels, Size size, const Re
               area.x, area.y, area.width, area.height);
 }
 
-// The client area less what the ancestors' client areas cut off: nothing else reaches the
-// screen.
-Rect VisiblePart(NativeWindow w) {
-    Rect visible{0, 0, w->clientSize.width, w->clientSize.height};
-    Point origin;  // of `w`, in the client coordinates of the ancestor reached so far
-    for (NativeWindow child = w; child->parent; child = child->parent) {
-        origin.x += child->position.x;
-        origin.y += child->position.y;
-        const Size parent = child->parent->clientSize;
-        visible = Intersect(visible, {-origin.x, -origin.y, parent.width, parent.height});
-    }
-    return visible;
-}
-
 // As a paint on other systems is clipped to the update region, only that part of the picture
 // needs drawing and sending; a canvas begun with nothing invalid covers all that is visible.
 Rect PaintReach(NativeWindow w) {
-    const Rect visible = VisiblePart(w);
+    const Rect visible = backend::VisiblePart(w);
     return w->update.IsEmpty() ? visible : Intersect(w->update, visible);
 }
 
@@ -203,6 +189,22 @@ void FillPixels(Canvas::Impl& impl, const Rect& r, Rgba color) {
 
 }  // namespace
 
+namespace backend {
+
+Rect VisiblePart(NativeWindow w) {
+    Rect visible{0, 0, w->clientSize.width, w->clientSize.height};
+    Point origin;  // of `w`, in the client coordinates of the ancestor reached so far
+    for (NativeWindow child = w; child->parent; child = child->parent) {
+        origin.x += child->position.x;
+        origin.y += child->position.y;
+        const Size parent = child->parent->clientSize;
+        visible = Intersect(visible, {-origin.x, -origin.y, parent.width, parent.height});
+    }
+    return visible;
+}
+
+}  // namespace backend
+
 Canvas::Canvas(NativeWindow window)
     : Canvas(window, backend::Alive(window)
                          ? Rect{0, 0, window->clientSize.width, window->clientSize.height}
@@ -236,8 +238,7 @@ Canvas::~Canvas() {
     cairo_destroy(impl_->cr);
     cairo_surface_flush(impl_->surface);
     if (impl_->pixels && backend::Alive(impl_->window)) {
-        PutPicture(impl_->window, impl_->pixels->data(), impl_->size, impl_->reach,
-                   impl_->origin);
+        PutPicture(impl_->window, impl_->pixels->data(), impl_->size, impl_->reach, impl_->origin);
     }
     cairo_surface_destroy(impl_->surface);
     if (impl_->pixels) {

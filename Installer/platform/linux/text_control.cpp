@@ -89,18 +89,6 @@ Point BodyPoint(const TextControl& control, LParam lParam) {
     return {PointParamX(lParam) - control.marginLeft, PointParamY(lParam)};
 }
 
-// The part of the window that its ancestors leave visible, in its client coordinates.
-Rect VisibleArea(NativeWindow window) {
-    Rect area{0, 0, window->clientSize.width, window->clientSize.height};
-    Point offset;
-    for (NativeWindow w = window; w->parent; w = w->parent) {
-        offset = {offset.x + w->position.x, offset.y + w->position.y};
-        area = Intersect(area, {-offset.x, -offset.y, w->parent->clientSize.width,
-                                w->parent->clientSize.height});
-    }
-    return area;
-}
-
 // Something the user sees changed: repaint, and keep a field's caret in view.
 void Changed(NativeWindow window, TextControl& control) {
     if (control.edit) {
@@ -190,7 +178,7 @@ void DragTo(NativeWindow window, TextControl& control, LParam lParam) {
 // Only what the ancestors leave visible is painted: the licence view is many screens tall.
 void Paint(NativeWindow window, TextControl& control) {
     Prepare(window, control);
-    const Rect visible = VisibleArea(window);
+    const Rect visible = backend::VisiblePart(window);
     if (!visible.IsEmpty()) {
         Canvas canvas(window, visible);
         canvas.FillRect(visible, kBackground);

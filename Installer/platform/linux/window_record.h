@@ -72,6 +72,9 @@ bool ShownDeep(NativeWindow w);
 bool EnabledDeep(NativeWindow w);
 // Screen position of the client area's top-left corner.
 Point ClientOrigin(NativeWindow w);
+// The client area less what the ancestors' client areas cut off, in client coordinates: nothing
+// else of the window reaches the screen.
+Rect VisiblePart(NativeWindow w);
 // X refuses empty windows; a zero-sized one is kept at one pixel and reports zero.
 inline unsigned ServerExtent(int extent) {
     return static_cast<unsigned>(std::max(1, extent));
