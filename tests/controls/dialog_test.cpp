@@ -77,6 +77,8 @@ class ScriptedDialog : public LwPopupDialog {
 void ClickButton(ScriptedDialog& dialog, size_t index) {
     LwSystemButton* button = Buttons(dialog).at(index);
     testsupport::MovePointer(button->GetNativeWindow(), Centre(button));
+    // The frame of a dialog just closed may still stand there for a moment.
+    EXPECT_TRUE(PumpUntil([&] { return testsupport::PointerIsOver(button->GetNativeWindow()); }));
     testsupport::Click(1);
 }
 
