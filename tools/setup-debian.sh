@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(
   build-essential cmake pkg-config git
-  libx11-dev libxext-dev libxtst-dev libxrandr-dev
+  libx11-dev libxext-dev libxtst-dev libxrandr-dev libxdamage-dev
   libcairo2-dev libpango1.0-dev libfontconfig-dev fonts-dejavu-core
   fonts-liberation2 fonts-crosextra-carlito xclip
   googletest libgtest-dev libgmock-dev

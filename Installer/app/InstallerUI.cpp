@@ -45,7 +45,8 @@ constexpr int kRichReadOnlyMultiLine = 0x31;
 
 InstallerUI::InstallerUI()
     : LwWindow(nullptr, LwPoint{0, 0}, kClientSize, kWizardTitle, kLwWindowMinimizeBox) {
-    LoadIcon();
+    // Decoding the icon's seven sizes need not delay the first picture of the window.
+    platform::RunWhenSettled(GetNativeWindow(), [this] { LoadIcon(); });
     CenterOnOwner();
     const LwSize client = GetSize();
 

@@ -1,6 +1,8 @@
 // The message queue: wait, peek, dispatch, and the update regions that become paint messages.
 #pragma once
 
+#include <functional>
+
 #include "platform/Messages.h"
 #include "platform/Window.h"
 
@@ -31,6 +33,12 @@ bool GetUpdateRect(NativeWindow window, Rect* out);
 void ValidateWindow(NativeWindow window);
 // Paints at once (a kWmPaint sent straight to the procedure) when the update region is not empty.
 void UpdateWindow(NativeWindow window);
+
+// Work that must not hold up a window's first picture. The loop runs it, in the order given,
+// once nothing else waits and `window`'s top-level window is on the screen with nothing left to
+// paint (or is not shown at all); at the latest a second after it was handed over. Work for a
+// window destroyed meanwhile is dropped.
+void RunWhenSettled(NativeWindow window, std::function<void()> work);
 
 // Safe from any thread, and for a window that is already gone (then nothing happens): the
 // loop thread invalidates the window and its descendants.

@@ -34,7 +34,8 @@ void SetTextControlFont(NativeWindow window, const Font& font);
 // Blank pixels kept between the control's left and right edges and its text.
 void SetTextControlMargins(NativeWindow window, int left, int right);
 // The control sends its parent one kWmNotify carrying a RequestResizeNotify: the rectangle its
-// whole content needs at its current width.
+// whole content needs at its current width. It may come from inside this call, or later from
+// the message loop once the control's window has first been drawn.
 void RequestTextControlResize(NativeWindow window);
 
 // The control's characters as UTF-8 (a rich control's without their formats).

@@ -293,4 +293,43 @@ TEST_F(Wizard, AFailedInstallationShowsItsCodeThenCloses) {
     EXPECT_EQ(workertest::ReadFile(prefix_->PluginOf(HostFolder(0))), Payload(300));
 }
 
+TEST_F(Wizard, AHostFolderGoneBeforeTheInstallationGivesItsCode) {
+    Open({{2, false, HostFolder(2)}});
+    InstallerUI& w = *wizard_;
+    ASSERT_TRUE(Press(w.nextButton, WizardPage::Licence));
+    ASSERT_TRUE(Press(w.nextButton, WizardPage::HostSelection));
+    ASSERT_TRUE(Press(w.nextButton, WizardPage::Summary));
+    std::filesystem::remove_all(prefix_->LinuxFolder(HostFolder(2)));
+    DialogAnswers answers(&w);
+    answers.Answer(0);
+    ClickOn(w.nextButton);
+    ASSERT_TRUE(PumpUntil([&] { return w.IsDestroyed(); }, 10s));
+    ASSERT_EQ(answers.Messages().size(), 1u);
+    EXPECT_EQ(answers.Messages()[0].substr(answers.Messages()[0].rfind('\n') + 1), "Error code:34");
+    EXPECT_FALSE(std::filesystem::exists(prefix_->LinuxFolder(HostFolder(2))));
+}
+
+TEST_F(Wizard, APrefixWithoutAReadableRegistryOffersCustomOnly) {
+    for (const bool folderInItsPlace : {false, true}) {
+        SCOPED_TRACE(folderInItsPlace ? "a folder named system.reg" : "no system.reg");
+        Open({}, [&] {
+            const auto registry = prefix_->Root() / "system.reg";
+            std::filesystem::remove(registry);
+            if (folderInItsPlace) {
+                std::filesystem::create_directory(registry);
+            }
+        });
+        InstallerUI& w = *wizard_;
+        ASSERT_TRUE(Press(w.nextButton, WizardPage::Licence));
+        ASSERT_TRUE(Press(w.nextButton, WizardPage::HostSelection));
+        const std::vector<LwCheckBox*> boxes = CheckBoxes(w.hostPanel);
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0]->GetLabel(), "Custom");
+        EXPECT_TRUE(Shown(boxes[0]));
+        // Each pass has its own prefix, dropped after the window that read it.
+        wizard_.reset();
+        prefix_.reset();
+    }
+}
+
 }  // namespace

@@ -1,9 +1,14 @@
 // The built installer as a user meets it: the program started on the X server over a Wine prefix
 // with hosts in both registry views, clicked through from outside, its files and exit code checked.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <spawn.h>
+#include <sys/fanotify.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -14,6 +19,7 @@
 
 // Last: Xlib's macros (None, Bool, ...) would spoil the headers above.
 #include <X11/Xlib.h>
+#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 
 extern char** environ;
@@ -52,6 +58,74 @@ using testsupport::PumpUntil;
     return found;
 }
 
+// The viewable child windows of `parent`, left to right: a dialog's buttons.
+std::vector<::Window> ChildrenLeftToRight(Display* display, ::Window parent) {
+    ::Window root = 0, up = 0, *children = nullptr;
+    unsigned count = 0;
+    std::vector<std::pair<int, ::Window>> found;
+    if (XQueryTree(display, parent, &root, &up, &children, &count)) {
+        for (unsigned i = 0; i < count; ++i) {
+            XWindowAttributes attributes;
+            if (XGetWindowAttributes(display, children[i], &attributes) &&
+                attributes.map_state == IsViewable) {
+                found.emplace_back(attributes.x, children[i]);
+            }
+        }
+        XFree(children);
+    }
+    std::sort(found.begin(), found.end());
+    std::vector<::Window> windows;
+    for (const auto& [x, window] : found) {
+        windows.push_back(window);
+    }
+    return windows;
+}
+
+// Holds every opening of a file in `folder` until released, as a stalled disk would hold a
+// writer there. Built on the kernel's permission events, which need CAP_SYS_ADMIN.
+class FileOpenGate {
+  public:
+    explicit FileOpenGate(const std::filesystem::path& folder)
+        : fd_(fanotify_init(FAN_CLASS_CONTENT | FAN_CLOEXEC | FAN_NONBLOCK, O_RDONLY)) {
+        if (fd_ >= 0 && fanotify_mark(fd_, FAN_MARK_ADD, FAN_OPEN_PERM | FAN_EVENT_ON_CHILD,
+                                      AT_FDCWD, folder.c_str()) != 0) {
+            close(fd_);
+            fd_ = -1;
+        }
+    }
+    ~FileOpenGate() { Release(); }
+    bool Works() const { return fd_ >= 0; }
+
+    // True once some opening is being held.
+    bool Holding() {
+        alignas(fanotify_event_metadata) char buffer[4096];
+        const ssize_t length = fd_ < 0 ? -1 : read(fd_, buffer, sizeof buffer);
+        auto* event = reinterpret_cast<fanotify_event_metadata*>(buffer);
+        for (ssize_t left = length; FAN_EVENT_OK(event, left);
+             event = FAN_EVENT_NEXT(event, left)) {
+            held_.push_back(event->fd);
+        }
+        return !held_.empty();
+    }
+    // Lets the held openings go on, and every later one.
+    void Release() {
+        for (const int opened : held_) {
+            const fanotify_response allow{opened, FAN_ALLOW};
+            EXPECT_EQ(write(fd_, &allow, sizeof allow), static_cast<ssize_t>(sizeof allow));
+            close(opened);
+        }
+        held_.clear();
+        if (fd_ >= 0) {
+            close(fd_);
+            fd_ = -1;
+        }
+    }
+
+  private:
+    int fd_;
+    std::vector<int> held_;
+};
+
 class WizardProgram : public WizardTest {
   protected:
     void TearDown() override {
@@ -65,9 +139,13 @@ class WizardProgram : public WizardTest {
         WizardTest::TearDown();
     }
 
-    // Starts the program as the launcher would have restarted it, and waits for its window.
-    void Start(const std::vector<Host>& hosts) {
+    // Starts the program as the launcher would have restarted it, over a prefix that `prepare`
+    // may touch first, and waits for its window.
+    void Start(const std::vector<Host>& hosts, const std::function<void()>& prepare = {}) {
         prefix_ = std::make_unique<HostPrefix>(hosts);
+        if (prepare) {
+            prepare();
+        }
         display_ = XOpenDisplay(nullptr);
         ASSERT_NE(display_, nullptr);
         testsupport::ParkPointer();
@@ -123,6 +201,39 @@ class WizardProgram : public WizardTest {
         testsupport::MovePointerToScreen(ToScreen({client.x + nudge_, client.y}));
         testsupport::Click(1);
     }
+    // The sizes of the images in the window's _NET_WM_ICON, in order.
+    std::vector<int> IconSizes() {
+        Atom type = 0;
+        int format = 0;
+        unsigned long length = 0, after = 0;
+        unsigned char* data = nullptr;
+        std::vector<int> sizes;
+        if (XGetWindowProperty(display_, window_, XInternAtom(display_, "_NET_WM_ICON", False), 0,
+                               1 << 20, False, XA_CARDINAL, &type, &format, &length, &after,
+                               &data) != Success ||
+            !data) {
+            return sizes;
+        }
+        const auto* values = reinterpret_cast<const unsigned long*>(data);
+        for (unsigned long i = 0; i + 1 < length; i += 2 + values[i] * values[i + 1]) {
+            EXPECT_EQ(values[i], values[i + 1]);
+            sizes.push_back(static_cast<int>(values[i]));
+        }
+        XFree(data);
+        return sizes;
+    }
+    // From the welcome page to the installation, every host as ticked at start.
+    void ClickThroughToInstallation() {
+        Click(kNext);
+        ASSERT_TRUE(PumpUntil([&] { return Pixel({250, 150}) == (LwColor{255, 255, 255, 255}); }));
+        Click(kAccept);  // the licence page's "I ACCEPT"
+        // The host page: the first check box stands where the licence was, ticked.
+        ASSERT_TRUE(PumpUntil([&] { return Pixel({250, 150}) == LwGrey(45); }));
+        EXPECT_NE(Pixel({186, 121}), LwGrey(45));
+        Click(kNext);
+        ASSERT_TRUE(PumpUntil([&] { return Pixel({400, 250}) == LwGrey(30); }));  // the summary
+        Click(kNext);
+    }
     bool Exited(int* code) {
         int status = 0;
         if (waitpid(pid_, &status, WNOHANG) != pid_) {
@@ -146,15 +257,9 @@ class WizardProgram : public WizardTest {
 
 TEST_F(WizardProgram, ClickedThroughItInstallsBothViewsAndExitsZero) {
     Start({{1, false, HostFolder(1)}, {5, true, HostFolder(5)}});
-    Click(kNext);
-    ASSERT_TRUE(PumpUntil([&] { return Pixel({250, 150}) == (LwColor{255, 255, 255, 255}); }));
-    Click(kAccept);  // the licence page's "I ACCEPT"
-    // The host page: the first check box stands where the licence was, ticked.
-    ASSERT_TRUE(PumpUntil([&] { return Pixel({250, 150}) == LwGrey(45); }));
-    EXPECT_NE(Pixel({186, 121}), LwGrey(45));
-    Click(kNext);
-    ASSERT_TRUE(PumpUntil([&] { return Pixel({400, 250}) == LwGrey(30); }));  // the summary
-    Click(kNext);
+    ASSERT_TRUE(PumpUntil([&] { return !IconSizes().empty(); }));
+    EXPECT_EQ(IconSizes(), (std::vector<int>{16, 24, 32, 48, 64, 128, 256}));
+    ClickThroughToInstallation();
     // Installed: the worker's files, then "Finish" in place of "Cancel".
     ASSERT_TRUE(PumpUntil(
         [&] {
@@ -169,6 +274,61 @@ TEST_F(WizardProgram, ClickedThroughItInstallsBothViewsAndExitsZero) {
     int code = -1;
     ASSERT_TRUE(PumpUntil([&] { return Exited(&code); }));
     EXPECT_EQ(code, 0);
+}
+
+TEST_F(WizardProgram, ClosedDuringInstallationItAsksThenLeavesNothingHalfWritten) {
+    // The second host's file is held as it is created, so the close comes mid-installation.
+    std::unique_ptr<FileOpenGate> gate;
+    std::filesystem::path heldFolder;
+    Start({{0, false, HostFolder(0)}, {4, true, HostFolder(4)}}, [&] {
+        heldFolder = prefix_->PluginOf(HostFolder(4)).parent_path();
+        std::filesystem::create_directories(heldFolder);
+        gate = std::make_unique<FileOpenGate>(heldFolder);
+    });
+    if (!gate->Works()) {
+        GTEST_SKIP() << "holding a file's opening needs fanotify and CAP_SYS_ADMIN";
+    }
+    ClickThroughToInstallation();
+    ASSERT_TRUE(PumpUntil([&] { return gate->Holding(); }, 10s));
+    EXPECT_EQ(workertest::ReadFile(prefix_->PluginOf(HostFolder(0))), Payload(300));
+
+    // The window manager's close box asks first; "YES (CANCEL)" closes the window.
+    XEvent close{};
+    close.xclient.type = ClientMessage;
+    close.xclient.window = window_;
+    close.xclient.message_type = XInternAtom(display_, "WM_PROTOCOLS", False);
+    close.xclient.format = 32;
+    close.xclient.data.l[0] = static_cast<long>(XInternAtom(display_, "WM_DELETE_WINDOW", False));
+    XSendEvent(display_, window_, False, NoEventMask, &close);
+    XFlush(display_);
+    ::Window dialog = 0;
+    ASSERT_TRUE(PumpUntil([&] {
+        dialog = FindWindowNamed(display_, DefaultRootWindow(display_), kCancelTitle);
+        return dialog && ChildrenLeftToRight(display_, dialog).size() == 2;
+    }));
+    const ::Window yes = ChildrenLeftToRight(display_, dialog).front();
+    XWindowAttributes button;
+    ASSERT_TRUE(XGetWindowAttributes(display_, yes, &button));
+    int x = 0, y = 0;
+    ::Window child = 0;
+    XTranslateCoordinates(display_, yes, DefaultRootWindow(display_), button.width / 2,
+                          button.height / 2, &x, &y, &child);
+    testsupport::MovePointerToScreen({x, y});
+    testsupport::Click(1);
+    ASSERT_TRUE(PumpUntil(
+        [&] { return !FindWindowNamed(display_, DefaultRootWindow(display_), kWizardTitle); }));
+
+    // The disk comes back while the process is on its way out.
+    gate->Release();
+    int code = -1;
+    ASSERT_TRUE(PumpUntil([&] { return Exited(&code); }, 10s));
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(workertest::ReadFile(prefix_->PluginOf(HostFolder(0))), Payload(300));
+    // Nothing half-written: no partial file, and a plug-in only if it is whole.
+    for (const auto& entry : std::filesystem::directory_iterator(heldFolder)) {
+        EXPECT_EQ(entry.path().filename(), "Kestrel.aex");
+        EXPECT_TRUE(workertest::ReadFile(entry.path()) == Payload(400)) << entry.path();
+    }
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -60,6 +61,7 @@ class HostPrefix {
         prefix_.WriteSystemReg(TestPrefix::RegFile(body));
     }
 
+    const std::filesystem::path& Root() const { return prefix_.Root(); }
     // The file-system folder of a folder on drive C.
     std::filesystem::path LinuxFolder(const std::string& windowsFolder) const {
         std::string rest = windowsFolder.substr(3);
@@ -167,8 +169,12 @@ class DialogAnswers {
 // The wizard built over a prefix, shown on the test server with the pointer out of its way.
 class WizardTest : public testsupport::GuiTest {
   protected:
-    void Open(const std::vector<Host>& hosts) {
+    // `prepare` may change the prefix before the wizard detects its hosts.
+    void Open(const std::vector<Host>& hosts, const std::function<void()>& prepare = {}) {
         prefix_ = std::make_unique<HostPrefix>(hosts);
+        if (prepare) {
+            prepare();
+        }
         testsupport::ParkPointer();
         wizard_ = std::make_unique<InstallerUI>();
         Track(wizard_->GetNativeWindow());

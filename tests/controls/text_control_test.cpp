@@ -240,10 +240,11 @@ std::vector<InkLine> InkLines(platform::NativeWindow window, int top, int bottom
 TEST_F(TextControlTest, LicenceViewTakesTheHeightOfItsWholeContent) {
     ASSERT_FALSE(LicenceRtf().empty());
     LwTextControl* view = MakeLicenceView(200);
+    ShowAndSettle();
+    // The height comes once the window is on the screen: some 20 KB in a 283-pixel column.
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return view->GetSize().height > 1000; }));
     const LwSize size = view->GetSize();
     EXPECT_EQ(size.width, kViewWidth);
-    EXPECT_GT(size.height, 1000);  // some 20 KB of text in a 283-pixel column
-    ShowAndSettle();
     // Scrolled to its end as the page scrolls it, the last line sits whole at the bottom.
     view->SetPosition(LwPoint{0, 200 - size.height});
     testsupport::Settle();
@@ -522,6 +523,7 @@ TEST_F(TextControlTest, RichControlReadsRtfOnlyWhenTheTextSaysSo) {
     EXPECT_EQ(Text(rtf), "bold and plain");
     EXPECT_EQ(Text(plain), "{\\b not rtf}\nsecond line");
     // Each takes its content's height: one line, and two.
+    EXPECT_TRUE(testsupport::PumpUntil([&] { return rtf->GetSize().height != 50; }));
     EXPECT_GT(rtf->GetSize().height, 5);
     EXPECT_GT(plain->GetSize().height, rtf->GetSize().height * 3 / 2);
 }

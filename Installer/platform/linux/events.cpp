@@ -6,6 +6,7 @@
 #include <atomic>
 #include <chrono>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <span>
@@ -108,8 +109,48 @@ NativeWindow NextToPaint() {
     return best;
 }
 
+struct SettlingWork {
+    NativeWindow window;
+    Clock::time_point latest;
+    std::function<void()> work;
+};
+
+constexpr auto kLongestSettling = std::chrono::seconds(1);
+
+std::deque<SettlingWork>& Settling() {
+    static std::deque<SettlingWork> settling;
+    return settling;
+}
+
+bool SettledWorkReady() {
+    if (Settling().empty()) {
+        return false;
+    }
+    const SettlingWork& next = Settling().front();
+    NativeWindow top = next.window;
+    while (backend::Alive(top) && top->parent) {
+        top = top->parent;
+    }
+    return !backend::Alive(top) || !top->shown || (top->viewable && !NextToPaint()) ||
+           Clock::now() >= next.latest;
+}
+
+// Runs the next settled work, if any.
+bool RunSettledWork() {
+    if (!SettledWorkReady()) {
+        return false;
+    }
+    const SettlingWork next = std::move(Settling().front());
+    Settling().pop_front();
+    if (backend::Alive(next.window)) {
+        next.work();
+    }
+    return true;
+}
+
 bool MessageWaiting() {
-    return !Queue().empty() || NextToPaint() || backend::MsUntilNextTimer() == 0;
+    return !Queue().empty() || NextToPaint() || backend::MsUntilNextTimer() == 0 ||
+           SettledWorkReady();
 }
 
 // Waits until a message can be taken or the deadline passes (none: wait for ever), or until one
@@ -134,7 +175,13 @@ bool WaitUntil(std::optional<Clock::time_point> deadline, std::span<const int> w
             }
             waitMs = left;
         }
-        const long timerMs = backend::MsUntilNextTimer();
+        long timerMs = backend::MsUntilNextTimer();
+        if (!Settling().empty()) {
+            const long settleMs = std::chrono::ceil<std::chrono::milliseconds>(
+                                      Settling().front().latest - Clock::now())
+                                      .count();
+            timerMs = timerMs < 0 ? settleMs : std::min(timerMs, settleMs);
+        }
         if (timerMs >= 0 && (waitMs < 0 || timerMs < waitMs)) {
             waitMs = timerMs;
         }
@@ -274,6 +321,10 @@ void TranslateEvent(XEvent& event) {
 
 }  // namespace backend
 
+void RunWhenSettled(NativeWindow window, std::function<void()> work) {
+    Settling().push_back({window, Clock::now() + kLongestSettling, std::move(work)});
+}
+
 void WaitMessage() {
     WaitUntil(std::nullopt);
 }
@@ -296,7 +347,11 @@ bool PeekMessage(Message& out) {
         out = {w, kWmPaint, 0, 0};
         return true;
     }
-    return backend::TakeDueTimer(out);
+    if (backend::TakeDueTimer(out)) {
+        return true;
+    }
+    // The work may have posted messages or invalidated windows of its own.
+    return RunSettledWork() && PeekMessage(out);
 }
 
 MessageResult DispatchMessage(const Message& message) {

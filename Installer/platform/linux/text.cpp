@@ -6,7 +6,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -38,6 +40,22 @@ namespace {
 constexpr const char* kPinnedSansSerif = "DejaVu Sans";
 constexpr const char* kGenericSansSerif = "sans-serif";
 
+struct FontLoading {
+    std::once_flag started;
+    std::once_flag finished;
+    std::thread thread;
+};
+
+FontLoading& Loading() {
+    static auto* loading = new FontLoading;  // a thread never joined must not end the process
+    return *loading;
+}
+
+void WaitForFonts() {
+    backend::StartLoadingFonts();
+    std::call_once(Loading().finished, [] { Loading().thread.join(); });
+}
+
 // Whether fontconfig knows a font of exactly this family (case and blanks ignored), as a lookup
 // in the installed fonts would. An empty name asks whether any font is installed at all.
 bool IsFamilyInstalled(const std::string& family) {
@@ -46,6 +64,7 @@ bool IsFamilyInstalled(const std::string& family) {
     if (found != known.end()) {
         return found->second;
     }
+    WaitForFonts();
     FcPattern* pattern = FcPatternCreate();
     if (!family.empty()) {
         FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
@@ -82,6 +101,10 @@ const char* Substitute(const std::string& family) {
 
 namespace backend {
 
+void StartLoadingFonts() {
+    std::call_once(Loading().started, [] { Loading().thread = std::thread([] { FcInit(); }); });
+}
+
 std::string ResolveFamily(const std::string& family) {
     if (!family.empty() && IsFamilyInstalled(family)) {
         return family;
@@ -99,6 +122,7 @@ std::string ResolveFamily(const std::string& family) {
 // canvas agree to the pixel. Metrics are hinted, which keeps advances and line heights whole.
 PangoContext* SharedPangoContext() {
     static PangoContext* context = [] {
+        WaitForFonts();
         PangoContext* c = pango_font_map_create_context(pango_cairo_font_map_get_default());
         cairo_font_options_t* options = cairo_font_options_create();
         cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);

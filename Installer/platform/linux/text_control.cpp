@@ -436,19 +436,26 @@ void SetTextControlMargins(NativeWindow window, int left, int right) {
 }
 
 void RequestTextControlResize(NativeWindow window) {
-    TextControl* control = Find(window);
-    if (!control || !window->parent) {
+    if (!Find(window) || !window->parent) {
         return;
     }
-    Prepare(window, *control);
-    RequestResizeNotify notify;
-    notify.header.from = window.Bits();
-    notify.header.code = kEnRequestResize;
-    // X coordinates are 16-bit: a taller window could be neither sized nor moved through.
-    constexpr int kLargestExtent = 32767;
-    notify.requested = {0, 0, window->clientSize.width,
-                        std::min(control->body->ContentHeight(), kLargestExtent)};
-    SendMessage(window->parent, kWmNotify, 0, reinterpret_cast<LParam>(&notify));
+    // Laying a long document out costs more than drawing a whole window, and it is only seen
+    // once the control is: the window's first picture comes before it.
+    RunWhenSettled(window, [window] {
+        TextControl* control = Find(window);
+        if (!control || !window->parent) {
+            return;
+        }
+        Prepare(window, *control);
+        RequestResizeNotify notify;
+        notify.header.from = window.Bits();
+        notify.header.code = kEnRequestResize;
+        // X coordinates are 16-bit: a taller window could be neither sized nor moved through.
+        constexpr int kLargestExtent = 32767;
+        notify.requested = {0, 0, window->clientSize.width,
+                            std::min(control->body->ContentHeight(), kLargestExtent)};
+        SendMessage(window->parent, kWmNotify, 0, reinterpret_cast<LParam>(&notify));
+    });
 }
 
 std::string GetTextControlText(NativeWindow window) {

@@ -483,9 +483,12 @@ void AddWindowIcon(NativeWindow window, const uint32_t* argbPixels, int width, i
     for (size_t i = 0; i < size_t(width) * height; ++i) {
         data.push_back(static_cast<long>(argbPixels[i]));
     }
+    // A window manager may have put a stand-in there meanwhile: the first image replaces it.
     XChangeProperty(display, window->xid, x11::GetAtoms().netWmIcon, XA_CARDINAL, 32,
-                    PropModeAppend, reinterpret_cast<const unsigned char*>(data.data()),
+                    window->iconAdded ? PropModeAppend : PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(data.data()),
                     static_cast<int>(data.size()));
+    window->iconAdded = true;
 }
 
 void SetArrowCursor(NativeWindow window) {

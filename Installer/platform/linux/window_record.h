@@ -48,7 +48,8 @@ struct NativeWindowRecord {
     int frameTop = 0;
     int frameBottom = 0;
     Size minimumOuter;
-    bool managed = false;  // a window manager ran when the window was made
+    bool managed = false;    // a window manager ran when the window was made
+    bool iconAdded = false;  // _NET_WM_ICON holds images of ours
     // Request number of the last move or resize: older configure notices are out of date.
     unsigned long configureSerial = 0;
     NativeWindow lastFocus;  // gets the focus back when the window is activated

@@ -1,6 +1,8 @@
 // Opens the X connection once, interns the atoms, and keeps the cross-thread wake descriptor.
 #include "platform/linux/x11_display.h"
 
+#include "platform/linux/text_fonts.h"
+
 #include <X11/XKBlib.h>
 #include <X11/Xatom.h>
 #include <sys/eventfd.h>
@@ -51,6 +53,7 @@ Connection_ Open() {
         return c;  // ConnectDisplay tells why
     }
     XSetErrorHandler(IgnoreErrors);
+    backend::StartLoadingFonts();
     // A held key repeats as further presses without releases in between, as keys do elsewhere.
     Bool detectable = False;
     XkbSetDetectableAutoRepeat(c.display, True, &detectable);
