@@ -1,0 +1,269 @@
+// The built installer driven from outside as a user meets it: the program started on the X server
+// over a Wine prefix, its window found by title, clicked with XTest, its pixels read back.
+#pragma once
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/fanotify.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/WizardTexts.h"
+#include "app/worker_test_support.h"
+#include "wizard_support.h"
+
+// Last: Xlib's macros (None, Bool, ...) would spoil the headers above.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+extern char** environ;
+
+namespace wizardtest {
+
+using namespace std::chrono_literals;
+using testsupport::PumpUntil;
+
+// The program's top-level window, found by its title wherever a window manager framed it.
+inline ::Window FindWindowNamed(Display* display, ::Window parent, const char* title) {
+    Atom type = 0;
+    int format = 0;
+    unsigned long length = 0, after = 0;
+    unsigned char* name = nullptr;
+    if (XGetWindowProperty(display, parent, XInternAtom(display, "_NET_WM_NAME", False), 0, 256,
+                           False, AnyPropertyType, &type, &format, &length, &after,
+                           &name) == Success &&
+        name) {
+        const bool found = std::string(reinterpret_cast<char*>(name), length) == title;
+        XFree(name);
+        if (found) {
+            return parent;
+        }
+    }
+    ::Window root = 0, up = 0, *children = nullptr;
+    unsigned count = 0;
+    ::Window found = 0;
+    if (XQueryTree(display, parent, &root, &up, &children, &count)) {
+        for (unsigned i = 0; i < count && !found; ++i) {
+            found = FindWindowNamed(display, children[i], title);
+        }
+        XFree(children);
+    }
+    return found;
+}
+
+// The viewable child windows of `parent`, left to right: a dialog's buttons.
+inline std::vector<::Window> ChildrenLeftToRight(Display* display, ::Window parent) {
+    ::Window root = 0, up = 0, *children = nullptr;
+    unsigned count = 0;
+    std::vector<std::pair<int, ::Window>> found;
+    if (XQueryTree(display, parent, &root, &up, &children, &count)) {
+        for (unsigned i = 0; i < count; ++i) {
+            XWindowAttributes attributes;
+            if (XGetWindowAttributes(display, children[i], &attributes) &&
+                attributes.map_state == IsViewable) {
+                found.emplace_back(attributes.x, children[i]);
+            }
+        }
+        XFree(children);
+    }
+    std::sort(found.begin(), found.end());
+    std::vector<::Window> windows;
+    for (const auto& [x, window] : found) {
+        windows.push_back(window);
+    }
+    return windows;
+}
+
+// Holds every opening of a file in `folder` until released, as a stalled disk would hold a
+// writer there. Built on the kernel's permission events, which need CAP_SYS_ADMIN.
+class FileOpenGate {
+  public:
+    explicit FileOpenGate(const std::filesystem::path& folder)
+        : fd_(fanotify_init(FAN_CLASS_CONTENT | FAN_CLOEXEC | FAN_NONBLOCK, O_RDONLY)) {
+        if (fd_ >= 0 && fanotify_mark(fd_, FAN_MARK_ADD, FAN_OPEN_PERM | FAN_EVENT_ON_CHILD,
+                                      AT_FDCWD, folder.c_str()) != 0) {
+            close(fd_);
+            fd_ = -1;
+        }
+    }
+    ~FileOpenGate() { Release(); }
+    bool Works() const { return fd_ >= 0; }
+
+    // True once some opening is being held.
+    bool Holding() {
+        alignas(fanotify_event_metadata) char buffer[4096];
+        const ssize_t length = fd_ < 0 ? -1 : read(fd_, buffer, sizeof buffer);
+        auto* event = reinterpret_cast<fanotify_event_metadata*>(buffer);
+        for (ssize_t left = length; FAN_EVENT_OK(event, left);
+             event = FAN_EVENT_NEXT(event, left)) {
+            held_.push_back(event->fd);
+        }
+        return !held_.empty();
+    }
+    // Lets the held openings go on, and every later one.
+    void Release() {
+        for (const int opened : held_) {
+            const fanotify_response allow{opened, FAN_ALLOW};
+            EXPECT_EQ(write(fd_, &allow, sizeof allow), static_cast<ssize_t>(sizeof allow));
+            close(opened);
+        }
+        held_.clear();
+        if (fd_ >= 0) {
+            close(fd_);
+            fd_ = -1;
+        }
+    }
+
+  private:
+    int fd_;
+    std::vector<int> held_;
+};
+
+class WizardProgram : public WizardTest {
+  protected:
+    void TearDown() override {
+        if (pid_ > 0) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+        }
+        if (display_) {
+            XCloseDisplay(display_);
+        }
+        WizardTest::TearDown();
+    }
+
+    // Starts the program as the launcher would have restarted it, over a prefix that `prepare`
+    // may touch first, and waits for its window.
+    void Start(const std::vector<Host>& hosts, const std::function<void()>& prepare = {}) {
+        prefix_ = std::make_unique<HostPrefix>(hosts);
+        if (prepare) {
+            prepare();
+        }
+        display_ = XOpenDisplay(nullptr);
+        ASSERT_NE(display_, nullptr);
+        testsupport::ParkPointer();
+        char program[] = KESTREL_INSTALLER_PATH;
+        char marker[] = "/UAC";
+        char* argv[] = {program, marker, nullptr};
+        ASSERT_EQ(posix_spawn(&pid_, program, nullptr, nullptr, argv, environ), 0);
+        ASSERT_TRUE(PumpUntil(
+            [&] {
+                window_ = FindWindowNamed(display_, DefaultRootWindow(display_), kWizardTitle);
+                XWindowAttributes attributes;
+                return window_ && XGetWindowAttributes(display_, window_, &attributes) &&
+                       attributes.map_state == IsViewable;
+            },
+            10s));
+        // Painted, buttons included: the idle fill inside Cancel, then the look of its label.
+        ASSERT_TRUE(PumpUntil([&] {
+            return Pixel(LwPoint{400, 20}) == LwGrey(45) && Pixel({407, 322}) == LwGrey(54);
+        }));
+        cancelLook_ = Pixels(kCancel);
+    }
+
+    LwPoint ToScreen(LwPoint client) {
+        int x = 0, y = 0;
+        ::Window child = 0;
+        XTranslateCoordinates(display_, window_, DefaultRootWindow(display_), client.x, client.y,
+                              &x, &y, &child);
+        return {x, y};
+    }
+    std::vector<uint32_t> Pixels(const LwRect& client) {
+        const LwPoint at = ToScreen({client.x, client.y});
+        XImage* image = XGetImage(display_, DefaultRootWindow(display_), at.x, at.y,
+                                  static_cast<unsigned>(client.width),
+                                  static_cast<unsigned>(client.height), AllPlanes, ZPixmap);
+        std::vector<uint32_t> pixels;
+        for (int y = 0; image && y < client.height; ++y) {
+            for (int x = 0; x < client.width; ++x) {
+                pixels.push_back(static_cast<uint32_t>(XGetPixel(image, x, y) & 0xFFFFFF));
+            }
+        }
+        if (image) {
+            XDestroyImage(image);
+        }
+        return pixels;
+    }
+    LwColor Pixel(LwPoint client) {
+        const uint32_t p = Pixels({client.x, client.y, 1, 1}).at(0);
+        return LwColor{uint8_t(p >> 16), uint8_t(p >> 8), uint8_t(p), 255};
+    }
+    // Clicks a client point of the program's window, a few pixels aside from the last click.
+    void Click(LwPoint client) {
+        nudge_ = -nudge_;
+        testsupport::MovePointerToScreen(ToScreen({client.x + nudge_, client.y}));
+        testsupport::Click(1);
+    }
+    // The sizes of the images in the window's _NET_WM_ICON, in order.
+    std::vector<int> IconSizes() {
+        Atom type = 0;
+        int format = 0;
+        unsigned long length = 0, after = 0;
+        unsigned char* data = nullptr;
+        std::vector<int> sizes;
+        if (XGetWindowProperty(display_, window_, XInternAtom(display_, "_NET_WM_ICON", False), 0,
+                               1 << 20, False, XA_CARDINAL, &type, &format, &length, &after,
+                               &data) != Success ||
+            !data) {
+            return sizes;
+        }
+        const auto* values = reinterpret_cast<const unsigned long*>(data);
+        for (unsigned long i = 0; i + 1 < length; i += 2 + values[i] * values[i + 1]) {
+            EXPECT_EQ(values[i], values[i + 1]);
+            sizes.push_back(static_cast<int>(values[i]));
+        }
+        XFree(data);
+        return sizes;
+    }
+    // From the welcome page to the installation, every host as ticked at start; `reached` is
+    // told each page's name once it shows.
+    void ClickThroughToInstallation(const std::function<void(const char*)>& reached = {}) {
+        const auto show = [&](const char* page) {
+            if (reached) {
+                reached(page);
+            }
+        };
+        show("1-welcome");
+        Click(kNext);
+        ASSERT_TRUE(PumpUntil([&] { return Pixel({250, 150}) == (LwColor{255, 255, 255, 255}); }));
+        show("2-licence");
+        Click(kAccept);  // the licence page's "I ACCEPT"
+        // The host page: the first check box stands where the licence was, ticked.
+        ASSERT_TRUE(PumpUntil([&] { return Pixel({250, 150}) == LwGrey(45); }));
+        EXPECT_NE(Pixel({186, 121}), LwGrey(45));
+        show("3-hosts");
+        Click(kNext);
+        ASSERT_TRUE(PumpUntil([&] { return Pixel({400, 250}) == LwGrey(30); }));  // the summary
+        show("4-summary");
+        Click(kNext);
+    }
+    bool Exited(int* code) {
+        int status = 0;
+        if (waitpid(pid_, &status, WNOHANG) != pid_) {
+            return false;
+        }
+        pid_ = 0;
+        *code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return true;
+    }
+
+    static constexpr LwPoint kNext{332, 335};
+    static constexpr LwPoint kAccept{325, 335};
+    static constexpr LwRect kCancel{410, 325, 75, 20};
+
+    Display* display_ = nullptr;
+    ::Window window_ = 0;
+    pid_t pid_ = 0;
+    int nudge_ = 6;
+    std::vector<uint32_t> cancelLook_;
+};
+
+}  // namespace wizardtest
