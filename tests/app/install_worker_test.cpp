@@ -254,6 +254,25 @@ TEST_F(InstallWorkerFaults, MissingHostFolderIsCode4) {
     EXPECT_FALSE(Exists(HostFolder(2)));
 }
 
+TEST_F(InstallWorkerFaults, RootFolderAsCustomIsWrittenThereOrRefusedWithCode74) {
+    // As a user who may not write "/", in a child so that the test itself stays root.
+    const pid_t child = fork();
+    if (child == 0) {
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) {
+            _exit(1);
+        }
+        HostTable hosts;
+        hosts.hostFolder[kCustomSlot] = "/";
+        hosts.hostSelected[kCustomSlot] = true;
+        InstallRun run;
+        run.Install(hosts);
+        _exit(run.errorCode() == 74 && !Exists("/Larkspur") ? 0 : 2);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+}
+
 TEST_F(InstallWorkerFaults, PathComponentThatIsAFileIsCode4) {
     HostTable hosts = AllSlots();
     rmdir(HostFolder(1).c_str());
