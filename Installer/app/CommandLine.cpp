@@ -10,8 +10,10 @@
 
 namespace {
 
+// A single dash counts too, so that a mistyped switch is reported rather than taken for the
+// wizard's command line, which has no switches.
 bool IsSwitch(std::string_view argument) {
-    return argument.starts_with("--");
+    return argument.starts_with("-");
 }
 
 // The text in quotes, control characters shown as '?' so that a message stays on one line.

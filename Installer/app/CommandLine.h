@@ -33,7 +33,7 @@ inline constexpr int kExitUsage = 2;
 inline constexpr int kExitNothingToInstall = 3;
 inline constexpr int kExitFault = 4;
 
-// `arguments` without the program's name. Any argument that begins with "--" makes this a
+// `arguments` without the program's name. Any argument that begins with "-" makes this a
 // command line of switches, in which every argument must be a known switch; otherwise the
 // action is Wizard. --help wins over everything else.
 CommandLineOptions ParseCommandLine(const std::vector<std::string>& arguments);
