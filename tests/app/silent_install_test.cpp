@@ -39,10 +39,10 @@ struct ProgramRun {
     std::string err;
 };
 
-// Runs the built installer with `arguments`, without DISPLAY or WAYLAND_DISPLAY and with the
-// `extra` variables, and collects both streams; a run that outlives the deadline is killed.
-ProgramRun RunProgram(const std::vector<std::string>& arguments,
-                      const std::map<std::string, std::string>& extra = {}) {
+// Runs `program` with `arguments`, without DISPLAY or WAYLAND_DISPLAY and with the `extra`
+// variables, and collects both streams; a run that outlives the deadline is killed.
+ProgramRun RunWith(const std::string& program, const std::vector<std::string>& arguments,
+                   const std::map<std::string, std::string>& extra) {
     ScratchFolder streams;
     std::vector<std::string> environment;
     for (char** entry = environ; *entry; ++entry) {
@@ -55,7 +55,7 @@ ProgramRun RunProgram(const std::vector<std::string>& arguments,
     for (const auto& [name, value] : extra) {
         environment.push_back(name + "=" + value);
     }
-    std::vector<std::string> argv = {KESTREL_INSTALLER_PATH};
+    std::vector<std::string> argv = {program};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
     auto pointers = [](std::vector<std::string>& texts) {
         std::vector<char*> list;
@@ -96,6 +96,12 @@ ProgramRun RunProgram(const std::vector<std::string>& arguments,
     run.out = ReadFile(outPath).value_or("");
     run.err = ReadFile(errPath).value_or("");
     return run;
+}
+
+// The built installer.
+ProgramRun RunProgram(const std::vector<std::string>& arguments,
+                      const std::map<std::string, std::string>& extra = {}) {
+    return RunWith(KESTREL_INSTALLER_PATH, arguments, extra);
 }
 
 // Every path below `root` with its size and time of change: what a run must leave as it was.
@@ -319,8 +325,9 @@ TEST_F(SilentInstall, RootWorkingForASudoUserHandsWhatItCreatesToThatUser) {
     EXPECT_EQ(ownerOf(prefix.LinuxFolder(HostFolder(4))), std::make_pair(uid_t{0}, gid_t{0}));
 }
 
-// A fault on the worker, in a process of its own: the dump is written, the message goes to the
-// error stream and no window opens even on a desktop, and the process ends with its own code.
+// A fault on the worker: the dump is written, the message goes to the error stream and no
+// window opens even on a desktop, and the process ends with its own code. The run happens in a
+// fresh start of this test program, where only the worker's thread is started.
 __attribute__((no_sanitize("null"), noinline)) bool FaultingFinder(int, int,
                                                                    platform::ResourceBlock*) {
     volatile int* volatile target = nullptr;
@@ -328,33 +335,41 @@ __attribute__((no_sanitize("null"), noinline)) bool FaultingFinder(int, int,
     return false;
 }
 
-TEST_F(SilentInstall, AFaultOnTheWorkerIsReportedAndEndsTheRunWithItsOwnCode) {
-    const std::string custom = scratch_ / "custom";
+constexpr char kFaultRunVariable[] = "KESTREL_TEST_SILENT_FAULT";
+
+TEST(SilentInstallFault, IsReportedOnTheErrorStreamAndEndsTheRunWithItsOwnCode) {
+    if (const char* custom = std::getenv(kFaultRunVariable)) {
+        CommandLineOptions options;
+        options.action = CommandLineAction::Silent;
+        options.customFolder = custom;
+        std::fflush(stdout);
+        _exit(RunCommandLine(options, &FaultingFinder));
+    }
+    ScratchFolder scratch;
+    const std::string custom = scratch / "custom";
     std::filesystem::create_directories(custom);
-    std::filesystem::create_directories(scratch_ / "Documents");
-    std::filesystem::create_directories(scratch_ / "bin");
+    std::filesystem::create_directories(scratch / "Documents");
+    std::filesystem::create_directories(scratch / "bin");
     // A stand-in for the desktop's message box that leaves a trace when it is asked.
-    const std::string zenity = scratch_ / "bin/zenity";
-    ASSERT_TRUE(workertest::WriteFile(zenity, "#!/bin/sh\ntouch '" + (scratch_ / "shown") + "'\n"));
+    const std::string zenity = scratch / "bin/zenity";
+    ASSERT_TRUE(workertest::WriteFile(zenity, "#!/bin/sh\ntouch '" + (scratch / "shown") + "'\n"));
     chmod(zenity.c_str(), 0755);
     const HostPrefix prefix({});
-    const ScopedEnvironment home("HOME", scratch_.path());
-    const ScopedEnvironment config("XDG_CONFIG_HOME", scratch_ / "config");
-    const ScopedEnvironment display("DISPLAY", ":kestrel-test");
-    const ScopedEnvironment path("PATH", (scratch_ / "bin") + ":" + std::getenv("PATH"));
 
-    CommandLineOptions options;
-    options.action = CommandLineAction::Silent;
-    options.customFolder = custom;
-    EXPECT_EXIT(std::exit(RunCommandLine(options, &FaultingFinder)),
-                testing::ExitedWithCode(kExitFault),
-                "Kestrel has encountered an unrecoverable error.*Documents/Larkspur/Error "
-                "Logs/Kestrel_v1\\.6\\.480-[0-9]{8}-[0-9]{6}-[0-9]+-[0-9]+\\.dmp");
-    const std::vector<std::string> dumps =
-        workertest::EntriesIn(scratch_ / "Documents/Larkspur/Error Logs");
+    const ProgramRun run = RunWith("/proc/self/exe", {"--gtest_filter=SilentInstallFault.*"},
+                                   {{kFaultRunVariable, custom},
+                                    {"HOME", scratch.path()},
+                                    {"XDG_CONFIG_HOME", scratch / "config"},
+                                    {"DISPLAY", ":kestrel-test"},
+                                    {"PATH", (scratch / "bin") + ":" + std::getenv("PATH")}});
+    EXPECT_EQ(run.exitCode, kExitFault) << run.err;
+    const std::string logFolder = scratch / "Documents/Larkspur/Error Logs";
+    const std::vector<std::string> dumps = workertest::EntriesIn(logFolder);
     ASSERT_EQ(dumps.size(), 1u);
-    EXPECT_TRUE(dumps[0].ends_with(".dmp"));
-    EXPECT_FALSE(std::filesystem::exists(scratch_ / "shown"));
+    EXPECT_TRUE(dumps[0].ends_with(".dmp")) << dumps[0];
+    EXPECT_EQ(run.err, CrashMessage(logFolder + "/" + dumps[0]) + "\n");
+    EXPECT_NE(run.out.find("Installing Custom version...\n"), std::string::npos) << run.out;
+    EXPECT_FALSE(std::filesystem::exists(scratch / "shown"));
     EXPECT_TRUE(workertest::EntriesIn(custom + "/Larkspur").empty());
 }
 
