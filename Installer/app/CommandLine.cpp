@@ -96,13 +96,20 @@ CommandLineOptions ParseCommandLine(const std::vector<std::string>& arguments) {
         const bool hasValue = equals != std::string::npos;
         const std::string name = argument.substr(0, equals);
         const std::string value = hasValue ? argument.substr(equals + 1) : "";
-        if (!seen.insert(name).second) {
-            complain(Quoted(name) + " is given twice");
-        } else if (name == "--help" || name == "--silent" || name == "--list") {
+        const auto raise = [&](bool* flag) {
             if (hasValue) {
                 complain(name + " takes no value");
             }
-            (name == "--help" ? help : name == "--silent" ? silent : list) = true;
+            *flag = true;
+        };
+        if (!seen.insert(name).second) {
+            complain(Quoted(name) + " is given twice");
+        } else if (name == "--help") {
+            raise(&help);
+        } else if (name == "--silent") {
+            raise(&silent);
+        } else if (name == "--list") {
+            raise(&list);
         } else if (name == "--hosts") {
             ParseHosts(value, &options, complain);
         } else if (name == "--custom") {
