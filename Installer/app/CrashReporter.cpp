@@ -51,7 +51,10 @@ std::string CrashMessage(const std::string& dumpPath) {
         kProductName, kSupportAddress, dumpPath.c_str());
 }
 
-int ReportCrash(const platform::FaultRecord* fault) {
+namespace {
+
+// Writes the dump for `fault` and returns the message that names it.
+std::string WriteCrashDump(const platform::FaultRecord* fault) {
     const platform::LocalTime time = platform::CurrentLocalTime();
     const std::string logFolder = CrashLogFolder();
     // Every missing level: a fresh account has no "Larkspur" folder yet.
@@ -62,6 +65,19 @@ int ReportCrash(const platform::FaultRecord* fault) {
     const long threadId = fault && fault->threadId ? fault->threadId : platform::CurrentThreadId();
     const std::string dumpPath = CrashDumpPath(logFolder, time, processId, threadId);
     platform::WriteMinidump(dumpPath, fault);
-    platform::ShowSystemMessage(CrashMessage(dumpPath), kCrashCaption);
+    return CrashMessage(dumpPath);
+}
+
+}  // namespace
+
+int ReportCrash(const platform::FaultRecord* fault) {
+    platform::ShowSystemMessage(WriteCrashDump(fault), kCrashCaption);
+    return 1;
+}
+
+int ReportCrashOnErrorStream(const platform::FaultRecord* fault) {
+    const std::string message = WriteCrashDump(fault);
+    std::fprintf(stderr, "%s\n", message.c_str());
+    std::fflush(stderr);
     return 1;
 }

@@ -13,6 +13,9 @@ inline constexpr char kSupportAddress[] = "support@larkspur.example";
 // Writes the dump for `fault` (null: this process, no exception record), shows the message,
 // and returns 1 (the fault is handled) in every case. The reporter of every LwThread.
 int ReportCrash(const platform::FaultRecord* fault);
+// The same without a window, for a run that has no one to click OK: the message goes to the
+// standard error stream only.
+int ReportCrashOnErrorStream(const platform::FaultRecord* fault);
 
 // "Larkspur/Error Logs" below the documents folder, or "Error Logs" in a folder of the user's
 // own in the temporary folder (created here).

@@ -31,6 +31,19 @@ void InstallStatus::RequestRepaint() {
     }
 }
 
+void InstallStatus::MarkWorkerEnded() {
+    {
+        std::lock_guard<std::mutex> lock(m_endMutex);
+        m_workerEnded = true;
+    }
+    m_endChanged.notify_all();
+}
+
+void InstallStatus::WaitForWorkerEnd() {
+    std::unique_lock<std::mutex> lock(m_endMutex);
+    m_endChanged.wait(lock, [this] { return m_workerEnded; });
+}
+
 InstallWorker::InstallWorker(const HostTable& hosts, std::shared_ptr<InstallStatus> status,
                              PayloadFinder findPayload)
     : m_hosts(hosts), m_status(std::move(status)), m_findPayload(findPayload) {}

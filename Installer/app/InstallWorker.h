@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -17,6 +18,9 @@ inline constexpr int kStepPayloadMissing = 2;
 inline constexpr int kStepPayloadUnreadable = 3;
 inline constexpr int kStepCannotCreate = 4;
 inline constexpr int kStepWriteFailed = 5;
+// Shown as the error code when no thread could be started for the installation; the worker's own
+// codes start at 12.
+inline constexpr int32_t kNoWorkerThreadError = 1;
 // progressStep before the first slot and after the last one.
 inline constexpr int32_t kProgressNotStarted = -1;
 inline constexpr int32_t kProgressFinished = 7;
@@ -38,9 +42,17 @@ class InstallStatus {
     void DetachRepaintHook();
     void RequestRepaint();
 
+    // The worker's thread raises this as its last act, whether the installation finished or a
+    // fault ended it: a waiter that then finds installDone unset knows it never will be.
+    void MarkWorkerEnded();
+    void WaitForWorkerEnd();
+
   private:
     std::mutex m_hookMutex;
     std::function<void()> m_repaintHook;
+    std::mutex m_endMutex;
+    std::condition_variable m_endChanged;
+    bool m_workerEnded = false;
 };
 
 using PayloadFinder = bool (*)(int type, int id, platform::ResourceBlock* out);
@@ -53,6 +65,8 @@ class InstallWorker {
 
     // Every ticked slot with a folder, in slot order; the first failure ends the installation.
     void InstallPlugins();
+
+    InstallStatus& Status() const { return *m_status; }
 
   private:
     int InstallSlot(int slot);

@@ -19,10 +19,6 @@ class LwSystemButton;
 class LwTextControl;
 class LwTextPanel;
 
-// Shown as the error code when no thread could be started for the installation; the worker's own
-// codes start at 12.
-inline constexpr int32_t kNoWorkerThreadError = 1;
-
 enum class WizardPage { Welcome, Licence, HostSelection, Summary, Installing, Finished };
 
 // Event tags of the buttons.

@@ -20,7 +20,7 @@ bool CheckDisplay() {
     if (problem.empty()) {
         return true;
     }
-    std::fprintf(stderr, "Kestrel 3D installer: %s; start it from a graphical desktop session.\n",
+    std::fprintf(stderr, "%s: %s; start it from a graphical desktop session.\n", kProgramName,
                  problem.c_str());
     return false;
 }

@@ -4,6 +4,9 @@
 
 #include <string_view>
 
+// How the program names itself at the start of its messages on the error stream.
+inline constexpr char kProgramName[] = "Kestrel 3D installer";
+
 // Marks the relaunched instance, which runs the wizard.
 inline constexpr char kElevationMarker[] = "/UAC";
 

@@ -1,11 +1,18 @@
-// Process entry: the launcher starts the program again with the elevation marker; that instance
-// runs the wizard.
+// Process entry: switches choose the command-line mode; without them the launcher starts the
+// program again with the elevation marker, and that instance runs the wizard.
+#include "app/CommandLine.h"
 #include "app/InstallerUI.h"
+#include "app/SilentInstall.h"
 #include "app/Startup.h"
 #include "platform/Files.h"
 #include "platform/Process.h"
 
 int main() {
+    // Switches are read before the marker is looked for: a folder named in one may contain it.
+    const CommandLineOptions options = ParseCommandLine(platform::CommandLineArguments());
+    if (options.action != CommandLineAction::Wizard) {
+        return RunCommandLine(options);
+    }
     if (!IsElevatedInstance(platform::CommandLine())) {
         return RelaunchElevated();
     }

@@ -6,6 +6,9 @@
 
 namespace platform {
 
+// True when `path` names an existing folder (a link to one counts).
+bool FolderExists(const std::string& path);
+
 // Creates the last level of `path`; true when a folder stands there afterwards.
 bool CreateFolder(const std::string& path);
 // Creates every missing level of `path`; true when a folder stands there afterwards.

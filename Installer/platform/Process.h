@@ -20,7 +20,9 @@ LocalTime CurrentLocalTime();
 long CurrentProcessId();
 long CurrentThreadId();
 
-// The arguments the program was started with, without its own name, joined by single spaces.
+// The arguments the program was started with, without its own name, each as it was given.
+std::vector<std::string> CommandLineArguments();
+// The same arguments joined by single spaces.
 std::string CommandLine();
 // Starts the running program again with `arguments`, as the same user, and does not wait for
 // it; true when the new process is running.

@@ -5,7 +5,7 @@
 
 namespace {
 
-std::atomic<platform::FaultReporter> faultReporter{nullptr};
+std::atomic<platform::FaultReporter> processReporter{nullptr};
 
 void Run(void* object) {
     static_cast<LwThread*>(object)->run();
@@ -22,11 +22,14 @@ bool LwThread::Start(LwThread* thread) {
 }
 
 void LwThread::SetFaultReporter(platform::FaultReporter reporter) {
-    faultReporter.store(reporter, std::memory_order_release);
+    processReporter.store(reporter, std::memory_order_release);
 }
 
 void LwThread::ThreadProcedure(void* object) {
     auto* thread = static_cast<LwThread*>(object);
-    platform::RunGuarded(&Run, thread, faultReporter.load(std::memory_order_acquire));
+    const platform::FaultReporter reporter = thread->faultReporter
+                                                 ? thread->faultReporter
+                                                 : processReporter.load(std::memory_order_acquire);
+    platform::RunGuarded(&Run, thread, reporter);
     delete thread;
 }

@@ -20,6 +20,9 @@ class LwThread {
 
     // Stored before the thread runs; nothing reads it.
     platform::ThreadHandle handle = 0;
+    // Told about a fault escaping this thread's run() instead of the process-wide reporter;
+    // written by the creator before Start.
+    platform::FaultReporter faultReporter = nullptr;
 
   private:
     static void ThreadProcedure(void* object);

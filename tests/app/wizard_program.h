@@ -167,6 +167,41 @@ class WizardProgram : public WizardTest {
             return Pixel(LwPoint{400, 20}) == LwGrey(45) && Pixel({407, 322}) == LwGrey(54);
         }));
         cancelLook_ = Pixels(kCancel);
+        // A window manager takes clicks for itself until it has made the new window the active one.
+        ASSERT_TRUE(PumpUntil([&] { return HoldsFocus(); }));
+    }
+
+    bool HoldsFocus() {
+        Atom type = 0;
+        int format = 0;
+        unsigned long length = 0, after = 0;
+        unsigned char* active = nullptr;
+        if (XGetWindowProperty(display_, DefaultRootWindow(display_),
+                               XInternAtom(display_, "_NET_ACTIVE_WINDOW", False), 0, 1, False,
+                               XA_WINDOW, &type, &format, &length, &after, &active) == Success &&
+            active) {
+            const bool ours = length == 1 && *reinterpret_cast<unsigned long*>(active) == window_;
+            XFree(active);
+            return ours;
+        }
+        ::Window focus = 0;
+        int revert = 0;
+        XGetInputFocus(display_, &focus, &revert);
+        for (::Window w = focus; w && w != PointerRoot;) {
+            if (w == window_) {
+                return true;
+            }
+            ::Window root = 0, parent = 0, *children = nullptr;
+            unsigned count = 0;
+            if (!XQueryTree(display_, w, &root, &parent, &children, &count)) {
+                return false;
+            }
+            if (children) {
+                XFree(children);
+            }
+            w = parent == root ? 0 : parent;
+        }
+        return false;
     }
 
     LwPoint ToScreen(LwPoint client) {

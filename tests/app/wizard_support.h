@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "app/InstallerUI.h"
-#include "app/registry_test_prefix.h"
+#include "app/host_prefix.h"
 #include "controls/LwPopupDialog.h"
 #include "controls/LwSystemButton.h"
 #include "platform/Resources.h"
@@ -21,66 +21,6 @@
 #include "support/XTestHarness.h"
 
 namespace wizardtest {
-
-// Host folders as the registry names them, and where they lie in the prefix.
-struct Host {
-    int slot;
-    bool view64;
-    std::string windowsFolder;  // e.g. C:\Program Files\Adobe\...\Plug-ins
-};
-
-inline std::string EscapedForReg(const std::string& text) {
-    std::string escaped;
-    for (char c : text) {
-        escaped += c == '\\' ? "\\\\" : std::string(1, c);
-    }
-    return escaped;
-}
-
-inline std::string Payload(int id) {
-    platform::ResourceBlock block;
-    if (!platform::FindResource(platform::kResourceTypeRcData, id, &block)) {
-        return {};
-    }
-    return std::string(reinterpret_cast<const char*>(block.data), block.size);
-}
-
-// A prefix whose system.reg registers `hosts`; folders on drive C are created.
-class HostPrefix {
-  public:
-    explicit HostPrefix(const std::vector<Host>& hosts) {
-        std::string body;
-        for (const Host& host : hosts) {
-            const std::string key =
-                (host.view64 ? kView64Key : kView32Key) + "\\\\" + kHostSlots[host.slot].versionKey;
-            body += TestPrefix::HostKey(key, "\"" + EscapedForReg(host.windowsFolder) + "\"");
-            if (host.windowsFolder.rfind("C:\\", 0) == 0) {
-                std::filesystem::create_directories(LinuxFolder(host.windowsFolder));
-            }
-        }
-        prefix_.WriteSystemReg(TestPrefix::RegFile(body));
-    }
-
-    const std::filesystem::path& Root() const { return prefix_.Root(); }
-    // The file-system folder of a folder on drive C.
-    std::filesystem::path LinuxFolder(const std::string& windowsFolder) const {
-        std::string rest = windowsFolder.substr(3);
-        std::replace(rest.begin(), rest.end(), '\\', '/');
-        return prefix_.Root() / "drive_c" / rest;
-    }
-    std::filesystem::path PluginOf(const std::string& windowsFolder) const {
-        return LinuxFolder(windowsFolder) / "Larkspur" / "Kestrel.aex";
-    }
-
-  private:
-    TestPrefix prefix_;
-};
-
-// The folder the tests register for a slot.
-inline std::string HostFolder(int slot) {
-    return std::string("C:\\Program Files\\Adobe\\After Effects ") + kHostSlots[slot].label +
-           "\\Support Files\\Plug-ins";
-}
 
 inline LwPoint CentreOf(LwObject* object) {
     const LwSize size = object->GetSize();

@@ -96,6 +96,10 @@ bool WriteAll(int fd, const void* data, size_t size) {
 
 }  // namespace
 
+bool FolderExists(const std::string& path) {
+    return posix::IsDirectory(path);
+}
+
 bool CreateFolder(const std::string& path) {
     struct stat info {};
     if (mkdir(path.c_str(), 0777) == 0) {

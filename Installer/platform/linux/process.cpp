@@ -65,16 +65,29 @@ long CurrentThreadId() {
     return static_cast<long>(syscall(SYS_gettid));
 }
 
-std::string CommandLine() {
+std::vector<std::string> CommandLineArguments() {
     std::ifstream file("/proc/self/cmdline", std::ios::binary);
     const std::string all((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    const size_t nameEnd = all.find('\0');
-    if (nameEnd == std::string::npos || nameEnd + 1 >= all.size()) {
-        return "";
+    // Every argument ends in a NUL; the first is the program's own name.
+    std::vector<std::string> arguments;
+    for (size_t start = 0; start < all.size();) {
+        const size_t end = std::min(all.find('\0', start), all.size());
+        arguments.push_back(all.substr(start, end - start));
+        start = end + 1;
     }
-    std::string arguments = all.substr(nameEnd + 1, all.size() - nameEnd - 2);
-    std::replace(arguments.begin(), arguments.end(), '\0', ' ');
+    if (!arguments.empty()) {
+        arguments.erase(arguments.begin());
+    }
     return arguments;
+}
+
+std::string CommandLine() {
+    const std::vector<std::string> arguments = CommandLineArguments();
+    std::string joined;
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        joined += (i > 0 ? " " : "") + arguments[i];
+    }
+    return joined;
 }
 
 bool StartSelf(const std::vector<std::string>& arguments) {
