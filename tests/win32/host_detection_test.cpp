@@ -27,9 +27,8 @@ std::wstring Quote(const std::wstring& argument) {
 int RegAdd(const std::string& view, const std::string& version, const std::string& type,
            const std::string& data, const std::string& valueName = "PluginInstallPath") {
     const std::wstring line = L"reg.exe add " + Quote(kHostsKey + L"\\" + Utf8ToWide(version)) +
-                              L" /v " + Quote(Utf8ToWide(valueName)) + L" /t " +
-                              Utf8ToWide(type) + L" /d " + Quote(Utf8ToWide(data)) +
-                              L" /f /reg:" + Utf8ToWide(view);
+                              L" /v " + Quote(Utf8ToWide(valueName)) + L" /t " + Utf8ToWide(type) +
+                              L" /d " + Quote(Utf8ToWide(data)) + L" /f /reg:" + Utf8ToWide(view);
     return wintest::Run(line);
 }
 

@@ -44,9 +44,9 @@ inline bool WriteFile(const std::string& path, const std::string& content) {
         return false;
     }
     DWORD written = 0;
-    const bool ok = ::WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written,
-                                nullptr) &&
-                    written == content.size();
+    const bool ok =
+        ::WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr) &&
+        written == content.size();
     return CloseHandle(file) && ok;
 }
 
@@ -80,8 +80,8 @@ class ScratchFolder {
         wchar_t temporary[MAX_PATH + 1] = {};
         GetTempPathW(MAX_PATH + 1, temporary);
         for (unsigned n = GetTickCount() ^ GetCurrentProcessId();; ++n) {
-            const std::wstring candidate = temporary + std::wstring(L"kestrel-test-") +
-                                           std::to_wstring(n);
+            const std::wstring candidate =
+                temporary + std::wstring(L"kestrel-test-") + std::to_wstring(n);
             if (CreateDirectoryW(candidate.c_str(), nullptr)) {
                 m_path = candidate;
                 break;

@@ -90,8 +90,13 @@ ReplaceResult ReplaceFileContents(const std::string& path, const void* data, siz
     // The target must be a file that could be opened for writing, as it would be if it were
     // overwritten in place: a read-only file, a folder or a file in use without write sharing
     // (a loaded plug-in) is refused here.
-    const bool exists = GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES;
-    if (exists) {
+    const DWORD attributes = GetFileAttributesW(target.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+        // Asked first: the file system of a process with every right (Wine run as root) would
+        // let the probe below open a read-only file.
+        if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) {
+            return ReplaceResult::CannotCreate;
+        }
         HANDLE probe = CreateFileW(target.c_str(), GENERIC_WRITE,
                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
