@@ -41,7 +41,7 @@ RegistryKey& RegistryKey::operator=(RegistryKey&&) noexcept = default;
 bool RegistryKey::Open(const char* machinePath, bool view64) {
     Close();
     // 32-bit Windows ignores the view flags: it has the one view.
-    const REGSAM access = KEY_READ | (view64 ? KEY_WOW64_64KEY : 0);
+    const REGSAM access = KEY_READ | (view64 ? KEY_WOW64_64KEY : KEY_WOW64_32KEY);
     HKEY key = nullptr;
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, Utf8ToUtf16(machinePath).c_str(), 0, access, &key) !=
         ERROR_SUCCESS) {
