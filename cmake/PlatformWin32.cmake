@@ -33,7 +33,8 @@ add_library(kestrel_windows_resources OBJECT ${KESTREL_WINDOWS_RC})
 target_include_directories(kestrel_windows_resources PRIVATE
   ${KESTREL_GENERATED_RESOURCE_DIR} ${KESTREL_RESOURCE_DIR})
 add_dependencies(kestrel_windows_resources kestrel_resource_files)
-target_sources(kestrel_platform_win32 INTERFACE $<TARGET_OBJECTS:kestrel_windows_resources>)
+target_sources(kestrel_platform_win32 INTERFACE
+  "$<$<STREQUAL:$<TARGET_PROPERTY:TYPE>,EXECUTABLE>:$<TARGET_OBJECTS:kestrel_windows_resources>>")
 
 add_library(kestrel_platform ALIAS kestrel_platform_win32)
 set(KESTREL_PLATFORM_HAS_WINDOWS FALSE)
