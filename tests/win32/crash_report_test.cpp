@@ -185,6 +185,13 @@ class CrashReportWindows : public ::testing::Test {
     DWORD m_savedSize = 0;
 };
 
+TEST_F(CrashReportWindows, FolderAndNameWithTheSystemsSeparator) {
+    EXPECT_EQ(CrashLogFolder(), LogFolder());
+    const platform::LocalTime time{2024, 3, 7, 9, 5, 1};
+    EXPECT_EQ(CrashDumpPath("C:\\logs", time, 4242, 17),
+              "C:\\logs\\Kestrel_v1.6.480-20240307-090501-4242-17.dmp");
+}
+
 TEST_F(CrashReportWindows, NullDereferenceBecomesOneDumpWithTheFaultAndTheThread) {
     const long threadId = RunFaultingThread(&DereferenceNull);
     const DumpFile dump(TheDump(threadId));

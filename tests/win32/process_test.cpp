@@ -4,6 +4,8 @@
 
 #include <cstdlib>
 
+#include "app/Startup.h"
+#include "platform/Display.h"
 #include "platform/Process.h"
 #include "win32_test_support.h"
 
@@ -58,6 +60,15 @@ TEST_F(ProcessWindows, StartSelfRelaunchesThisProgramWithTheArgumentsAsGiven) {
         std::string(kChildFilter) + " /UAC a \"quoted\" word C:\\trailing\\ ";
     EXPECT_TRUE(wintest::WaitUntil([&] { return wintest::ReadFile(m_report) == expected; }))
         << *wintest::ReadFile(m_report);
+}
+
+// The start-up of the program itself: the marker anywhere in the command line, and a desktop to
+// show the wizard on (Wine's, with or without an X display behind it).
+TEST(StartupWindows, MarkerAndDesktop) {
+    EXPECT_TRUE(IsElevatedInstance("C:\\Setup/UAC"));
+    EXPECT_FALSE(IsElevatedInstance("/uac"));
+    EXPECT_EQ(platform::ConnectDisplay(), "");
+    EXPECT_TRUE(CheckDisplay());
 }
 
 TEST(ProcessWindowsFolders, FoldersExistAndEndWithoutSeparator) {

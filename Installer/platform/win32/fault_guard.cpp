@@ -8,6 +8,12 @@
 // faulted frames without unwinding them, and RunGuarded returns as if the body had returned.
 // A C++ exception that nothing catches reaches the terminate handler from the throw itself, with
 // the throwing frames still on the stack, and is reported from there the same way.
+// Why a vectored handler rather than the unhandled-exception filter: it is called first, on the
+// faulting thread, whatever the frames below it (Wine's own included) do with the exception; the
+// filter is one per process and comes last. The price: a fault that a structured handler inside
+// the guarded work would have handled counts too; the work guarded here has none.
+// Why jump back rather than ExitThread from the handler: RunGuarded must return, so that the
+// thread object is deleted and the C runtime's thread data released as after a normal return.
 #include <cxxabi.h>
 #include <malloc.h>
 
