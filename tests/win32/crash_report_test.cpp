@@ -287,6 +287,27 @@ TEST(FaultGuardWindows, EachFaultIsReportedOnceAndTheProcessGoesOn) {
     LwThread::SetFaultReporter(&ReportCrash);
 }
 
+// A reporter that needs more stack than an overflowed thread has left, as a dump writer and a
+// message box may.
+int DeepReporter(const platform::FaultRecord* fault) {
+    volatile char deep[256 * 1024];
+    deep[0] = 1;
+    deep[sizeof deep - 1] = 1;
+    return CountingReporter(fault) + deep[0] - deep[sizeof deep - 1];
+}
+
+TEST(FaultGuardWindows, StackOverflowIsReportedWithStackToSpare) {
+    LwThread::SetFaultReporter(&DeepReporter);
+    const int before = reports.load();
+    ThreadTrace trace;
+    ASSERT_TRUE(LwThread::Start(new FaultingThread(&trace, &OverflowTheStack)));
+    ASSERT_TRUE(WaitUntil([&] { return trace.deleted.load() == 1; }));
+    EXPECT_EQ(reports.load(), before + 1);
+    EXPECT_EQ(countedFault.threadId, trace.threadId.load());
+    EXPECT_EQ(static_cast<DWORD>(countedFault.signalCode), EXCEPTION_STACK_OVERFLOW);
+    LwThread::SetFaultReporter(&ReportCrash);
+}
+
 void CatchItself(void*) {
     try {
         Throw();

@@ -122,8 +122,19 @@ void Describe(const EXCEPTION_RECORD& record, FaultRecord* fault) {
     }
 }
 
-// Releases what the thread holds, then has the fault reported while the thread's stack is
-// still as the fault left it.
+void CallReporter(GuardFrame* frame) {
+    if (frame->reporter) {
+        frame->reporter(&frame->fault);
+    }
+}
+
+DWORD WINAPI ReportOnItsOwnStack(void* frame) {
+    CallReporter(static_cast<GuardFrame*>(frame));
+    return 0;
+}
+
+// Releases what the thread holds (on the thread itself: a mutex has to be unlocked by its
+// owner), then has the fault reported while the thread's stack is still as the fault left it.
 void Report(GuardFrame* frame) {
     for (int i = frame->cleanupCount - 1; i >= 0; --i) {
         frame->cleanups[i].undo(frame->cleanups[i].argument);
@@ -136,9 +147,16 @@ void Report(GuardFrame* frame) {
     frame->fault.processId = 0;
     frame->fault.thread = &state;
     frame->code = state.record.ExceptionCode;
-    if (frame->reporter) {
-        frame->reporter(&frame->fault);
+    if (frame->code == EXCEPTION_STACK_OVERFLOW) {
+        // What is left of the stack may not hold a dump writer and a message box: the report
+        // runs on a thread of its own while this one waits.
+        if (HANDLE reporting = CreateThread(nullptr, 0, &ReportOnItsOwnStack, frame, 0, nullptr)) {
+            WaitForSingleObject(reporting, INFINITE);
+            CloseHandle(reporting);
+            return;
+        }
     }
+    CallReporter(frame);
 }
 
 [[noreturn]] void ResumeAtGuard() {
