@@ -18,7 +18,7 @@ struct FaultRecord {
     int signal = 0;              // the signal number, for FaultKind::Signal
     int signalCode = 0;          // how it was raised (the signal's or exception's code)
     uintptr_t address = 0;       // the faulting address, where the signal has one
-    char description[256] = {};  // for FaultKind::Exception: its type and message
+    char description[256] = {};  // Exception: its type and message; SystemException: its code
     long threadId = 0;
     long processId = 0;                   // the faulting process; 0: this one
     const ThreadState* thread = nullptr;  // the faulting thread at the fault, where known

@@ -1,5 +1,5 @@
 // Faults on guarded threads end in exactly one crash report: a minidump under the right name
-// that dbghelp reads back with the fault's code and thread, and the message; the thread object
+// that reads back with the fault's code and thread, and the message; the thread object
 // is deleted and the process lives on. Handled exceptions are nobody's fault.
 #include <gtest/gtest.h>
 
@@ -9,6 +9,7 @@
 #include <dbghelp.h>
 
 #include <atomic>
+#include <cstring>
 #include <mutex>
 #include <regex>
 #include <stdexcept>
@@ -25,6 +26,7 @@ using wintest::ScratchFolder;
 using wintest::WaitUntil;
 
 constexpr DWORD kGccThrowCode = 0x20474343;
+constexpr ULONG32 kMinidumpSignature = 0x504D444D;  // "MDMP"
 
 // What a faulting thread leaves for the test: its id, and its deletion.
 struct ThreadTrace {
@@ -66,6 +68,8 @@ class DumpFile {
         }
         m_mapping = CreateFileMappingW(m_file, nullptr, PAGE_READONLY, 0, 0, nullptr);
         m_view = m_mapping ? MapViewOfFile(m_mapping, FILE_MAP_READ, 0, 0, 0) : nullptr;
+        LARGE_INTEGER size{};
+        m_size = GetFileSizeEx(m_file, &size) ? static_cast<uint64_t>(size.QuadPart) : 0;
     }
     ~DumpFile() {
         if (m_view) {
@@ -79,15 +83,31 @@ class DumpFile {
         }
     }
     bool IsOpen() const { return m_view != nullptr; }
+    // The stream of that type, found through the file's own directory rather than through
+    // dbghelp's reader, which shares its code with the writer.
     template <typename T>
     const T* Stream(ULONG type) const {
-        void* stream = nullptr;
-        ULONG size = 0;
-        if (!m_view || !MiniDumpReadDumpStream(m_view, type, nullptr, &stream, &size) ||
-            size < sizeof(T)) {
+        const auto* bytes = static_cast<const uint8_t*>(m_view);
+        MINIDUMP_HEADER header{};
+        if (!m_view || m_size < sizeof header) {
             return nullptr;
         }
-        return static_cast<const T*>(stream);
+        std::memcpy(&header, bytes, sizeof header);
+        if (header.Signature != kMinidumpSignature ||
+            header.StreamDirectoryRva +
+                    uint64_t{header.NumberOfStreams} * sizeof(MINIDUMP_DIRECTORY) >
+                m_size) {
+            return nullptr;
+        }
+        for (ULONG32 i = 0; i < header.NumberOfStreams; ++i) {
+            MINIDUMP_DIRECTORY entry{};
+            std::memcpy(&entry, bytes + header.StreamDirectoryRva + i * sizeof entry, sizeof entry);
+            if (entry.StreamType == type && entry.Location.DataSize >= sizeof(T) &&
+                uint64_t{entry.Location.Rva} + entry.Location.DataSize <= m_size) {
+                return reinterpret_cast<const T*>(bytes + entry.Location.Rva);
+            }
+        }
+        return nullptr;
     }
     bool HasThread(DWORD id) const {
         const auto* threads = Stream<MINIDUMP_THREAD_LIST>(ThreadListStream);
@@ -103,6 +123,7 @@ class DumpFile {
     HANDLE m_file = INVALID_HANDLE_VALUE;
     HANDLE m_mapping = nullptr;
     void* m_view = nullptr;
+    uint64_t m_size = 0;
 };
 
 // The user's documents folder points at a scratch folder while a test runs, as the shell reads
