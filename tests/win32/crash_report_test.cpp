@@ -285,6 +285,10 @@ void OverflowTheStack() {
     Recurse(0);
 }
 
+void Abort() {
+    std::abort();
+}
+
 void DivideByZero() {
     volatile int numerator = 7;  // both unknown, so that the division is really made
     volatile int zero = 0;
@@ -295,15 +299,21 @@ void DivideByZero() {
 TEST(FaultGuardWindows, EachFaultIsReportedOnceAndTheProcessGoesOn) {
     LwThread::SetFaultReporter(&CountingReporter);
     int expected = 0;
+    std::vector<platform::FaultKind> kinds;
     for (void (*fault)() : {&DereferenceNull, &Throw, &DivideByZero, &OverflowTheStack,
-                            &OverflowTheStack, &DereferenceNull}) {
+                            &OverflowTheStack, &Abort, &DereferenceNull}) {
         ThreadTrace trace;
         ASSERT_TRUE(LwThread::Start(new FaultingThread(&trace, fault)));
         ASSERT_TRUE(WaitUntil([&] { return trace.deleted.load() == 1; })) << expected;
         EXPECT_EQ(reports.load(), ++expected);
         EXPECT_EQ(countedFault.threadId, trace.threadId.load());
+        kinds.push_back(countedFault.kind);
     }
-    EXPECT_EQ(countedFault.kind, platform::FaultKind::SystemException);
+    EXPECT_EQ(kinds, (std::vector<platform::FaultKind>{
+                         platform::FaultKind::SystemException, platform::FaultKind::Exception,
+                         platform::FaultKind::SystemException, platform::FaultKind::SystemException,
+                         platform::FaultKind::SystemException, platform::FaultKind::Signal,
+                         platform::FaultKind::SystemException}));
     EXPECT_EQ(static_cast<DWORD>(countedFault.signalCode), EXCEPTION_ACCESS_VIOLATION);
     LwThread::SetFaultReporter(&ReportCrash);
 }

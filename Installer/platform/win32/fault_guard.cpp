@@ -7,7 +7,8 @@
 // jumps back to the guard, and lets the system continue the thread there. The thread leaves its
 // faulted frames without unwinding them, and RunGuarded returns as if the body had returned.
 // A C++ exception that nothing catches reaches the terminate handler from the throw itself, with
-// the throwing frames still on the stack, and is reported from there the same way.
+// the throwing frames still on the stack, and abort() its signal handler; both are reported from
+// there the same way.
 // Why a vectored handler rather than the unhandled-exception filter: it is called first, on the
 // faulting thread, whatever the frames below it (Wine's own included) do with the exception; the
 // filter is one per process and comes last. The price: a fault that a structured handler inside
@@ -18,6 +19,7 @@
 #include <malloc.h>
 
 #include <atomic>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -39,6 +41,8 @@ constexpr ULONG kStackGuarantee = 64 * 1024;
 // The code GCC's runtime raises for a C++ throw ("GCC"); it names the exception in the dump.
 constexpr DWORD kGccThrowCode = 0x20474343;
 constexpr DWORD kHeapCorruptionCode = 0xC0000374;
+// The code with which the Windows runtime reports an abort().
+constexpr DWORD kFatalAppExitCode = 0x40000015;
 
 struct Cleanup {
     void (*undo)(void*);
@@ -63,6 +67,7 @@ struct GuardFrame {
 DWORD activeSlot = TLS_OUT_OF_INDEXES;  // the innermost guard of the thread
 DWORD resumeSlot = TLS_OUT_OF_INDEXES;  // the guard that a fault is returning to
 std::terminate_handler previousTerminate = nullptr;
+void(__cdecl* previousAbort)(int) = SIG_DFL;
 
 GuardFrame* ActiveFrame() {
     // TlsGetValue clears the last error, which the faulting code may still read.
@@ -216,6 +221,23 @@ void DescribeCurrentException(char* out, size_t size) {
     }
 }
 
+// Reports a fault that no exception brought, with the registers of this point as its context and
+// `code` as its exception, then goes back to the guard.
+[[noreturn]] void ReportHereAndResume(GuardFrame* frame, DWORD code) {
+    RtlCaptureContext(&frame->state.context);
+    EXCEPTION_RECORD& record = frame->state.record;
+    record = {};
+    record.ExceptionCode = code;
+#if defined(_M_X64) || defined(__x86_64__)
+    record.ExceptionAddress = reinterpret_cast<void*>(frame->state.context.Rip);
+#else
+    record.ExceptionAddress = reinterpret_cast<void*>(frame->state.context.Eip);
+#endif
+    frame->fault.address = reinterpret_cast<uintptr_t>(record.ExceptionAddress);
+    Report(frame);
+    __builtin_longjmp(frame->resume, 1);
+}
+
 // Nothing between the guard and the thread's start catches an exception, so the search for a
 // handler ends at the bottom of the stack and __cxa_throw calls terminate from the throw itself.
 void OnTerminate() {
@@ -235,19 +257,27 @@ void OnTerminate() {
     } else {
         std::snprintf(fault.description, sizeof fault.description, "terminate called");
     }
-    // The dump's exception stream shows the throw as the code GCC raises for one, at this point.
-    RtlCaptureContext(&frame->state.context);
-    EXCEPTION_RECORD& record = frame->state.record;
-    record = {};
-    record.ExceptionCode = kGccThrowCode;
-#if defined(_M_X64) || defined(__x86_64__)
-    record.ExceptionAddress = reinterpret_cast<void*>(frame->state.context.Rip);
-#else
-    record.ExceptionAddress = reinterpret_cast<void*>(frame->state.context.Eip);
-#endif
-    fault.address = reinterpret_cast<uintptr_t>(record.ExceptionAddress);
-    Report(frame);
-    __builtin_longjmp(frame->resume, 1);
+    // The dump's exception stream shows the throw as the code GCC raises for one.
+    ReportHereAndResume(frame, kGccThrowCode);
+}
+
+// abort() on a guarded thread (a failed assertion, the runtime giving up): the C runtime calls
+// the handler on that thread before it would end the process.
+void __cdecl OnAbort(int signalNumber) {
+    signal(SIGABRT, &OnAbort);  // the runtime resets the handler before calling it
+    GuardFrame* frame = ActiveFrame();
+    if (!frame) {
+        if (previousAbort != SIG_DFL && previousAbort != SIG_IGN && previousAbort != SIG_ERR) {
+            previousAbort(signalNumber);
+        }
+        return;  // abort() then ends the process, as it would have without us
+    }
+    TlsSetValue(activeSlot, frame->outer);
+    FaultRecord& fault = frame->fault;
+    fault.kind = FaultKind::Signal;
+    fault.signal = SIGABRT;
+    std::snprintf(fault.description, sizeof fault.description, "abort called");
+    ReportHereAndResume(frame, kFatalAppExitCode);
 }
 
 void InstallHandlers() {
@@ -258,6 +288,7 @@ void InstallHandlers() {
     }
     AddVectoredExceptionHandler(1, &OnException);
     previousTerminate = std::set_terminate(OnTerminate);
+    previousAbort = signal(SIGABRT, &OnAbort);
 }
 
 // The guard's frame for one RunGuarded, given back however it ends: normally, after a fault,
