@@ -36,7 +36,8 @@ namespace platform {
 namespace {
 
 constexpr int kMaxCleanups = 16;
-// Left to the handler after a stack overflow: enough to write the dump and show the message.
+// Left to the exception handler after a stack overflow; the report itself runs on a thread of
+// its own, with a whole stack.
 constexpr ULONG kStackGuarantee = 64 * 1024;
 // The code GCC's runtime raises for a C++ throw ("GCC"); it names the exception in the dump.
 constexpr DWORD kGccThrowCode = 0x20474343;
