@@ -1,7 +1,8 @@
 # Embedded resources: reads Installer/resources/embed.list, generates the stand-in plug-in payloads
 # and assembles every listed block into the executable's read-only data, with a table that
-# platform::FindResource searches. Fills KESTREL_RESOURCE_SOURCES and defines
-# kestrel_add_resource_dependencies(target).
+# platform::FindResource searches; for Windows it writes the blocks as resource-script lines
+# instead (KESTREL_RESOURCE_RC). Fills KESTREL_RESOURCE_SOURCES and KESTREL_RESOURCE_FILES and
+# defines kestrel_add_resource_dependencies(target).
 
 set(KESTREL_PAYLOAD_32 "" CACHE FILEPATH
     "Real 32-bit plug-in build to embed as resource 300 (empty: a generated stand-in)")
@@ -14,7 +15,23 @@ set(KESTREL_EMBED_LIST ${KESTREL_RESOURCE_DIR}/embed.list)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${KESTREL_EMBED_LIST})
 file(MAKE_DIRECTORY ${KESTREL_GENERATED_RESOURCE_DIR})
 
-add_executable(kestrel_make_payload ${KESTREL_RESOURCE_DIR}/make_payload.cpp)
+# The payload maker runs during the build, so it is built for this machine even when the
+# installer is cross-built.
+if(CMAKE_CROSSCOMPILING)
+  find_program(KESTREL_HOST_CXX NAMES c++ g++ clang++ REQUIRED)
+  set(KESTREL_MAKE_PAYLOAD ${CMAKE_BINARY_DIR}/host/kestrel_make_payload)
+  add_custom_command(
+    OUTPUT ${KESTREL_MAKE_PAYLOAD}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/host
+    COMMAND ${KESTREL_HOST_CXX} -std=c++20 -O2 -o ${KESTREL_MAKE_PAYLOAD}
+            ${KESTREL_RESOURCE_DIR}/make_payload.cpp
+    DEPENDS ${KESTREL_RESOURCE_DIR}/make_payload.cpp
+    COMMENT "Building the payload maker for this machine"
+    VERBATIM)
+else()
+  add_executable(kestrel_make_payload ${KESTREL_RESOURCE_DIR}/make_payload.cpp)
+  set(KESTREL_MAKE_PAYLOAD kestrel_make_payload)
+endif()
 
 # Generated blocks: "@name" in the list -> size and seed of the stand-in, or the real file that the
 # cache option names.
@@ -28,6 +45,7 @@ set(KESTREL_GENERATED_payload64.bin_OVERRIDE "${KESTREL_PAYLOAD_64}")
 set(KESTREL_RESOURCE_FILES "")
 set(asm_blocks "")
 set(asm_table "")
+set(rc_blocks "")
 set(block_count 0)
 file(STRINGS ${KESTREL_EMBED_LIST} embed_lines)
 foreach(line IN LISTS embed_lines)
@@ -56,9 +74,9 @@ foreach(line IN LISTS embed_lines)
       set(path ${KESTREL_GENERATED_RESOURCE_DIR}/${name})
       add_custom_command(
         OUTPUT ${path}
-        COMMAND kestrel_make_payload ${path} ${KESTREL_GENERATED_${name}_SIZE}
+        COMMAND ${KESTREL_MAKE_PAYLOAD} ${path} ${KESTREL_GENERATED_${name}_SIZE}
                 ${KESTREL_GENERATED_${name}_SEED}
-        DEPENDS kestrel_make_payload
+        DEPENDS ${KESTREL_MAKE_PAYLOAD}
         COMMENT "Generating stand-in payload ${name}"
         VERBATIM)
     endif()
@@ -75,8 +93,19 @@ foreach(line IN LISTS embed_lines)
   string(APPEND asm_table
     "    .long ${type}, ${id}\n    .quad kestrel_block_${block_count}\n"
     "    .quad kestrel_block_${block_count}_end - kestrel_block_${block_count}\n")
+  string(APPEND rc_blocks "${id} ${type} \"${quoted}\"\n")
   math(EXPR block_count "${block_count} + 1")
 endforeach()
+
+if(WIN32)
+  # For the Win32 backend the blocks are resources of the executable, which
+  # Installer/resources/installer.rc includes from here.
+  set(KESTREL_RESOURCE_RC ${KESTREL_GENERATED_RESOURCE_DIR}/embedded_blocks.rc)
+  file(WRITE ${KESTREL_RESOURCE_RC}.new
+    "// Generated from Installer/resources/embed.list by cmake/Resources.cmake.\n${rc_blocks}")
+  file(COPY_FILE ${KESTREL_RESOURCE_RC}.new ${KESTREL_RESOURCE_RC} ONLY_IF_DIFFERENT)
+  set(KESTREL_RESOURCE_SOURCES "")
+else()
 
 # The table's layout is EmbeddedBlock in Installer/platform/linux/resources.cpp.
 set(KESTREL_RESOURCE_ASM ${KESTREL_GENERATED_RESOURCE_DIR}/embedded_blocks.S)
@@ -104,6 +133,7 @@ file(COPY_FILE ${KESTREL_RESOURCE_ASM}.new ${KESTREL_RESOURCE_ASM} ONLY_IF_DIFFE
 set_source_files_properties(${KESTREL_RESOURCE_ASM} PROPERTIES
   LANGUAGE ASM OBJECT_DEPENDS "${KESTREL_RESOURCE_FILES}")
 set(KESTREL_RESOURCE_SOURCES ${KESTREL_RESOURCE_ASM})
+endif()
 
 add_custom_target(kestrel_resource_files DEPENDS ${KESTREL_RESOURCE_FILES})
 

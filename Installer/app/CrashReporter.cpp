@@ -27,21 +27,22 @@ std::string Format(const char* pattern, auto... values) {
 std::string CrashLogFolder() {
     const std::string documents = platform::DocumentsFolder();
     if (!documents.empty()) {
-        return Format("%s/Larkspur/Error Logs", documents.c_str());
+        return platform::ChildPath(platform::ChildPath(documents, "Larkspur"), "Error Logs");
     }
     // Other users may share the temporary folder: only a folder of the user's own will do,
     // or the temporary folder itself, where the dump is a new file that only its owner reads.
     const std::string own = platform::PrivateTemporaryFolder("Larkspur");
-    return own.empty() ? platform::TemporaryFolder() : Format("%s/Error Logs", own.c_str());
+    return own.empty() ? platform::TemporaryFolder() : platform::ChildPath(own, "Error Logs");
 }
 
 std::string CrashDumpPath(const std::string& logFolder, const platform::LocalTime& time,
                           long processId, long threadId) {
     const std::string label =
         Format("%s_v%d.%d.%d", kProductName, kVersion[0], kVersion[1], kVersion[2]);
-    return Format("%s/%s-%04d%02d%02d-%02d%02d%02d-%ld-%ld.dmp", logFolder.c_str(), label.c_str(),
-                  time.year, time.month, time.day, time.hour, time.minute, time.second, processId,
-                  threadId);
+    return platform::ChildPath(
+        logFolder,
+        Format("%s-%04d%02d%02d-%02d%02d%02d-%ld-%ld.dmp", label.c_str(), time.year, time.month,
+               time.day, time.hour, time.minute, time.second, processId, threadId));
 }
 
 std::string CrashMessage(const std::string& dumpPath) {

@@ -18,9 +18,9 @@ int ReportCrash(const platform::FaultRecord* fault);
 int ReportCrashOnErrorStream(const platform::FaultRecord* fault);
 
 // "Larkspur/Error Logs" below the documents folder, or "Error Logs" in a folder of the user's
-// own in the temporary folder (created here).
+// own in the temporary folder (created here); joined with the system's separator.
 std::string CrashLogFolder();
-// "<folder>/Kestrel_v1.6.480-YYYYMMDD-HHMMSS-<pid>-<tid>.dmp"
+// "<folder>/Kestrel_v1.6.480-YYYYMMDD-HHMMSS-<pid>-<tid>.dmp", with the system's separator
 std::string CrashDumpPath(const std::string& logFolder, const platform::LocalTime& time,
                           long processId, long threadId);
 std::string CrashMessage(const std::string& dumpPath);

@@ -9,14 +9,16 @@ namespace platform {
 // Registers and a copy of the stack of one thread, as the backend captured them.
 struct ThreadState;
 
-enum class FaultKind { Signal, Exception };
+// Signal: a POSIX signal. SystemException: a Windows structured exception, whose code is in
+// `signalCode`. Exception: a C++ exception that nothing caught.
+enum class FaultKind { Signal, Exception, SystemException };
 
 struct FaultRecord {
     FaultKind kind = FaultKind::Signal;
     int signal = 0;              // the signal number, for FaultKind::Signal
-    int signalCode = 0;          // how it was raised (the signal's code)
+    int signalCode = 0;          // how it was raised (the signal's or exception's code)
     uintptr_t address = 0;       // the faulting address, where the signal has one
-    char description[256] = {};  // for FaultKind::Exception: its type and message
+    char description[256] = {};  // Exception: its type and message; SystemException: its code
     long threadId = 0;
     long processId = 0;                   // the faulting process; 0: this one
     const ThreadState* thread = nullptr;  // the faulting thread at the fault, where known
