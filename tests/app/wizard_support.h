@@ -32,16 +32,20 @@ inline LwPoint CentreOf(LwObject* object) {
 // clicks on buttons in the same place are not taken for a double click.
 inline void ClickOn(LwObject* object, LwPoint at = {-1, -1}) {
     static LwPoint last{-100, -100};
-    LwPoint screen =
-        platform::ClientToScreen(object->GetNativeWindow(), at.x < 0 ? CentreOf(object) : at);
-    if (std::abs(screen.x - last.x) <= 4 && std::abs(screen.y - last.y) <= 4) {
-        screen.x += last.x <= screen.x ? 8 : -8;
-    }
+    const platform::NativeWindow window = object->GetNativeWindow();
+    const LwPoint client = at.x < 0 ? CentreOf(object) : at;
+    // Followed until the pointer is over the object: a window manager may still be placing a
+    // new dialog, and a closed dialog's frame may still stand there for a moment.
+    LwPoint screen;
+    EXPECT_TRUE(testsupport::PumpUntil([&] {
+        screen = testsupport::ScreenPointOnServer(window, client);
+        if (std::abs(screen.x - last.x) <= 4 && std::abs(screen.y - last.y) <= 4) {
+            screen.x += last.x <= screen.x ? 8 : -8;
+        }
+        testsupport::MovePointerToScreen(screen);
+        return testsupport::PointerIsOver(window);
+    }));
     last = screen;
-    testsupport::MovePointerToScreen(screen);
-    // A dialog's frame may still stand there for a moment after the dialog has gone.
-    EXPECT_TRUE(testsupport::PumpUntil(
-        [&] { return testsupport::PointerIsOver(object->GetNativeWindow()); }));
     testsupport::Click(1);
 }
 

@@ -170,6 +170,15 @@ void MovePointerToScreen(platform::Point screen) {
     Flush();
 }
 
+platform::Point ScreenPointOnServer(platform::NativeWindow window, platform::Point client) {
+    Display* display = Connection();
+    int x = 0, y = 0;
+    ::Window child = 0;
+    XTranslateCoordinates(display, XidOf(window), DefaultRootWindow(display), client.x, client.y,
+                          &x, &y, &child);
+    return {x, y};
+}
+
 void ParkPointer() {
     const platform::Size screen = platform::ScreenSize();
     MovePointerToScreen({screen.width - 1, screen.height - 1});

@@ -52,6 +52,9 @@ void MovePointer(platform::NativeWindow window, platform::Point client);
 // out, say) stands between the pointer and it.
 bool PointerIsOver(platform::NativeWindow window);
 void MovePointerToScreen(platform::Point screen);
+// Where the server has a client point of the window now, whatever the backend last heard: a
+// window manager may still be placing a new window.
+platform::Point ScreenPointOnServer(platform::NativeWindow window, platform::Point client);
 // Moves the pointer to the screen's far corner, away from where test windows appear, so that
 // none starts out under it.
 void ParkPointer();
