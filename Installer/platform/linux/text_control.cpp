@@ -43,22 +43,35 @@ struct TextControl {
     int flags = 0;
     int marginLeft = 0;
     int marginRight = 0;
-    std::unique_ptr<backend::TextBody> body;
     EditField* edit = nullptr;  // the body of a plain field
+    std::string unreadRtf;      // a rich control's document until it is first needed
     TextRange selection;
     bool selecting = false;  // a left-button drag is selecting
     bool shift = false;      // as of the key messages received so far
     bool focused = false;
     unsigned highSurrogate = 0;
 
+    // Reading a long document is left until the control is used, as it is rarely first seen.
+    backend::TextBody& Body() {
+        if (!body) {
+            body = std::make_unique<backend::RichView>(rich::ReadRichText(unreadRtf));
+            unreadRtf.clear();
+        }
+        return *body;
+    }
+    void SetBody(std::unique_ptr<backend::TextBody> made) { body = std::move(made); }
+
     bool Editable() const { return edit && !(flags & kTextReadOnly); }
     bool MultiLine() const { return flags & kTextMultiLine; }
     // Password characters are never handed out.
     bool Copyable() const { return !(flags & kTextPassword) && !selection.IsEmpty(); }
-    std::string Selected() const {
-        const std::string& text = body->Text();
+    std::string Selected() {
+        const std::string& text = Body().Text();
         return text.substr(selection.Start(), selection.End() - selection.Start());
     }
+
+  private:
+    std::unique_ptr<backend::TextBody> body;
 };
 
 // Records are never freed, so a handle is a stable key; entries of destroyed windows are
@@ -79,7 +92,7 @@ TextControl* Find(NativeWindow window) {
 // Lays the body out for the window's current size.
 void Prepare(NativeWindow window, TextControl& control) {
     const int width = window->clientSize.width - control.marginLeft - control.marginRight;
-    control.body->SetWidth(width);
+    control.Body().SetWidth(width);
     if (control.edit) {
         control.edit->SetViewSize({width, window->clientSize.height});
     }
@@ -98,7 +111,7 @@ void Changed(NativeWindow window, TextControl& control) {
     InvalidateWindow(window, false);
 }
 
-void OfferPrimary(const TextControl& control) {
+void OfferPrimary(TextControl& control) {
     if (control.Copyable()) {
         backend::OfferSelection(SelectionKind::Primary, control.Selected());
     }
@@ -138,7 +151,7 @@ bool IsWordCharacter(const std::string& text, size_t offset) {
 }
 
 void SelectWord(TextControl& control, size_t offset) {
-    const std::string& text = control.body->Text();
+    const std::string& text = control.Body().Text();
     size_t start = offset;
     size_t end = offset;
     while (start > 0 && IsWordCharacter(text, backend::PreviousCharacter(text, start))) {
@@ -153,7 +166,7 @@ void SelectWord(TextControl& control, size_t offset) {
 void PressLeft(NativeWindow window, TextControl& control, MessageId message, WParam wParam,
                LParam lParam) {
     Prepare(window, control);
-    const size_t offset = control.body->OffsetAt(BodyPoint(control, lParam));
+    const size_t offset = control.Body().OffsetAt(BodyPoint(control, lParam));
     if (message == kWmLButtonDblClk) {
         SelectWord(control, offset);
     } else if (wParam & kMouseShiftFlag) {
@@ -168,7 +181,7 @@ void PressLeft(NativeWindow window, TextControl& control, MessageId message, WPa
 
 void DragTo(NativeWindow window, TextControl& control, LParam lParam) {
     Prepare(window, control);
-    const size_t offset = control.body->OffsetAt(BodyPoint(control, lParam));
+    const size_t offset = control.Body().OffsetAt(BodyPoint(control, lParam));
     if (offset != control.selection.caret) {
         control.selection.caret = offset;
         Changed(window, control);
@@ -188,8 +201,8 @@ void Paint(NativeWindow window, TextControl& control) {
         cairo_save(cr);
         cairo_rectangle(cr, control.marginLeft, 0, std::max(0, width), size.height);
         cairo_clip(cr);
-        control.body->Paint(cr, {control.marginLeft, 0}, visible, control.selection,
-                            control.edit && control.focused);
+        control.Body().Paint(cr, {control.marginLeft, 0}, visible, control.selection,
+                             control.edit && control.focused);
         cairo_restore(cr);
     }
     ValidateWindow(window);
@@ -255,7 +268,7 @@ void KeyDown(NativeWindow window, TextControl& control, WParam key) {
 void Character(NativeWindow window, TextControl& control, unsigned c) {
     switch (c) {
         case kCtrlA:
-            control.selection = {0, control.body->Text().size()};
+            control.selection = {0, control.Body().Text().size()};
             OfferPrimary(control);
             Changed(window, control);
             return;
@@ -359,7 +372,7 @@ MessageResult TextControlProc(NativeWindow window, MessageId message, WParam wPa
         case kWmMButtonDown:
             if (control->Editable()) {
                 Prepare(window, *control);
-                const size_t offset = control->body->OffsetAt(BodyPoint(*control, lParam));
+                const size_t offset = control->Body().OffsetAt(BodyPoint(*control, lParam));
                 control->selection = {offset, offset};
                 Insert(window, *control, backend::ReadSelection(SelectionKind::Primary));
             }
@@ -396,13 +409,13 @@ NativeWindow CreateTextControl(NativeWindow parent, Point position, Size size,
     auto control = std::make_unique<TextControl>();
     control->flags = flags;
     if (flags & kTextRich) {
-        control->body = std::make_unique<backend::RichView>(rich::ReadRichText(textUtf8));
+        control->unreadRtf = textUtf8;
     } else {
         auto edit = std::make_unique<EditField>(Sanitized(textUtf8, flags & kTextMultiLine),
                                                 flags & kTextMultiLine, flags & kTextCentered,
                                                 flags & kTextPassword);
         control->edit = edit.get();
-        control->body = std::move(edit);
+        control->SetBody(std::move(edit));
     }
     controls[window] = std::move(control);
     ShowTextCursor(window);
@@ -453,18 +466,18 @@ void RequestTextControlResize(NativeWindow window) {
         // X coordinates are 16-bit: a taller window could be neither sized nor moved through.
         constexpr int kLargestExtent = 32767;
         notify.requested = {0, 0, window->clientSize.width,
-                            std::min(control->body->ContentHeight(), kLargestExtent)};
+                            std::min(control->Body().ContentHeight(), kLargestExtent)};
         SendMessage(window->parent, kWmNotify, 0, reinterpret_cast<LParam>(&notify));
     });
 }
 
 std::string GetTextControlText(NativeWindow window) {
-    const TextControl* control = Find(window);
-    return control ? control->body->Text() : std::string();
+    TextControl* control = Find(window);
+    return control ? control->Body().Text() : std::string();
 }
 
 std::string GetTextControlSelection(NativeWindow window) {
-    const TextControl* control = Find(window);
+    TextControl* control = Find(window);
     return control ? control->Selected() : std::string();
 }
 
