@@ -8,6 +8,7 @@
 #include <cmath>
 #include <mutex>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <unordered_map>
 #include <utility>
@@ -53,7 +54,13 @@ FontLoading& Loading() {
 
 void WaitForFonts() {
     backend::StartLoadingFonts();
-    std::call_once(Loading().finished, [] { Loading().thread.join(); });
+    std::call_once(Loading().finished, [] {
+        if (Loading().thread.joinable()) {
+            Loading().thread.join();
+        } else {
+            FcInit();  // no thread could be started: loaded here instead
+        }
+    });
 }
 
 // Whether fontconfig knows a font of exactly this family (case and blanks ignored), as a lookup
@@ -102,7 +109,13 @@ const char* Substitute(const std::string& family) {
 namespace backend {
 
 void StartLoadingFonts() {
-    std::call_once(Loading().started, [] { Loading().thread = std::thread([] { FcInit(); }); });
+    std::call_once(Loading().started, [] {
+        try {
+            Loading().thread = std::thread([] { FcInit(); });
+        } catch (const std::system_error&) {
+            // Without a thread to spare, the first text loads the configuration itself.
+        }
+    });
 }
 
 std::string ResolveFamily(const std::string& family) {
