@@ -5,8 +5,9 @@
 pkg_check_modules(X11DEPS REQUIRED IMPORTED_TARGET x11 xext xrandr)
 pkg_check_modules(DRAWDEPS REQUIRED IMPORTED_TARGET cairo pangocairo fontconfig)
 
+# platform/*.cpp is portable; platform/gcc/ holds what the backends share through GCC's runtime.
 file(GLOB KESTREL_PLATFORM_SHARED_SOURCES CONFIGURE_DEPENDS
-  ${CMAKE_SOURCE_DIR}/Installer/platform/*.cpp)
+  ${CMAKE_SOURCE_DIR}/Installer/platform/*.cpp ${CMAKE_SOURCE_DIR}/Installer/platform/gcc/*.cpp)
 file(GLOB_RECURSE KESTREL_PLATFORM_LINUX_SOURCES CONFIGURE_DEPENDS
   ${CMAKE_SOURCE_DIR}/Installer/platform/linux/*.cpp)
 

@@ -6,8 +6,9 @@
 
 enable_language(RC)
 
+# platform/*.cpp is portable; platform/gcc/ holds what the backends share through GCC's runtime.
 file(GLOB KESTREL_PLATFORM_SHARED_SOURCES CONFIGURE_DEPENDS
-  ${CMAKE_SOURCE_DIR}/Installer/platform/*.cpp)
+  ${CMAKE_SOURCE_DIR}/Installer/platform/*.cpp ${CMAKE_SOURCE_DIR}/Installer/platform/gcc/*.cpp)
 file(GLOB KESTREL_PLATFORM_WIN32_SOURCES CONFIGURE_DEPENDS
   ${CMAKE_SOURCE_DIR}/Installer/platform/win32/*.cpp)
 

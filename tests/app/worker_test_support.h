@@ -18,6 +18,8 @@
 #include <thread>
 #include <vector>
 
+#include "support/WaitUntil.h"
+
 namespace workertest {
 
 // A fresh folder below the temporary folder, removed with everything in it.
@@ -107,17 +109,6 @@ class ScopedEnvironment {
     std::optional<std::string> m_old;
 };
 
-// Waits until `condition` holds or the deadline passes; true when it holds.
-inline bool WaitUntil(const std::function<bool()>& condition,
-                      std::chrono::milliseconds deadline = std::chrono::seconds(30)) {
-    const auto end = std::chrono::steady_clock::now() + deadline;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > end) {
-            return false;
-        }
-        std::this_thread::yield();
-    }
-    return true;
-}
+using testsupport::WaitUntil;
 
 }  // namespace workertest

@@ -9,6 +9,7 @@
 
 #include "draw/TextConversion.h"
 #include "platform/win32/windows_api.h"
+#include "support/WaitUntil.h"
 
 namespace wintest {
 
@@ -124,17 +125,6 @@ inline int Run(const std::wstring& commandLine) {
     return static_cast<int>(code);
 }
 
-// Waits until `condition` holds or the deadline passes; true when it holds.
-inline bool WaitUntil(const std::function<bool()>& condition,
-                      std::chrono::milliseconds deadline = std::chrono::seconds(30)) {
-    const auto end = std::chrono::steady_clock::now() + deadline;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > end) {
-            return false;
-        }
-        std::this_thread::yield();
-    }
-    return true;
-}
+using testsupport::WaitUntil;
 
 }  // namespace wintest

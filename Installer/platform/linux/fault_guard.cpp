@@ -16,13 +16,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <exception>
-#include <memory>
 #include <mutex>
 #include <new>
-#include <typeinfo>
 
 #include "crash_server.h"
 #include "platform/Thread.h"
+#include "platform/gcc/exception_text.h"
 
 namespace platform {
 namespace {
@@ -200,22 +199,6 @@ void OnFault(int signal, siginfo_t* info, void* raw) {
     siglongjmp(frame->resume, 1);
 }
 
-// "type: message" of the exception being handled.
-void DescribeCurrentException(char* out, size_t size) {
-    const std::type_info* type = abi::__cxa_current_exception_type();
-    int status = -1;
-    std::unique_ptr<char, decltype(&std::free)> demangled(
-        type ? abi::__cxa_demangle(type->name(), nullptr, nullptr, &status) : nullptr, &std::free);
-    const char* typeName = demangled ? demangled.get() : type ? type->name() : "unknown";
-    try {
-        throw;
-    } catch (const std::exception& error) {
-        std::snprintf(out, size, "C++ exception %s: %s", typeName, error.what());
-    } catch (...) {
-        std::snprintf(out, size, "C++ exception %s", typeName);
-    }
-}
-
 // Nothing between the guard and the thread's start catches an exception, so the search for a
 // handler ends at the bottom of the stack and __cxa_throw calls terminate from the throw
 // itself: the thread is reported here with every frame of the throw still on its stack.
@@ -232,7 +215,7 @@ void OnTerminate() {
     FaultRecord& fault = frame->request.fault;
     fault.kind = FaultKind::Exception;
     if (frame->exception) {
-        DescribeCurrentException(fault.description, sizeof fault.description);
+        backend::DescribeCurrentException(fault.description, sizeof fault.description);
     } else {
         std::snprintf(fault.description, sizeof fault.description, "terminate called");
     }

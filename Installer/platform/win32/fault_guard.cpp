@@ -24,12 +24,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <exception>
-#include <memory>
 #include <mutex>
 #include <new>
-#include <typeinfo>
 
 #include "platform/Thread.h"
+#include "platform/gcc/exception_text.h"
 #include "platform/win32/thread_state.h"
 
 namespace platform {
@@ -206,22 +205,6 @@ LONG CALLBACK OnException(EXCEPTION_POINTERS* info) {
     return EXCEPTION_CONTINUE_EXECUTION;
 }
 
-// "type: message" of the exception being handled.
-void DescribeCurrentException(char* out, size_t size) {
-    const std::type_info* type = abi::__cxa_current_exception_type();
-    int status = -1;
-    std::unique_ptr<char, decltype(&std::free)> demangled(
-        type ? abi::__cxa_demangle(type->name(), nullptr, nullptr, &status) : nullptr, &std::free);
-    const char* typeName = demangled ? demangled.get() : type ? type->name() : "unknown";
-    try {
-        throw;
-    } catch (const std::exception& error) {
-        std::snprintf(out, size, "C++ exception %s: %s", typeName, error.what());
-    } catch (...) {
-        std::snprintf(out, size, "C++ exception %s", typeName);
-    }
-}
-
 // Reports a fault that no exception brought, with the registers of this point as its context and
 // `code` as its exception, then goes back to the guard.
 [[noreturn]] void ReportHereAndResume(GuardFrame* frame, DWORD code) {
@@ -254,7 +237,7 @@ void OnTerminate() {
     FaultRecord& fault = frame->fault;
     fault.kind = FaultKind::Exception;
     if (frame->exception) {
-        DescribeCurrentException(fault.description, sizeof fault.description);
+        backend::DescribeCurrentException(fault.description, sizeof fault.description);
     } else {
         std::snprintf(fault.description, sizeof fault.description, "terminate called");
     }
