@@ -17,40 +17,21 @@
 #include "platform/Files.h"
 #include "platform/Resources.h"
 #include "platform/linux/partial_files.h"
+#include "support/InstallRun.h"
 #include "worker_test_support.h"
 
 namespace {
 
+using testsupport::InstallRun;
+using testsupport::Payload;
 using workertest::EntriesIn;
 using workertest::Exists;
 using workertest::ReadFile;
 using workertest::ScratchFolder;
 
-std::string Payload(int id) {
-    platform::ResourceBlock block;
-    EXPECT_TRUE(platform::FindResource(platform::kResourceTypeRcData, id, &block));
-    return std::string(reinterpret_cast<const char*>(block.data), block.size);
-}
-
 std::string PluginFile(const std::string& hostFolder) {
     return hostFolder + "/Larkspur/Kestrel.aex";
 }
-
-// Runs the worker on the calling thread and records the progress seen at each repaint request.
-struct InstallRun {
-    std::shared_ptr<InstallStatus> status = std::make_shared<InstallStatus>();
-    std::vector<int32_t> repaints;
-
-    void Install(const HostTable& hosts, PayloadFinder finder = &platform::FindResource) {
-        status->SetRepaintHook(
-            [this] { repaints.push_back(status->progressStep.load(std::memory_order_acquire)); });
-        InstallWorker(hosts, status, finder).InstallPlugins();
-    }
-    int32_t errorCode() const { return status->errorCode.load(std::memory_order_acquire); }
-    bool failed() const { return status->installFailed.load(std::memory_order_acquire); }
-    bool done() const { return status->installDone.load(std::memory_order_acquire); }
-    int32_t step() const { return status->progressStep.load(std::memory_order_acquire); }
-};
 
 class InstallWorkerTest : public ::testing::Test {
   protected:

@@ -10,19 +10,16 @@
 #include "platform/HostPaths.h"
 #include "platform/Resources.h"
 #include "platform/win32/partial_files.h"
+#include "support/InstallRun.h"
 #include "win32_test_support.h"
 
 namespace {
 
+using testsupport::InstallRun;
+using testsupport::Payload;
 using wintest::Exists;
 using wintest::ReadFile;
 using wintest::ScratchFolder;
-
-std::string Payload(int id) {
-    platform::ResourceBlock block;
-    EXPECT_TRUE(platform::FindResource(platform::kResourceTypeRcData, id, &block));
-    return std::string(reinterpret_cast<const char*>(block.data), block.size);
-}
 
 std::string PluginFile(const std::string& hostFolder) {
     return hostFolder + "\\Larkspur\\Kestrel.aex";
@@ -44,22 +41,6 @@ std::vector<std::string> EntriesIn(const std::string& folder) {
     std::sort(names.begin(), names.end());
     return names;
 }
-
-// Runs the worker on the calling thread and records the progress seen at each repaint request.
-struct InstallRun {
-    std::shared_ptr<InstallStatus> status = std::make_shared<InstallStatus>();
-    std::vector<int32_t> repaints;
-
-    void Install(const HostTable& hosts, PayloadFinder finder = &platform::FindResource) {
-        status->SetRepaintHook(
-            [this] { repaints.push_back(status->progressStep.load(std::memory_order_acquire)); });
-        InstallWorker(hosts, status, finder).InstallPlugins();
-    }
-    int32_t errorCode() const { return status->errorCode.load(); }
-    bool failed() const { return status->installFailed.load(); }
-    bool done() const { return status->installDone.load(); }
-    int32_t step() const { return status->progressStep.load(); }
-};
 
 class InstallWorkerWindows : public ::testing::Test {
   protected:
