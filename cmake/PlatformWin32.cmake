@@ -1,8 +1,7 @@
-# The Win32 backend, cross-built with mingw-w64 (cmake/toolchains). So far it holds everything
-# below the windows: registry views, files, host paths, process and relaunch, thread start and
-# fault guard, minidumps, resources, the system message box. Its system libraries are PRIVATE.
-# Defines kestrel_platform_win32 and the alias kestrel_platform, and KESTREL_PLATFORM_HAS_WINDOWS
-# (false until the window, paint, text and control topics exist).
+# The Win32 backend, cross-built with mingw-w64 (cmake/toolchains): windows and messages on
+# user32, drawing on GDI+, the rich-edit control, and everything below the windows (registry
+# views, files, process and relaunch, thread start and fault guard, minidumps, resources). Its
+# system libraries are PRIVATE. Defines kestrel_platform_win32 and the alias kestrel_platform.
 
 enable_language(RC)
 
@@ -19,7 +18,7 @@ target_include_directories(kestrel_platform_win32 PUBLIC ${CMAKE_SOURCE_DIR}/Ins
 target_compile_definitions(kestrel_platform_win32 PRIVATE _WIN32_WINNT=0x0601 WINVER=0x0601)
 target_link_libraries(kestrel_platform_win32
   PUBLIC Threads::Threads
-  PRIVATE shlwapi shell32 advapi32 dbghelp user32)
+  PRIVATE gdiplus gdi32 ole32 shlwapi shell32 advapi32 dbghelp user32)
 # Shipped as one file: no runtime DLLs beside it.
 target_link_options(kestrel_platform_win32 INTERFACE -static -static-libgcc -static-libstdc++)
 kestrel_add_resource_dependencies(kestrel_platform_win32)
@@ -38,4 +37,4 @@ target_sources(kestrel_platform_win32 INTERFACE
   "$<$<STREQUAL:$<TARGET_PROPERTY:TYPE>,EXECUTABLE>:$<TARGET_OBJECTS:kestrel_windows_resources>>")
 
 add_library(kestrel_platform ALIAS kestrel_platform_win32)
-set(KESTREL_PLATFORM_HAS_WINDOWS FALSE)
+set(KESTREL_PLATFORM_HAS_WINDOWS TRUE)

@@ -11,8 +11,9 @@ packages=(
   xvfb xauth openbox x11-utils zenity
   xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
   lldb
-  # The Windows build: mingw-w64 (the -posix compilers have std::thread) and wine64 for its tests.
-  wine64 mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
+  # The Windows build: mingw-w64 (the -posix compilers have std::thread), and wine64 with Wine's
+  # own fonts (Tahoma, the system dialogs' font) for its tests.
+  wine64 fonts-wine mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
 )
 missing=()
 for p in "${packages[@]}"; do

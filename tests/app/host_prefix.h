@@ -2,6 +2,9 @@
 // command-line mode over one, and the payloads the installed files must equal.
 #pragma once
 
+#include <spawn.h>
+#include <sys/wait.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <string>
@@ -11,7 +14,28 @@
 #include "app/registry_test_prefix.h"
 #include "platform/Resources.h"
 
+extern char** environ;
+
 namespace wizardtest {
+
+inline constexpr char kWineLoader[] = "/usr/lib/wine/wine64";
+inline constexpr char kWineServer[] = "/usr/lib/wine/wineserver";
+
+// Runs a program to its end with the test's environment; its exit code, or -1.
+inline int RunToEnd(std::vector<std::string> command) {
+    std::vector<char*> argv;
+    for (std::string& argument : command) {
+        argv.push_back(argument.data());
+    }
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    int status = 0;
+    if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0 ||
+        waitpid(pid, &status, 0) != pid) {
+        return -1;
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
 
 // Host folders as the registry names them, and where they lie in the prefix.
 struct Host {
@@ -52,6 +76,34 @@ class HostPrefix {
         prefix_.WriteSystemReg(TestPrefix::RegFile(body));
     }
 
+    // A prefix Wine made, copied from `wineTemplate`, with the hosts registered by Wine's own
+    // reg in the view each names: the registry as Wine writes it.
+    HostPrefix(const std::vector<Host>& hosts, const std::filesystem::path& wineTemplate)
+        : wine_(true) {
+        std::filesystem::remove_all(Root() / "drive_c");
+        std::filesystem::remove_all(Root() / "dosdevices");
+        EXPECT_EQ(RunToEnd({"/bin/cp", "-a", wineTemplate.string() + "/.", Root().string()}), 0);
+        for (const Host& host : hosts) {
+            EXPECT_EQ(RunToEnd({kWineLoader, "reg", "add",
+                                std::string("HKLM\\Software\\Adobe\\After Effects\\") +
+                                    kHostSlots[host.slot].versionKey,
+                                "/v", "PluginInstallPath", "/d", host.windowsFolder, "/f",
+                                host.view64 ? "/reg:64" : "/reg:32"}),
+                      0);
+            std::filesystem::create_directories(LinuxFolder(host.windowsFolder));
+        }
+        // Written out: the program's own Wine starts from the files.
+        EXPECT_EQ(RunToEnd({kWineServer, "-w"}), 0);
+    }
+    ~HostPrefix() {
+        if (wine_) {
+            RunToEnd({kWineServer, "-k"});
+            RunToEnd({kWineServer, "-w"});
+        }
+    }
+    HostPrefix(const HostPrefix&) = delete;
+    HostPrefix& operator=(const HostPrefix&) = delete;
+
     const std::filesystem::path& Root() const { return prefix_.Root(); }
     // The file-system folder of a folder on drive C.
     std::filesystem::path LinuxFolder(const std::string& windowsFolder) const {
@@ -65,6 +117,7 @@ class HostPrefix {
 
   private:
     TestPrefix prefix_;
+    bool wine_ = false;
 };
 
 // The folder the tests register for a slot.

@@ -143,17 +143,20 @@ class WizardProgram : public WizardTest {
     // Starts the program as the launcher would have restarted it, over a prefix that `prepare`
     // may touch first, and waits for its window.
     void Start(const std::vector<Host>& hosts, const std::function<void()>& prepare = {}) {
-        prefix_ = std::make_unique<HostPrefix>(hosts);
+        prefix_ = MakePrefix(hosts);
         if (prepare) {
             prepare();
         }
         display_ = XOpenDisplay(nullptr);
         ASSERT_NE(display_, nullptr);
         testsupport::ParkPointer();
-        char program[] = KESTREL_INSTALLER_PATH;
-        char marker[] = "/UAC";
-        char* argv[] = {program, marker, nullptr};
-        ASSERT_EQ(posix_spawn(&pid_, program, nullptr, nullptr, argv, environ), 0);
+        std::vector<std::string> command = Command();
+        std::vector<char*> argv;
+        for (std::string& argument : command) {
+            argv.push_back(argument.data());
+        }
+        argv.push_back(nullptr);
+        ASSERT_EQ(posix_spawn(&pid_, argv[0], nullptr, nullptr, argv.data(), environ), 0);
         ASSERT_TRUE(PumpUntil(
             [&] {
                 window_ = FindWindowNamed(display_, DefaultRootWindow(display_), kWizardTitle);
@@ -171,6 +174,13 @@ class WizardProgram : public WizardTest {
         ASSERT_TRUE(PumpUntil([&] { return HoldsFocus(); }));
     }
 
+    // The prefix the program runs over, and how it is started: as the launcher would have
+    // restarted it.
+    virtual std::unique_ptr<HostPrefix> MakePrefix(const std::vector<Host>& hosts) {
+        return std::make_unique<HostPrefix>(hosts);
+    }
+    virtual std::vector<std::string> Command() { return {KESTREL_INSTALLER_PATH, "/UAC"}; }
+
     bool HoldsFocus() {
         Atom type = 0;
         int format = 0;
@@ -187,6 +197,9 @@ class WizardProgram : public WizardTest {
         ::Window focus = 0;
         int revert = 0;
         XGetInputFocus(display_, &focus, &revert);
+        if (focus == PointerRoot) {
+            return true;  // the focus follows the pointer, which the clicks bring along
+        }
         for (::Window w = focus; w && w != PointerRoot;) {
             if (w == window_) {
                 return true;

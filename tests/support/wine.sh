@@ -1,14 +1,23 @@
 #!/usr/bin/env bash
-# Runs Windows test programs under wine64 without a display.
+# Runs Windows test programs under wine64, without a display unless one is named.
 #   wine.sh make <template>             makes a fresh prefix (wineboot -i) once per test run
 #   wine.sh run <template> <program> [arguments...]
 #                                       runs the program in a copy of it, then removes the copy;
 #                                       the program's exit code is the script's
+#   wine.sh run-on <xserver folder> <template> <program> [arguments...]
+#                                       the same on the X server tests/support/xserver.sh started
 set -euo pipefail
 loader=/usr/lib/wine/wine64
 server=/usr/lib/wine/wineserver
 export WINEDEBUG=${WINEDEBUG:--all}
 unset DISPLAY WAYLAND_DISPLAY
+
+if [ "$1" = run-on ]; then
+  DISPLAY=$(cat "$2/display")
+  export DISPLAY
+  shift 2
+  set -- run "$@"
+fi
 
 case "$1" in
   make)
@@ -16,6 +25,9 @@ case "$1" in
     rm -rf "$template"
     WINEPREFIX=$template "$loader" wineboot -i >/dev/null 2>&1
     WINEPREFIX=$template "$server" -w
+    # Debian's Wine does not look for its own fonts: without Tahoma the system's dialogs and
+    # menus have no font of their own.
+    cp /usr/share/wine/fonts/*.ttf "$template/drive_c/windows/Fonts/"
     test -f "$template/system.reg"
     ;;
   run)

@@ -51,7 +51,7 @@ TEST(TextConversionWindows, ValidTextAsTheSystemConvertsIt) {
     }
 }
 
-TEST(TextConversionWindows, EdgesOfTheSpec) {
+TEST(TextConversionWindows, EdgesOfTheEncoding) {
     EXPECT_EQ(Utf8ToWide(""), L"");
     EXPECT_EQ(WideToUtf8(L""), "");
     EXPECT_EQ(Utf8ToWide("a").size(), 1u);

@@ -12,6 +12,7 @@
 #include "platform/linux/window_record.h"
 #include "platform/linux/x11_access.h"
 #include "platform/linux/x11_display.h"
+#include "platform/window_slots.h"
 
 namespace platform {
 namespace {
@@ -23,23 +24,6 @@ constexpr long kChildEvents = ExposureMask | kPointerEvents;
 constexpr long kTopLevelEvents = kChildEvents | KeyPressMask | KeyReleaseMask |
                                  StructureNotifyMask | FocusChangeMask | PropertyChangeMask;
 
-// The records of live windows by slot (slot n at index n - 1). A destroyed window's slot is
-// freed with a new generation and reused, so the table is as long as the most windows alive at
-// once, not as the number ever made.
-struct SlotTable {
-    struct Slot {
-        std::unique_ptr<NativeWindowRecord> record;
-        uint32_t generation = 1;
-    };
-    std::vector<Slot> slots;
-    std::vector<uint32_t> free;
-};
-
-SlotTable& Slots() {
-    static SlotTable table;
-    return table;
-}
-
 std::unordered_map<::Window, NativeWindow>& ByXid() {
     static std::unordered_map<::Window, NativeWindow> map;
     return map;
@@ -47,32 +31,12 @@ std::unordered_map<::Window, NativeWindow>& ByXid() {
 
 // A routed record receives the events of its X window; others only carry state for painting.
 NativeWindow NewRecord(::Window xid, bool routed = true) {
-    SlotTable& table = Slots();
-    uint32_t slot = 0;
-    if (table.free.empty()) {
-        table.slots.emplace_back();
-        slot = static_cast<uint32_t>(table.slots.size());
-    } else {
-        slot = table.free.back();
-        table.free.pop_back();
-    }
-    SlotTable::Slot& entry = table.slots[slot - 1];
-    entry.record = std::make_unique<NativeWindowRecord>();
-    const NativeWindow handle(slot, entry.generation);
-    entry.record->xid = xid;
-    entry.record->self = handle;
+    const NativeWindow handle = slots::Allocate();
+    handle->xid = xid;
     if (routed) {
         ByXid()[xid] = handle;
     }
     return handle;
-}
-
-void FreeRecord(NativeWindow w) {
-    SlotTable& table = Slots();
-    SlotTable::Slot& entry = table.slots[w.Slot() - 1];
-    entry.record.reset();
-    ++entry.generation;
-    table.free.push_back(w.Slot());
 }
 
 void SetAtomProperty(Display* display, ::Window xid, Atom property, Atom value) {
@@ -110,12 +74,7 @@ void CollectSubtree(NativeWindow w, std::vector<NativeWindow>& out) {
 }  // namespace
 
 NativeWindowRecord* NativeWindow::operator->() const {
-    const SlotTable& table = Slots();
-    if (slot_ == 0 || slot_ > table.slots.size()) {
-        return nullptr;
-    }
-    const SlotTable::Slot& entry = table.slots[slot_ - 1];
-    return entry.generation == generation_ ? entry.record.get() : nullptr;
+    return slots::Find(*this);
 }
 
 namespace backend {
@@ -126,7 +85,7 @@ NativeWindow NewPaintOnlyRecord(::Window xid) {
 
 void FreePaintOnlyRecord(NativeWindow w) {
     if (Alive(w)) {
-        FreeRecord(w);
+        slots::Release(w);
     }
 }
 
@@ -322,7 +281,7 @@ void DestroyWindow(NativeWindow window) {
         backend::KillTimersOf(w);
         backend::ForgetQueued(w);
         ByXid().erase(w->xid);
-        FreeRecord(w);
+        slots::Release(w);
     }
     if (Display* display = x11::Connection()) {
         backend::HandOverActivation(successor);

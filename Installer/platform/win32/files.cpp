@@ -12,7 +12,7 @@ bool IsSeparator(wchar_t c) {
     return c == L'\\' || c == L'/';
 }
 
-bool IsFolder(const std::wstring& path) {
+bool IsFolderW(const std::wstring& path) {
     const DWORD attributes = GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
@@ -55,10 +55,14 @@ bool WriteAll(HANDLE file, const void* data, size_t size) {
 
 }  // namespace
 
+bool FolderExists(const std::string& path) {
+    return IsFolderW(Utf8ToUtf16(path));
+}
+
 bool CreateFolder(const std::string& path) {
     const std::wstring wide = Utf8ToUtf16(path);
     return CreateDirectoryW(wide.c_str(), nullptr) ||
-           (GetLastError() == ERROR_ALREADY_EXISTS && IsFolder(wide));
+           (GetLastError() == ERROR_ALREADY_EXISTS && IsFolderW(wide));
 }
 
 bool CreateFolders(const std::string& path) {

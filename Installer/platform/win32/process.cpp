@@ -7,15 +7,11 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include "platform/Files.h"
 #include "platform/Unicode.h"
 
 namespace platform {
 namespace {
-
-bool IsFolder(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 // One argument as the C runtime's parser (and CommandLineToArgvW) reads it back: quoted when it
 // holds blanks or quotes or is empty, with the backslashes before a quote doubled.
@@ -63,20 +59,28 @@ long CurrentThreadId() {
     return static_cast<long>(GetCurrentThreadId());
 }
 
-std::string CommandLine() {
+std::vector<std::string> CommandLineArguments() {
     int count = 0;
     LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
     if (!arguments) {
-        return "";
+        return {};
     }
-    std::string joined;
+    std::vector<std::string> list;
     for (int i = 1; i < count; ++i) {
-        if (i > 1) {
-            joined += ' ';
-        }
-        joined += Utf16ToUtf8(arguments[i]);
+        list.push_back(Utf16ToUtf8(arguments[i]));
     }
     LocalFree(arguments);
+    return list;
+}
+
+std::string CommandLine() {
+    std::string joined;
+    for (const std::string& argument : CommandLineArguments()) {
+        if (!joined.empty()) {
+            joined += ' ';
+        }
+        joined += argument;
+    }
     return joined;
 }
 
@@ -109,7 +113,7 @@ bool StartSelf(const std::vector<std::string>& arguments) {
 std::string DocumentsFolder() {
     wchar_t folder[MAX_PATH] = {};
     if (SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, SHGFP_TYPE_CURRENT, folder) != S_OK ||
-        !IsFolder(folder)) {
+        !FolderExists(Utf16ToUtf8(folder))) {
         return "";
     }
     return Utf16ToUtf8(WithoutTrailingSeparator(folder));
@@ -133,7 +137,7 @@ std::string PrivateTemporaryFolder(const std::string& name) {
     }
     folder += Utf8ToUtf16(name);
     CreateDirectoryW(folder.c_str(), nullptr);
-    return IsFolder(folder) ? Utf16ToUtf8(folder) : "";
+    return FolderExists(Utf16ToUtf8(folder)) ? Utf16ToUtf8(folder) : "";
 }
 
 }  // namespace platform

@@ -1,0 +1,226 @@
+// Text controls on Win32: the system's rich edit ("RICHEDIT50W") or edit field ("Edit") as a
+// child window, adopted by the backend so that its messages pass through the platform procedure
+// the toolkit subclasses.
+#include "platform/TextControl.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+#include "platform/Events.h"
+#include "platform/Unicode.h"
+#include "platform/win32/font_impl.h"
+#include "platform/win32/native_text.h"
+#include "platform/win32/window_record.h"
+#include "platform/win32/windows_api.h"
+
+// After windows.h: the rich edit header needs its types.
+#include <richedit.h>
+
+namespace platform {
+namespace {
+
+using backend::ControlText;
+using backend::ProgramText;
+using backend::SetRichText;
+using backend::WindowText;
+
+// The record of a text control made here; null for any other window.
+NativeWindowRecord* Find(NativeWindow window) {
+    NativeWindowRecord* record = window.operator->();
+    return record && record->textControl != TextControlKind::None ? record : nullptr;
+}
+
+DWORD StyleFor(int flags) {
+    DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL;
+    if (flags & kTextReadOnly) {
+        style |= ES_READONLY;
+    }
+    if (flags & kTextCentered) {
+        style |= ES_CENTER;
+    }
+    if (flags & kTextPassword) {
+        style |= ES_PASSWORD;
+    }
+    if (flags & kTextMultiLine) {
+        style |= ES_MULTILINE;
+    }
+    return style;
+}
+
+HMODULE RichEditLibrary() {
+    static const HMODULE library = LoadLibraryW(L"MSFTEDIT.DLL");  // kept for the process
+    return library;
+}
+
+HWND CreateNativeControl(HWND parent, Point position, Size size, const std::string& textUtf8,
+                         int flags) {
+    const bool rich = flags & kTextRich;
+    const bool multiLine = flags & kTextMultiLine;
+    if (rich && !RichEditLibrary()) {
+        return nullptr;
+    }
+    const std::wstring plainText = rich ? std::wstring() : ControlText(textUtf8, multiLine);
+    const HWND control = CreateWindowExW(
+        0, rich ? L"RICHEDIT50W" : L"Edit", plainText.c_str(), StyleFor(flags), position.x,
+        position.y, size.width, size.height, parent, nullptr, backend::ModuleInstance(), nullptr);
+    if (control && rich) {
+        // A target device with line width 0: lines wrap at the window's width.
+        const HDC dc = GetDC(control);
+        SendMessageW(control, EM_SETTARGETDEVICE, reinterpret_cast<WPARAM>(dc), 0);
+        ReleaseDC(control, dc);
+        SetRichText(control, textUtf8, multiLine);
+    }
+    return control;
+}
+
+// What a plain field's content needs: its formatting rectangle's top and one line height for
+// every line. The rich edit measures itself.
+void RequestPlainFieldResize(NativeWindow window, HWND control) {
+    const NativeWindow parent = backend::RecordOf(GetParent(control));
+    if (!parent) {
+        return;
+    }
+    const HDC dc = GetDC(control);
+    const auto font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
+    const HGDIOBJ previous = font ? SelectObject(dc, font) : nullptr;
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    if (previous) {
+        SelectObject(dc, previous);
+    }
+    ReleaseDC(control, dc);
+    RECT format{};
+    SendMessageW(control, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
+    RECT client{};
+    GetClientRect(control, &client);
+    const auto lines = static_cast<int>(SendMessageW(control, EM_GETLINECOUNT, 0, 0));
+
+    RequestResizeNotify notify;
+    notify.header.from = window.Bits();
+    notify.header.code = kEnRequestResize;
+    notify.requested = {0, 0, static_cast<int>(client.right),
+                        static_cast<int>(format.top) + lines * static_cast<int>(metrics.tmHeight)};
+    SendMessage(parent, kWmNotify, 0, reinterpret_cast<LParam>(&notify));
+}
+
+// A rich edit counts a paragraph end as one character, so its selection is asked of it rather
+// than cut from the window text, which ends paragraphs in CR LF.
+std::string RichSelection(HWND control) {
+    CHARRANGE range{};
+    SendMessageW(control, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
+    if (range.cpMax <= range.cpMin) {
+        return "";
+    }
+    // Room for the terminating null too.
+    std::wstring text(static_cast<size_t>(range.cpMax - range.cpMin) + 1, L'\0');
+    const LRESULT copied =
+        SendMessageW(control, EM_GETSELTEXT, 0, reinterpret_cast<LPARAM>(text.data()));
+    text.resize(std::min(text.size() - 1, static_cast<size_t>(std::max<LRESULT>(copied, 0))));
+    return ProgramText(text);
+}
+
+std::string FieldSelection(HWND control) {
+    DWORD start = 0;
+    DWORD end = 0;
+    SendMessageW(control, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                 reinterpret_cast<LPARAM>(&end));
+    if (end <= start) {
+        return "";
+    }
+    const std::wstring text = WindowText(control);
+    return ProgramText(text.substr(std::min<size_t>(start, text.size()), end - start));
+}
+
+}  // namespace
+
+NativeWindow CreateTextControl(NativeWindow parent, Point position, Size size,
+                               const std::string& textUtf8, int flags) {
+    const HWND parentHandle = backend::HandleOf(parent);
+    if (!parentHandle) {
+        return nullptr;
+    }
+    const HWND control = CreateNativeControl(parentHandle, position, size, textUtf8, flags);
+    if (!control) {
+        return nullptr;
+    }
+    const NativeWindow window = backend::AdoptControl(control);
+    if (!window) {
+        ::DestroyWindow(control);
+        return nullptr;
+    }
+    window->textControl = (flags & kTextRich) ? TextControlKind::Rich : TextControlKind::Plain;
+    return window;
+}
+
+WindowProc SubclassWindow(NativeWindow window, WindowProc proc) {
+    NativeWindowRecord* record = window.operator->();
+    if (!record) {
+        return nullptr;
+    }
+    const WindowProc previous = record->proc;
+    record->proc = proc;
+    return previous;
+}
+
+void SetTextControlFont(NativeWindow window, const Font& font) {
+    NativeWindowRecord* state = Find(window);
+    if (!state || state->textControl == TextControlKind::Rich || !font.IsValid()) {
+        return;
+    }
+    const Font::Impl& impl = font.impl();
+    const HFONT made = CreateFontW(
+        -static_cast<int>(std::lround(impl.sizePixels)), 0, 0, 0,
+        (impl.styleBits & kFontBold) ? FW_BOLD : FW_NORMAL, (impl.styleBits & kFontItalic) != 0,
+        (impl.styleBits & kFontUnderline) != 0, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, impl.family.c_str());
+    if (!made) {
+        return;
+    }
+    SendMessageW(backend::HandleOf(window), WM_SETFONT, reinterpret_cast<WPARAM>(made), TRUE);
+    if (state->ownedFont) {
+        DeleteObject(state->ownedFont);
+    }
+    state->ownedFont = made;
+}
+
+void SetTextControlMargins(NativeWindow window, int left, int right) {
+    if (Find(window)) {
+        SendMessageW(backend::HandleOf(window), EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN,
+                     MAKELPARAM(std::max(0, left), std::max(0, right)));
+    }
+}
+
+void RequestTextControlResize(NativeWindow window) {
+    const NativeWindowRecord* state = Find(window);
+    if (!state) {
+        return;
+    }
+    const HWND control = backend::HandleOf(window);
+    if (state->textControl != TextControlKind::Rich) {
+        RequestPlainFieldResize(window, control);
+        return;
+    }
+    const LRESULT mask = SendMessageW(control, EM_GETEVENTMASK, 0, 0);
+    SendMessageW(control, EM_SETEVENTMASK, 0, mask | ENM_REQUESTRESIZE);
+    SendMessageW(control, EM_REQUESTRESIZE, 0, 0);
+}
+
+std::string GetTextControlText(NativeWindow window) {
+    if (!Find(window)) {
+        return "";
+    }
+    return ProgramText(WindowText(backend::HandleOf(window)));
+}
+
+std::string GetTextControlSelection(NativeWindow window) {
+    const NativeWindowRecord* state = Find(window);
+    if (!state) {
+        return "";
+    }
+    const HWND control = backend::HandleOf(window);
+    return state->textControl == TextControlKind::Rich ? RichSelection(control)
+                                                       : FieldSelection(control);
+}
+
+}  // namespace platform

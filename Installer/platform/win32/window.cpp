@@ -1,0 +1,371 @@
+// Native windows on user32: the two window classes, records, creation and destruction, and the
+// one procedure through which every recorded window's messages reach the platform procedures.
+#include <algorithm>
+#include <cstdlib>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/Unicode.h"
+#include "platform/win32/window_record.h"
+#include "platform/window_slots.h"
+
+#include <richedit.h>
+
+namespace platform {
+namespace {
+
+constexpr wchar_t kTopLevelClass[] = L"LWWINDOWKESTREL";
+constexpr wchar_t kPanelClass[] = L"LWPANELKESTREL";
+
+std::unordered_map<HWND, NativeWindow>& ByHandle() {
+    static std::unordered_map<HWND, NativeWindow> map;
+    return map;
+}
+
+LRESULT CALLBACK RoutingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+void RegisterClassOnce(const wchar_t* name, UINT style) {
+    WNDCLASSEXW existing{};
+    existing.cbSize = sizeof existing;
+    if (GetClassInfoExW(backend::ModuleInstance(), name, &existing)) {
+        return;
+    }
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.style = style;
+    windowClass.lpfnWndProc = &RoutingProc;
+    windowClass.hInstance = backend::ModuleInstance();
+    windowClass.lpszClassName = name;
+    RegisterClassExW(&windowClass);
+}
+
+void Attach(NativeWindow w, HWND hwnd) {
+    w->hwnd = hwnd;
+    ByHandle()[hwnd] = w;
+}
+
+// The window is gone from the system: its record goes, and with it every handle's reach.
+void Detach(NativeWindow w) {
+    for (auto& [id, callback] : w->timers) {
+        ::KillTimer(w->hwnd, id);
+    }
+    if (w->nativeProc) {
+        SetWindowLongPtrW(w->hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(w->nativeProc));
+    }
+    if (w->ownedFont) {
+        DeleteObject(w->ownedFont);
+    }
+    for (HICON icon : {w->bigIcon.handle, w->smallIcon.handle}) {
+        if (icon) {
+            DestroyIcon(icon);
+        }
+    }
+    ByHandle().erase(w->hwnd);
+    slots::Release(w);
+}
+
+MessageResult PassOn(NativeWindowRecord* record, HWND hwnd, UINT message, WPARAM wParam,
+                     LPARAM lParam) {
+    return record && record->nativeProc
+               ? CallWindowProcW(record->nativeProc, hwnd, message, wParam, lParam)
+               : DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+// A rich edit's wish for a height comes in the system's own notification; the platform
+// procedures hear it in the seam's form, naming the sender by its handle.
+MessageResult RouteNotify(NativeWindow w, WPARAM wParam, LPARAM lParam) {
+    const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+    if (header && header->code == kEnRequestResize) {
+        const auto* native = reinterpret_cast<const REQRESIZE*>(header);
+        RequestResizeNotify notify;
+        notify.header.from = backend::RecordOf(header->hwndFrom).Bits();
+        notify.header.id = header->idFrom;
+        notify.header.code = kEnRequestResize;
+        notify.requested = Rect{native->rc.left, native->rc.top, native->rc.right - native->rc.left,
+                                native->rc.bottom - native->rc.top};
+        return w->proc(w, kWmNotify, wParam, reinterpret_cast<LParam>(&notify));
+    }
+    return w->proc(w, kWmNotify, wParam, lParam);
+}
+
+LRESULT CALLBACK RoutingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+        const NativeWindow w =
+            NativeWindow::FromBits(reinterpret_cast<uintptr_t>(create->lpCreateParams));
+        if (backend::Alive(w)) {
+            Attach(w, hwnd);
+        }
+    }
+    const NativeWindow w = backend::RecordOf(hwnd);
+    NativeWindowRecord* record = w.operator->();
+    if (!record) {
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+    if (message == WM_NCDESTROY) {
+        const MessageResult result = PassOn(record, hwnd, message, wParam, lParam);
+        Detach(w);
+        return result;
+    }
+    if (record->dying || !record->proc) {
+        return PassOn(record, hwnd, message, wParam, lParam);
+    }
+    switch (message) {
+        case WM_LBUTTONDBLCLK:
+        case WM_RBUTTONDBLCLK:
+        case WM_MBUTTONDBLCLK:
+            if (!record->doubleClicks) {
+                // The press the class turned into a double-click, given back as a press.
+                message -= kWmLButtonDblClk - kWmLButtonDown;
+            }
+            break;
+        case WM_NOTIFY:
+            return RouteNotify(w, wParam, lParam);
+        case WM_GETMINMAXINFO: {
+            const MessageResult result = record->proc(w, message, wParam, lParam);
+            if (NativeWindowRecord* still = w.operator->()) {
+                auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+                info->ptMinTrackSize.x =
+                    std::max<LONG>(info->ptMinTrackSize.x, still->minimumOuter.width);
+                info->ptMinTrackSize.y =
+                    std::max<LONG>(info->ptMinTrackSize.y, still->minimumOuter.height);
+            }
+            return result;
+        }
+        default:
+            break;
+    }
+    return record->proc(w, message, wParam, lParam);
+}
+
+DWORD TopLevelStyleBits(const TopLevelStyle& style, DWORD* exStyle) {
+    DWORD bits = WS_CAPTION | WS_SYSMENU;
+    *exStyle = WS_EX_DLGMODALFRAME;
+    if (style.minimizeBox) {
+        bits |= WS_MINIMIZEBOX;
+        *exStyle = 0;
+    }
+    if (style.resizable) {
+        bits |= WS_MAXIMIZEBOX | WS_THICKFRAME;
+    }
+    if (style.borderless) {
+        bits = WS_POPUP;
+        *exStyle = 0;
+    }
+    if (style.topmost) {
+        *exStyle |= WS_EX_TOPMOST;
+    }
+    return bits | WS_CLIPCHILDREN;
+}
+
+Size GrowByFrame(DWORD style, DWORD exStyle, Size client) {
+    RECT rect{0, 0, client.width, client.height};
+    AdjustWindowRectEx(&rect, style, FALSE, exStyle);
+    return Size{rect.right - rect.left, rect.bottom - rect.top};
+}
+
+BOOL CALLBACK MarkChildDying(HWND child, LPARAM) {
+    if (NativeWindowRecord* record = backend::RecordOf(child).operator->()) {
+        record->dying = true;
+    }
+    return TRUE;
+}
+
+// Everything that goes with the window: its children, and the windows it owns with theirs.
+void MarkDying(HWND hwnd) {
+    if (NativeWindowRecord* record = backend::RecordOf(hwnd).operator->()) {
+        record->dying = true;
+    }
+    EnumChildWindows(hwnd, &MarkChildDying, 0);
+    std::vector<HWND> owned;
+    for (const auto& [candidate, handle] : ByHandle()) {
+        if (GetWindow(candidate, GW_OWNER) == hwnd) {
+            owned.push_back(candidate);
+        }
+    }
+    for (HWND each : owned) {
+        MarkDying(each);
+    }
+}
+
+HICON MakeIcon(const uint32_t* argbPixels, int width, int height) {
+    BITMAPV5HEADER header{};
+    header.bV5Size = sizeof header;
+    header.bV5Width = width;
+    header.bV5Height = -height;  // top-down rows, as given
+    header.bV5Planes = 1;
+    header.bV5BitCount = 32;
+    header.bV5Compression = BI_BITFIELDS;
+    header.bV5RedMask = 0x00FF0000;
+    header.bV5GreenMask = 0x0000FF00;
+    header.bV5BlueMask = 0x000000FF;
+    header.bV5AlphaMask = 0xFF000000;
+    void* bits = nullptr;
+    HDC screen = GetDC(nullptr);
+    HBITMAP color = CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS,
+                                     &bits, nullptr, 0);
+    ReleaseDC(nullptr, screen);
+    if (!color) {
+        return nullptr;
+    }
+    std::copy_n(argbPixels, size_t(width) * height, static_cast<uint32_t*>(bits));
+    HBITMAP mask = CreateBitmap(width, height, 1, 1, nullptr);
+    ICONINFO info{};
+    info.fIcon = TRUE;
+    info.hbmColor = color;
+    info.hbmMask = mask;
+    HICON icon = CreateIconIndirect(&info);
+    DeleteObject(color);
+    DeleteObject(mask);
+    return icon;
+}
+
+}  // namespace
+
+NativeWindowRecord* NativeWindow::operator->() const {
+    return slots::Find(*this);
+}
+
+namespace backend {
+
+NativeWindow RecordOf(HWND hwnd) {
+    auto found = ByHandle().find(hwnd);
+    return found == ByHandle().end() ? NativeWindow() : found->second;
+}
+
+HINSTANCE ModuleInstance() {
+    return GetModuleHandleW(nullptr);
+}
+
+NativeWindow AdoptControl(HWND hwnd) {
+    if (!hwnd) {
+        return nullptr;
+    }
+    const NativeWindow w = slots::Allocate();
+    Attach(w, hwnd);
+    w->proc = &NativeControlProc;
+    w->nativeProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&RoutingProc)));
+    return w;
+}
+
+MessageResult NativeControlProc(NativeWindow window, MessageId message, WParam wParam,
+                                LParam lParam) {
+    NativeWindowRecord* record = window.operator->();
+    return record ? PassOn(record, record->hwnd, message, wParam, lParam) : 0;
+}
+
+}  // namespace backend
+
+NativeWindow CreateTopLevelWindow(NativeWindow owner, Point outerPosition, Size clientSize,
+                                  const std::string& titleUtf8, const TopLevelStyle& style,
+                                  WindowProc proc) {
+    RegisterClassOnce(kTopLevelClass, CS_HREDRAW | CS_VREDRAW);
+    DWORD exStyle = 0;
+    const DWORD bits = TopLevelStyleBits(style, &exStyle);
+    const Size outer = GrowByFrame(bits, exStyle, clientSize);
+    const NativeWindow w = slots::Allocate();
+    w->topLevel = true;
+    w->proc = proc;
+    w->minimumOuter = outer;
+    HWND hwnd = CreateWindowExW(exStyle, kTopLevelClass, Utf8ToUtf16(titleUtf8).c_str(), bits,
+                                outerPosition.x, outerPosition.y, outer.width, outer.height,
+                                backend::HandleOf(owner), nullptr, backend::ModuleInstance(),
+                                reinterpret_cast<void*>(static_cast<uintptr_t>(w.Bits())));
+    if (!hwnd) {
+        if (backend::Alive(w)) {
+            slots::Release(w);
+        }
+        return nullptr;
+    }
+    return w;
+}
+
+NativeWindow CreateChildWindow(NativeWindow parent, Point position, Size size, WindowProc proc,
+                               bool doubleClicks) {
+    HWND parentHandle = backend::HandleOf(parent);
+    if (!parentHandle) {
+        return nullptr;
+    }
+    RegisterClassOnce(kPanelClass, CS_DBLCLKS | CS_CLASSDC);
+    const NativeWindow w = slots::Allocate();
+    w->proc = proc;
+    w->doubleClicks = doubleClicks;
+    HWND hwnd = CreateWindowExW(0, kPanelClass, L"", WS_CHILD | WS_CLIPCHILDREN | WS_VISIBLE,
+                                position.x, position.y, size.width, size.height, parentHandle,
+                                nullptr, backend::ModuleInstance(),
+                                reinterpret_cast<void*>(static_cast<uintptr_t>(w.Bits())));
+    if (!hwnd) {
+        if (backend::Alive(w)) {
+            slots::Release(w);
+        }
+        return nullptr;
+    }
+    return w;
+}
+
+void DestroyWindow(NativeWindow window) {
+    HWND hwnd = backend::HandleOf(window);
+    if (!hwnd) {
+        return;
+    }
+    MarkDying(hwnd);
+    ::DestroyWindow(hwnd);
+}
+
+bool IsWindow(NativeWindow window) {
+    return backend::Alive(window);
+}
+
+void SetUserData(NativeWindow window, void* data) {
+    if (backend::Alive(window)) {
+        window->userData = data;
+    }
+}
+
+void* GetUserData(NativeWindow window) {
+    return backend::Alive(window) ? window->userData : nullptr;
+}
+
+MessageResult DefaultWindowProc(NativeWindow window, MessageId message, WParam wParam,
+                                LParam lParam) {
+    NativeWindowRecord* record = window.operator->();
+    return record ? PassOn(record, record->hwnd, message, wParam, lParam) : 0;
+}
+
+void SetWindowTitle(NativeWindow window, const std::string& titleUtf8) {
+    if (HWND hwnd = backend::HandleOf(window)) {
+        SetWindowTextW(hwnd, Utf8ToUtf16(titleUtf8).c_str());
+    }
+}
+
+void AddWindowIcon(NativeWindow window, const uint32_t* argbPixels, int width, int height) {
+    if (!backend::Alive(window) || !window->topLevel || !argbPixels || width <= 0 || height <= 0) {
+        return;
+    }
+    // The caption takes the image nearest the small icon size, the task switcher the one nearest
+    // the large size.
+    struct Use {
+        WPARAM which;
+        int wanted;
+        WindowIcon& icon;
+    };
+    for (Use use : {Use{ICON_SMALL, GetSystemMetrics(SM_CXSMICON), window->smallIcon},
+                    Use{ICON_BIG, GetSystemMetrics(SM_CXICON), window->bigIcon}}) {
+        if (use.icon.handle &&
+            std::abs(width - use.wanted) >= std::abs(use.icon.width - use.wanted)) {
+            continue;
+        }
+        HICON icon = MakeIcon(argbPixels, width, height);
+        if (!icon) {
+            continue;
+        }
+        ::SendMessageW(window->hwnd, WM_SETICON, use.which, reinterpret_cast<LPARAM>(icon));
+        if (use.icon.handle) {
+            DestroyIcon(use.icon.handle);
+        }
+        use.icon = WindowIcon{icon, width};
+    }
+}
+
+}  // namespace platform

@@ -1,0 +1,93 @@
+// The folder chooser on the shell's folder browser: where it opens, what it answers, and its
+// owner disabled while it runs.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+#include "modal_driver.h"
+#include "platform/FolderDialog.h"
+#include "platform/win32/window_record.h"
+#include "win32_test_support.h"
+
+namespace {
+
+using platform::NativeWindow;
+
+std::string WithForwardSlashes(std::string path) {
+    std::replace(path.begin(), path.end(), '\\', '/');
+    return path;
+}
+
+// A folder two levels below the system drive's root. Wine's browser does not find folders of
+// the user's profile (the temporary folder among them) when asked to select them.
+class ChooserFolder {
+  public:
+    ChooserFolder() : top_(L"C:\\kestrel-chooser-" + std::to_wstring(GetCurrentProcessId())) {
+        CreateDirectoryW(top_.c_str(), nullptr);
+        CreateDirectoryW((top_ + L"\\Host").c_str(), nullptr);
+    }
+    ~ChooserFolder() { wintest::RemoveTree(top_); }
+    ChooserFolder(const ChooserFolder&) = delete;
+    ChooserFolder& operator=(const ChooserFolder&) = delete;
+
+    std::string path() const { return WideToUtf8(top_ + L"\\Host"); }
+
+  private:
+    std::wstring top_;
+};
+
+class FolderDialogTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        owner_ = platform::CreateTopLevelWindow(nullptr, {40, 40}, {300, 200}, "Chooser owner", {},
+                                                &platform::DefaultWindowProc);
+        ASSERT_TRUE(owner_) << "no desktop to open windows on";
+        platform::ShowWindow(owner_, true);
+    }
+    void TearDown() override { platform::DestroyWindow(owner_); }
+
+    // Once the browser is open: notes whether the owner is disabled, then presses `button`.
+    std::function<bool()> Press(int button) {
+        return [this, button] {
+            const HWND browser = wintest::ThreadWindowOfClass(L"#32770");
+            if (!browser) {
+                return false;
+            }
+            ownerDisabledMeanwhile_ = !IsWindowEnabled(platform::backend::HandleOf(owner_));
+            PostMessageW(browser, WM_COMMAND, static_cast<WPARAM>(button), 0);
+            return true;
+        };
+    }
+
+    NativeWindow owner_;
+    bool ownerDisabledMeanwhile_ = false;
+};
+
+TEST_F(FolderDialogTest, OpensOnTheInitialFolderOverTheTopLevelWindowAndAnswersInNativeForm) {
+    const ChooserFolder folder;
+    const std::string initial = WithForwardSlashes(folder.path());
+    // Asked from a child: its top-level window is the one kept from input.
+    const NativeWindow child = platform::CreateChildWindow(owner_, {10, 10}, {60, 20},
+                                                           &platform::DefaultWindowProc, false);
+    wintest::ModalDriver driver(Press(IDOK));
+    const std::string chosen = platform::ChooseFolder(child, "Custom Folder", initial);
+    ASSERT_TRUE(driver.Done());
+    EXPECT_TRUE(ownerDisabledMeanwhile_);
+    EXPECT_TRUE(platform::IsWindowEnabled(owner_));
+    EXPECT_EQ(chosen.find('/'), std::string::npos) << chosen;
+    EXPECT_EQ(CompareStringOrdinal(Utf8ToWide(chosen).c_str(), -1,
+                                   Utf8ToWide(folder.path()).c_str(), -1, TRUE),
+              CSTR_EQUAL)
+        << chosen << " for " << folder.path();
+}
+
+TEST_F(FolderDialogTest, CancelAnswersEmpty) {
+    const ChooserFolder folder;
+    wintest::ModalDriver driver(Press(IDCANCEL));
+    EXPECT_EQ(platform::ChooseFolder(owner_, "Custom Folder", folder.path()), "");
+    EXPECT_TRUE(driver.Done());
+    EXPECT_TRUE(platform::IsWindowEnabled(owner_));
+}
+
+}  // namespace
