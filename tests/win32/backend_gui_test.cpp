@@ -92,6 +92,20 @@ class Win32Gui : public ::testing::Test {
     std::unique_ptr<Host> host_;
 };
 
+TEST_F(Win32Gui, TopLevelWindowsCarryTheProgramIcon) {
+    HWND hwnd = platform::backend::HandleOf(host_->GetNativeWindow());
+    for (int which : {GCLP_HICON, GCLP_HICONSM}) {
+        ICONINFO info{};
+        const auto icon = reinterpret_cast<HICON>(GetClassLongPtrW(hwnd, which));
+        ASSERT_TRUE(icon && GetIconInfo(icon, &info)) << which;
+        BITMAP image{};
+        GetObjectW(info.hbmColor, sizeof image, &image);
+        EXPECT_EQ(image.bmWidth, GetSystemMetrics(which == GCLP_HICON ? SM_CXICON : SM_CXSMICON));
+        DeleteObject(info.hbmColor);
+        DeleteObject(info.hbmMask);
+    }
+}
+
 TEST_F(Win32Gui, ButtonLightsUnderThePointerAndClicksOnRelease) {
     LwSystemButton* button = MakeButton("Next >", {20, 20});
     LwSystemButton* disabled = MakeButton("OK", {150, 20});

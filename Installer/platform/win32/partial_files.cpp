@@ -8,6 +8,7 @@
 #include <set>
 
 #include "platform/Files.h"
+#include "platform/Unicode.h"
 
 namespace platform {
 namespace {
@@ -68,8 +69,11 @@ std::wstring PartialFileName(const std::wstring& path) {
     static std::atomic<unsigned> counter{0};
     std::wstring folder, name;
     SplitPath(path, &folder, &name);
-    return folder + L"." + name + L"." + std::to_wstring(GetCurrentProcessId()) + L"-" +
-           std::to_wstring(counter.fetch_add(1)) + L".part";
+    // Numbers made narrow: the wide formatting would bring a whole printf into the program.
+    return folder + L"." + name + L"." +
+           Utf8ToUtf16(std::to_string(GetCurrentProcessId()) + "-" +
+                       std::to_string(counter.fetch_add(1))) +
+           L".part";
 }
 
 HANDLE CreatePartialFile(const std::wstring& partial) {

@@ -24,7 +24,16 @@ std::unordered_map<HWND, NativeWindow>& ByHandle() {
 
 LRESULT CALLBACK RoutingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
-void RegisterClassOnce(const wchar_t* name, UINT style) {
+// The program's icon group: the frame and the task switcher take their sizes from it.
+constexpr int kApplicationIconGroup = 101;
+
+HICON ApplicationIcon(int sizeMetric) {
+    return static_cast<HICON>(LoadImageW(
+        backend::ModuleInstance(), MAKEINTRESOURCEW(kApplicationIconGroup), IMAGE_ICON,
+        GetSystemMetrics(sizeMetric), GetSystemMetrics(sizeMetric), LR_DEFAULTCOLOR | LR_SHARED));
+}
+
+void RegisterClassOnce(const wchar_t* name, UINT style, bool withIcon) {
     WNDCLASSEXW existing{};
     existing.cbSize = sizeof existing;
     if (GetClassInfoExW(backend::ModuleInstance(), name, &existing)) {
@@ -36,6 +45,10 @@ void RegisterClassOnce(const wchar_t* name, UINT style) {
     windowClass.lpfnWndProc = &RoutingProc;
     windowClass.hInstance = backend::ModuleInstance();
     windowClass.lpszClassName = name;
+    if (withIcon) {
+        windowClass.hIcon = ApplicationIcon(SM_CXICON);
+        windowClass.hIconSm = ApplicationIcon(SM_CXSMICON);
+    }
     RegisterClassExW(&windowClass);
 }
 
@@ -260,7 +273,7 @@ MessageResult NativeControlProc(NativeWindow window, MessageId message, WParam w
 NativeWindow CreateTopLevelWindow(NativeWindow owner, Point outerPosition, Size clientSize,
                                   const std::string& titleUtf8, const TopLevelStyle& style,
                                   WindowProc proc) {
-    RegisterClassOnce(kTopLevelClass, CS_HREDRAW | CS_VREDRAW);
+    RegisterClassOnce(kTopLevelClass, CS_HREDRAW | CS_VREDRAW, true);
     DWORD exStyle = 0;
     const DWORD bits = TopLevelStyleBits(style, &exStyle);
     const Size outer = GrowByFrame(bits, exStyle, clientSize);
@@ -287,7 +300,7 @@ NativeWindow CreateChildWindow(NativeWindow parent, Point position, Size size, W
     if (!parentHandle) {
         return nullptr;
     }
-    RegisterClassOnce(kPanelClass, CS_DBLCLKS | CS_CLASSDC);
+    RegisterClassOnce(kPanelClass, CS_DBLCLKS | CS_CLASSDC, false);
     const NativeWindow w = slots::Allocate();
     w->proc = proc;
     w->doubleClicks = doubleClicks;
