@@ -197,8 +197,8 @@ class WizardProgram : public WizardTest {
         ::Window focus = 0;
         int revert = 0;
         XGetInputFocus(display_, &focus, &revert);
-        if (focus == PointerRoot) {
-            return true;  // the focus follows the pointer, which the clicks bring along
+        if (focus == PointerRoot || focus == None || focus == DefaultRootWindow(display_)) {
+            return true;  // nobody holds the focus: the clicks go where the pointer is
         }
         for (::Window w = focus; w && w != PointerRoot;) {
             if (w == window_) {
