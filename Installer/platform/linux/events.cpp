@@ -15,6 +15,7 @@
 #include "platform/linux/selection.h"
 #include "platform/linux/window_record.h"
 #include "platform/linux/x11_display.h"
+#include "platform/settling_queue.h"
 
 namespace platform {
 namespace {
@@ -109,43 +110,22 @@ NativeWindow NextToPaint() {
     return best;
 }
 
-struct SettlingWork {
-    NativeWindow window;
-    Clock::time_point latest;
-    std::function<void()> work;
-};
-
-constexpr auto kLongestSettling = std::chrono::seconds(1);
-
-std::deque<SettlingWork>& Settling() {
-    static std::deque<SettlingWork> settling;
-    return settling;
-}
-
-bool SettledWorkReady() {
-    if (Settling().empty()) {
-        return false;
-    }
-    const SettlingWork& next = Settling().front();
-    NativeWindow top = next.window;
+// Work waits for its top-level window to be on the screen with nothing left to paint, or not
+// shown at all.
+bool WindowSettled(NativeWindow window) {
+    NativeWindow top = window;
     while (backend::Alive(top) && top->parent) {
         top = top->parent;
     }
-    return !backend::Alive(top) || !top->shown || (top->viewable && !NextToPaint()) ||
-           Clock::now() >= next.latest;
+    return !backend::Alive(top) || !top->shown || (top->viewable && !NextToPaint());
 }
 
-// Runs the next settled work, if any.
+bool SettledWorkReady() {
+    return settling::NextDue(WindowSettled);
+}
+
 bool RunSettledWork() {
-    if (!SettledWorkReady()) {
-        return false;
-    }
-    const SettlingWork next = std::move(Settling().front());
-    Settling().pop_front();
-    if (backend::Alive(next.window)) {
-        next.work();
-    }
-    return true;
+    return settling::RunNext(WindowSettled);
 }
 
 bool MessageWaiting() {
@@ -176,10 +156,7 @@ bool WaitUntil(std::optional<Clock::time_point> deadline, std::span<const int> w
             waitMs = left;
         }
         long timerMs = backend::MsUntilNextTimer();
-        if (!Settling().empty()) {
-            const long settleMs = std::chrono::ceil<std::chrono::milliseconds>(
-                                      Settling().front().latest - Clock::now())
-                                      .count();
+        if (const long settleMs = settling::MsUntilLatest(); settleMs >= 0) {
             timerMs = timerMs < 0 ? settleMs : std::min(timerMs, settleMs);
         }
         if (timerMs >= 0 && (waitMs < 0 || timerMs < waitMs)) {
@@ -322,7 +299,7 @@ void TranslateEvent(XEvent& event) {
 }  // namespace backend
 
 void RunWhenSettled(NativeWindow window, std::function<void()> work) {
-    Settling().push_back({window, Clock::now() + kLongestSettling, std::move(work)});
+    settling::Add(window, std::move(work));
 }
 
 void WaitMessage() {

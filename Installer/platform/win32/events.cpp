@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <deque>
 
 #include "platform/Events.h"
+#include "platform/settling_queue.h"
 #include "platform/win32/window_record.h"
 
 namespace platform {
@@ -51,46 +51,19 @@ void MakeLoopWindowOnce() {
                        std::memory_order_release);
 }
 
-struct SettlingWork {
-    NativeWindow window;
-    Clock::time_point latest;
-    std::function<void()> work;
-};
-
-constexpr auto kLongestSettling = std::chrono::seconds(1);
-
-std::deque<SettlingWork>& Settling() {
-    static std::deque<SettlingWork> settling;
-    return settling;
-}
-
 // Asked only with the system's queue empty, so every window has had its paint: the work is
 // due, unless it waits for a window that is not shown yet and the second has not passed.
 bool SettledWorkReady(bool queueEmpty) {
-    if (Settling().empty()) {
-        return false;
-    }
-    return queueEmpty || Clock::now() >= Settling().front().latest;
+    return settling::NextDue([queueEmpty](NativeWindow) { return queueEmpty; });
 }
 
 bool RunSettledWork(bool queueEmpty) {
-    if (!SettledWorkReady(queueEmpty)) {
-        return false;
-    }
-    const SettlingWork next = std::move(Settling().front());
-    Settling().pop_front();
-    if (backend::Alive(next.window)) {
-        next.work();
-    }
-    return true;
+    return settling::RunNext([queueEmpty](NativeWindow) { return queueEmpty; });
 }
 
 bool WaitAtMost(DWORD timeoutMs) {
-    if (!Settling().empty()) {
-        const auto left =
-            std::chrono::ceil<std::chrono::milliseconds>(Settling().front().latest - Clock::now())
-                .count();
-        timeoutMs = std::min<DWORD>(timeoutMs, static_cast<DWORD>(std::max<long long>(0, left)));
+    if (const long settleMs = settling::MsUntilLatest(); settleMs >= 0) {
+        timeoutMs = std::min<DWORD>(timeoutMs, static_cast<DWORD>(settleMs));
     }
     return MsgWaitForMultipleObjectsEx(0, nullptr, timeoutMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE) !=
            WAIT_TIMEOUT;
@@ -195,7 +168,7 @@ void UpdateWindow(NativeWindow window) {
 }
 
 void RunWhenSettled(NativeWindow window, std::function<void()> work) {
-    Settling().push_back({window, Clock::now() + kLongestSettling, std::move(work)});
+    settling::Add(window, std::move(work));
 }
 
 void PostRepaintFromAnyThread(NativeWindow window) {

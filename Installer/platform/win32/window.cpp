@@ -104,8 +104,8 @@ MessageResult RouteNotify(NativeWindow w, WPARAM wParam, LPARAM lParam) {
 LRESULT CALLBACK RoutingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
         const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-        const NativeWindow w =
-            NativeWindow::FromBits(reinterpret_cast<uintptr_t>(create->lpCreateParams));
+        // The handle itself: its bits are wider than a pointer of the 32-bit build.
+        const NativeWindow w = *static_cast<const NativeWindow*>(create->lpCreateParams);
         if (backend::Alive(w)) {
             Attach(w, hwnd);
         }
@@ -201,6 +201,18 @@ void MarkDying(HWND hwnd) {
     }
 }
 
+// The record made for a window, once CreateWindowExW has answered: it was attached when the
+// window first heard of itself, and goes again if the window was not made after all.
+NativeWindow Created(NativeWindow w, HWND hwnd) {
+    if (!hwnd) {
+        if (backend::Alive(w)) {
+            slots::Release(w);
+        }
+        return nullptr;
+    }
+    return w;
+}
+
 HICON MakeIcon(const uint32_t* argbPixels, int width, int height) {
     BITMAPV5HEADER header{};
     header.bV5Size = sizeof header;
@@ -281,17 +293,10 @@ NativeWindow CreateTopLevelWindow(NativeWindow owner, Point outerPosition, Size 
     w->topLevel = true;
     w->proc = proc;
     w->minimumOuter = outer;
-    HWND hwnd = CreateWindowExW(exStyle, kTopLevelClass, Utf8ToUtf16(titleUtf8).c_str(), bits,
-                                outerPosition.x, outerPosition.y, outer.width, outer.height,
-                                backend::HandleOf(owner), nullptr, backend::ModuleInstance(),
-                                reinterpret_cast<void*>(static_cast<uintptr_t>(w.Bits())));
-    if (!hwnd) {
-        if (backend::Alive(w)) {
-            slots::Release(w);
-        }
-        return nullptr;
-    }
-    return w;
+    return Created(w, CreateWindowExW(exStyle, kTopLevelClass, Utf8ToUtf16(titleUtf8).c_str(), bits,
+                                      outerPosition.x, outerPosition.y, outer.width, outer.height,
+                                      backend::HandleOf(owner), nullptr, backend::ModuleInstance(),
+                                      const_cast<NativeWindow*>(&w)));
 }
 
 NativeWindow CreateChildWindow(NativeWindow parent, Point position, Size size, WindowProc proc,
@@ -304,17 +309,10 @@ NativeWindow CreateChildWindow(NativeWindow parent, Point position, Size size, W
     const NativeWindow w = slots::Allocate();
     w->proc = proc;
     w->doubleClicks = doubleClicks;
-    HWND hwnd = CreateWindowExW(0, kPanelClass, L"", WS_CHILD | WS_CLIPCHILDREN | WS_VISIBLE,
-                                position.x, position.y, size.width, size.height, parentHandle,
-                                nullptr, backend::ModuleInstance(),
-                                reinterpret_cast<void*>(static_cast<uintptr_t>(w.Bits())));
-    if (!hwnd) {
-        if (backend::Alive(w)) {
-            slots::Release(w);
-        }
-        return nullptr;
-    }
-    return w;
+    return Created(
+        w, CreateWindowExW(0, kPanelClass, L"", WS_CHILD | WS_CLIPCHILDREN | WS_VISIBLE, position.x,
+                           position.y, size.width, size.height, parentHandle, nullptr,
+                           backend::ModuleInstance(), const_cast<NativeWindow*>(&w)));
 }
 
 void DestroyWindow(NativeWindow window) {
