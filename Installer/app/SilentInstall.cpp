@@ -12,6 +12,7 @@
 #include "app/Startup.h"
 #include "app/WizardTexts.h"
 #include "platform/Files.h"
+#include "platform/Process.h"
 
 namespace {
 
@@ -100,6 +101,9 @@ int InstallSilently(const CommandLineOptions& options, PayloadFinder findPayload
 }  // namespace
 
 int RunCommandLine(const CommandLineOptions& options, PayloadFinder findPayload) {
+    // `--silent | head -1`, or a deployment tool that stops listening: the installation still
+    // runs to its end, and its exit code says how it went.
+    platform::KeepRunningWhenOutputCloses();
     switch (options.action) {
         case CommandLineAction::Help:
             std::fputs(UsageText().c_str(), stdout);

@@ -40,9 +40,10 @@ struct ProgramRun {
 };
 
 // Runs `program` with `arguments`, without DISPLAY or WAYLAND_DISPLAY and with the `extra`
-// variables, and collects both streams; a run that outlives the deadline is killed.
+// variables, and collects both streams; a run that outlives the deadline is killed. With
+// `closedOutput`, standard output is a pipe that nobody reads any more.
 ProgramRun RunWith(const std::string& program, const std::vector<std::string>& arguments,
-                   const std::map<std::string, std::string>& extra) {
+                   const std::map<std::string, std::string>& extra, bool closedOutput = false) {
     ScratchFolder streams;
     std::vector<std::string> environment;
     for (char** entry = environ; *entry; ++entry) {
@@ -73,13 +74,22 @@ ProgramRun RunWith(const std::string& program, const std::vector<std::string>& a
     const std::string outPath = streams / "out";
     const std::string errPath = streams / "err";
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT, 0600);
+    int pipeEnds[2] = {-1, -1};
+    if (closedOutput && pipe(pipeEnds) == 0) {
+        close(pipeEnds[0]);
+        posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], 1);
+    } else {
+        posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT, 0600);
+    }
     posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT, 0600);
     pid_t pid = 0;
     ProgramRun run;
     const int spawned = posix_spawn(&pid, argv[0].c_str(), &actions, nullptr, argvPointers.data(),
                                     environmentPointers.data());
     posix_spawn_file_actions_destroy(&actions);
+    if (pipeEnds[1] >= 0) {
+        close(pipeEnds[1]);
+    }
     if (spawned != 0) {
         ADD_FAILURE() << "cannot start " << argv[0];
         return run;
@@ -100,8 +110,9 @@ ProgramRun RunWith(const std::string& program, const std::vector<std::string>& a
 
 // The built installer.
 ProgramRun RunProgram(const std::vector<std::string>& arguments,
-                      const std::map<std::string, std::string>& extra = {}) {
-    return RunWith(KESTREL_INSTALLER_PATH, arguments, extra);
+                      const std::map<std::string, std::string>& extra = {},
+                      bool closedOutput = false) {
+    return RunWith(KESTREL_INSTALLER_PATH, arguments, extra, closedOutput);
 }
 
 // Every path below `root` with its size and time of change: what a run must leave as it was.
@@ -164,6 +175,15 @@ TEST_F(SilentInstall, InstallsEveryDetectedHostWithoutADisplay) {
     const ProgramRun again = RunProgram({"--silent"});
     EXPECT_EQ(again.exitCode, 0) << again.err;
     EXPECT_EQ(ReadFile(prefix.PluginOf(HostFolder(5))), Payload(400));
+}
+
+TEST_F(SilentInstall, OutputThatNobodyReadsDoesNotStopTheInstallation) {
+    // As with `kestrel-installer --silent | head -1`: the reader goes after the first line.
+    const HostPrefix prefix(BothViews());
+    const ProgramRun run = RunProgram({"--silent"}, {}, true);
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_TRUE(ReadFile(prefix.PluginOf(HostFolder(0))) == Payload(300));
+    EXPECT_TRUE(ReadFile(prefix.PluginOf(HostFolder(5))) == Payload(400));
 }
 
 TEST_F(SilentInstall, HostsNarrowAndCustomAddsItsFolderWithTheChosenBuild) {

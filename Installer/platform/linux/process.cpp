@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
@@ -88,6 +89,10 @@ std::string CommandLine() {
         joined += (i > 0 ? " " : "") + arguments[i];
     }
     return joined;
+}
+
+void KeepRunningWhenOutputCloses() {
+    signal(SIGPIPE, SIG_IGN);
 }
 
 bool StartSelf(const std::vector<std::string>& arguments) {

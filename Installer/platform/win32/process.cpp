@@ -84,6 +84,10 @@ std::string CommandLine() {
     return joined;
 }
 
+void KeepRunningWhenOutputCloses() {
+    // Nothing to do: a write to a closed pipe fails here, and the process goes on.
+}
+
 bool StartSelf(const std::vector<std::string>& arguments) {
     // The system's own buffer limit for a module path; longer ones need the \\?\ form.
     std::wstring self(32768, L'\0');
