@@ -5,6 +5,8 @@
 
 #include <mutex>
 
+#include "crash_server.h"
+
 namespace platform {
 namespace {
 
@@ -27,6 +29,10 @@ void* ThreadMain(void* raw) {
 }  // namespace
 
 bool StartThread(ThreadEntry entry, void* argument, ThreadHandle* handle) {
+    // The crash server of the guarded threads is forked here, by the thread that starts them and
+    // before the new one runs. A fork copies only the forking thread: a lock that another thread
+    // held at that moment (an allocator's, say) would stay held in the server for ever.
+    crashserver::Start();
     auto* request = new StartRequest{entry, argument};
     pthread_attr_t attributes;
     pthread_attr_init(&attributes);

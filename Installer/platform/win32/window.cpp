@@ -85,29 +85,30 @@ MessageResult PassOn(NativeWindowRecord* record, HWND hwnd, UINT message, WPARAM
 }
 
 // A rich edit's wish for a height comes in the system's own notification; the platform
-// procedures hear it in the seam's form, naming the sender by its handle.
-MessageResult RouteNotify(NativeWindow w, WPARAM wParam, LPARAM lParam) {
+// procedures hear it in the seam's form, naming the sender by its handle. Other notifications
+// are laid out differently from the seam's and go to the system's default.
+MessageResult RouteNotify(NativeWindow w, HWND hwnd, WPARAM wParam, LPARAM lParam) {
     const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-    if (header && header->code == kEnRequestResize) {
-        const auto* native = reinterpret_cast<const REQRESIZE*>(header);
-        RequestResizeNotify notify;
-        notify.header.from = backend::RecordOf(header->hwndFrom).Bits();
-        notify.header.id = header->idFrom;
-        notify.header.code = kEnRequestResize;
-        notify.requested = Rect{native->rc.left, native->rc.top, native->rc.right - native->rc.left,
-                                native->rc.bottom - native->rc.top};
-        return w->proc(w, kWmNotify, wParam, reinterpret_cast<LParam>(&notify));
+    if (!header || header->code != kEnRequestResize) {
+        return PassOn(w.operator->(), hwnd, WM_NOTIFY, wParam, lParam);
     }
-    return w->proc(w, kWmNotify, wParam, lParam);
+    const auto* native = reinterpret_cast<const REQRESIZE*>(header);
+    RequestResizeNotify notify;
+    notify.header.from = backend::RecordOf(header->hwndFrom).Bits();
+    notify.header.id = header->idFrom;
+    notify.header.code = kEnRequestResize;
+    notify.requested = Rect{native->rc.left, native->rc.top, native->rc.right - native->rc.left,
+                            native->rc.bottom - native->rc.top};
+    return w->proc(w, kWmNotify, wParam, reinterpret_cast<LParam>(&notify));
 }
 
 LRESULT CALLBACK RoutingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
         // The handle itself: its bits are wider than a pointer of the 32-bit build.
-        const NativeWindow w = *static_cast<const NativeWindow*>(create->lpCreateParams);
-        if (backend::Alive(w)) {
-            Attach(w, hwnd);
+        const auto* made = static_cast<const NativeWindow*>(
+            reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams);
+        if (made && backend::Alive(*made)) {
+            Attach(*made, hwnd);
         }
     }
     const NativeWindow w = backend::RecordOf(hwnd);
@@ -133,7 +134,7 @@ LRESULT CALLBACK RoutingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
             }
             break;
         case WM_NOTIFY:
-            return RouteNotify(w, wParam, lParam);
+            return RouteNotify(w, hwnd, wParam, lParam);
         case WM_GETMINMAXINFO: {
             const MessageResult result = record->proc(w, message, wParam, lParam);
             if (NativeWindowRecord* still = w.operator->()) {
