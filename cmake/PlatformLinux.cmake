@@ -1,6 +1,6 @@
 # The Linux backend: Xlib for windows and input, cairo and pango (with fontconfig) for drawing and
 # text. Its OS libraries are PRIVATE, so a target that links it does not get their headers.
-# Defines kestrel_platform_linux and the alias kestrel_platform, and KESTREL_PLATFORM_HAS_WINDOWS.
+# Defines kestrel_platform_linux and the alias kestrel_platform.
 
 pkg_check_modules(X11DEPS REQUIRED IMPORTED_TARGET x11 xext xrandr)
 pkg_check_modules(DRAWDEPS REQUIRED IMPORTED_TARGET cairo pangocairo fontconfig)
@@ -21,4 +21,3 @@ target_link_libraries(kestrel_platform_linux
 kestrel_add_resource_dependencies(kestrel_platform_linux)
 
 add_library(kestrel_platform ALIAS kestrel_platform_linux)
-set(KESTREL_PLATFORM_HAS_WINDOWS TRUE)

@@ -40,4 +40,3 @@ target_sources(kestrel_platform_win32 INTERFACE
   "$<$<STREQUAL:$<TARGET_PROPERTY:TYPE>,EXECUTABLE>:$<TARGET_OBJECTS:kestrel_windows_resources>>")
 
 add_library(kestrel_platform ALIAS kestrel_platform_win32)
-set(KESTREL_PLATFORM_HAS_WINDOWS TRUE)
