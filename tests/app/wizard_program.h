@@ -293,6 +293,21 @@ class WizardProgram : public WizardTest {
         show("4-summary");
         Click(kNext);
     }
+    // After ClickThroughToInstallation over hosts in slots 1 (32-bit view) and 5 (64-bit view):
+    // the worker's files, then "Finish" in place of "Cancel", its click, and exit code 0.
+    void ExpectBothViewsInstalledThenFinishExitsZero() {
+        const auto plugin32 = prefix_->PluginOf(HostFolder(1));
+        const auto plugin64 = prefix_->PluginOf(HostFolder(5));
+        ASSERT_TRUE(PumpUntil(
+            [&] { return workertest::Exists(plugin32) && workertest::Exists(plugin64); }, 20s));
+        ASSERT_TRUE(PumpUntil([&] { return Pixels(kCancel) != cancelLook_; }, 10s));
+        EXPECT_EQ(workertest::ReadFile(plugin32), Payload(300));
+        EXPECT_EQ(workertest::ReadFile(plugin64), Payload(400));
+        Click({447, 335});  // "Finish"
+        int code = -1;
+        ASSERT_TRUE(PumpUntil([&] { return Exited(&code); }, 10s));
+        EXPECT_EQ(code, 0);
+    }
     bool Exited(int* code) {
         int status = 0;
         if (waitpid(pid_, &status, WNOHANG) != pid_) {

@@ -18,20 +18,7 @@ TEST_F(WizardProgram, ClickedThroughItInstallsBothViewsAndExitsZero) {
     const std::vector<int> sizes{16, 24, 32, 48, 64, 128, 256};
     EXPECT_TRUE(PumpUntil([&] { return IconSizes() == sizes; })) << IconSizes().size();
     ClickThroughToInstallation();
-    // Installed: the worker's files, then "Finish" in place of "Cancel".
-    ASSERT_TRUE(PumpUntil(
-        [&] {
-            return workertest::Exists(prefix_->PluginOf(HostFolder(1))) &&
-                   workertest::Exists(prefix_->PluginOf(HostFolder(5)));
-        },
-        10s));
-    ASSERT_TRUE(PumpUntil([&] { return Pixels(kCancel) != cancelLook_; }, 10s));
-    EXPECT_EQ(workertest::ReadFile(prefix_->PluginOf(HostFolder(1))), Payload(300));
-    EXPECT_EQ(workertest::ReadFile(prefix_->PluginOf(HostFolder(5))), Payload(400));
-    Click({447, 335});
-    int code = -1;
-    ASSERT_TRUE(PumpUntil([&] { return Exited(&code); }));
-    EXPECT_EQ(code, 0);
+    ExpectBothViewsInstalledThenFinishExitsZero();
 }
 
 TEST_F(WizardProgram, ClosedDuringInstallationItAsksThenLeavesNothingHalfWritten) {

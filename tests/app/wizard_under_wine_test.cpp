@@ -39,19 +39,7 @@ class WizardUnderWine : public WizardProgram {
 TEST_F(WizardUnderWine, ClickedThroughItInstallsBothViewsAndExitsZero) {
     Start({{1, false, HostFolder(1)}, {5, true, HostFolder(5)}});
     ClickThroughToInstallation();
-    ASSERT_TRUE(PumpUntil(
-        [&] {
-            return workertest::Exists(prefix_->PluginOf(HostFolder(1))) &&
-                   workertest::Exists(prefix_->PluginOf(HostFolder(5)));
-        },
-        20s));
-    ASSERT_TRUE(PumpUntil([&] { return Pixels(kCancel) != cancelLook_; }, 10s));
-    EXPECT_EQ(workertest::ReadFile(prefix_->PluginOf(HostFolder(1))), Payload(300));
-    EXPECT_EQ(workertest::ReadFile(prefix_->PluginOf(HostFolder(5))), Payload(400));
-    Click({447, 335});  // "Finish"
-    int code = -1;
-    ASSERT_TRUE(PumpUntil([&] { return Exited(&code); }, 10s));
-    EXPECT_EQ(code, 0);
+    ExpectBothViewsInstalledThenFinishExitsZero();
 }
 
 }  // namespace
