@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Sets up, then builds and runs every test: the plain build, the AddressSanitizer +
 # UndefinedBehaviorSanitizer build, the ThreadSanitizer run of the worker, the fuzzers, and the
-# Windows build (its tests under wine64).
+# Windows builds of both bitnesses (their tests under Wine, and their programs walked through).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/setup-debian.sh
@@ -33,24 +33,27 @@ CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo 
 cmake --build build-fuzz -j"$jobs"
 ctest --test-dir build-fuzz/tests/fuzz --output-on-failure -j"$jobs"
 
-step "Windows (wine64)"
-# The 64-bit build runs its tests under wine64, and its program is walked through under wine64
-# by the wizard's tests of the plain build; the shipped 32-bit build cannot run here at all, so
-# it is only built and measured.
+step "Windows x86_64 (Wine)"
 cmake -S . -B build-win64 -DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/mingw-x86_64.cmake \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build-win64 -j"$jobs"
 ctest --test-dir build-win64 --output-on-failure
-cmake -S . -B build -DKESTREL_WINDOWS_INSTALLER="$PWD/build-win64/kestrel-installer.exe"
-ctest --test-dir build --output-on-failure -R wine
+
+step "Windows i686, the build that ships (Wine)"
 cmake -S . -B build-win32 -DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/mingw-i686.cmake \
-  -DCMAKE_BUILD_TYPE=MinSizeRel -DKESTREL_TESTS=OFF
-cmake --build build-win32 -j"$jobs" --target kestrel-installer
-i686-w64-mingw32-strip -o build-win32/kestrel-installer-stripped.exe build-win32/kestrel-installer.exe
-program=$(stat -c %s build-win32/kestrel-installer-stripped.exe)
+  -DCMAKE_BUILD_TYPE=MinSizeRel
+cmake --build build-win32 -j"$jobs"
+ctest --test-dir build-win32 --output-on-failure
+program=$(stat -c %s build-win32/kestrel-installer.exe)
 payloads=$(cat build-win32/resources/payload32.bin build-win32/resources/payload64.bin | wc -c)
 echo "i686 program: $program bytes, of which payloads $payloads: $((program - payloads)) bytes without"
 if [ $((program - payloads)) -ge $((600 * 1024)) ]; then
   echo "the i686 program has grown past 600 KB without its payloads" >&2
   exit 1
 fi
+
+step "Windows programs walked through (Wine)"
+cmake -S . -B build \
+  -DKESTREL_WINDOWS_INSTALLER_X86_64="$PWD/build-win64/kestrel-installer.exe" \
+  -DKESTREL_WINDOWS_INSTALLER_I686="$PWD/build-win32/kestrel-installer.exe"
+ctest --test-dir build --output-on-failure -R wine

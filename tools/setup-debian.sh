@@ -11,10 +11,14 @@ packages=(
   xvfb xauth openbox x11-utils zenity
   xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
   lldb
-  # The Windows build: mingw-w64 (the -posix compilers have std::thread), and wine64 with Wine's
-  # own fonts (Tahoma, the system dialogs' font) for its tests.
-  wine64 fonts-wine mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
+  # The Windows builds: mingw-w64 (the -posix compilers have std::thread), and Wine for both
+  # bitnesses (wine32 comes from the i386 architecture) with Wine's own fonts (Tahoma, the system
+  # dialogs' font) for their tests.
+  wine wine64 wine32:i386 fonts-wine mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
 )
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  dpkg --add-architecture i386
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -18,7 +18,8 @@ extern char** environ;
 
 namespace wizardtest {
 
-inline constexpr char kWineLoader[] = "/usr/lib/wine/wine64";
+// Runs programs of both bitnesses (see support/wine.sh).
+inline constexpr char kWineLoader[] = "/usr/bin/wine";
 inline constexpr char kWineServer[] = "/usr/lib/wine/wineserver";
 
 // Runs a program to its end with the test's environment; its exit code, or -1.

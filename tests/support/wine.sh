@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Runs Windows test programs under wine64, without a display unless one is named.
+# Runs Windows test programs of either bitness under Wine, without a display unless one is named.
 #   wine.sh make <template>             makes a fresh prefix (wineboot -i) once per test run
 #   wine.sh run <template> <program> [arguments...]
 #                                       runs the program in a copy of it, then removes the copy;
@@ -7,7 +7,9 @@
 #   wine.sh run-on <xserver folder> <template> <program> [arguments...]
 #                                       the same on the X server tests/support/xserver.sh started
 set -euo pipefail
-loader=/usr/lib/wine/wine64
+# Debian's wine picks the 32-bit loader, which hands a 64-bit program to wine64; wine64 alone
+# would end an i686 program at once with exit code 0.
+loader=/usr/bin/wine
 server=/usr/lib/wine/wineserver
 export WINEDEBUG=${WINEDEBUG:--all}
 unset DISPLAY WAYLAND_DISPLAY
@@ -23,6 +25,7 @@ case "$1" in
   make)
     template=$2
     rm -rf "$template"
+    # Booted with both loaders present, so it has the 32-bit system beside the 64-bit one.
     WINEPREFIX=$template "$loader" wineboot -i >/dev/null 2>&1
     WINEPREFIX=$template "$server" -w
     # Debian's Wine does not look for its own fonts: without Tahoma the system's dialogs and
