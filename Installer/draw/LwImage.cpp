@@ -1,7 +1,28 @@
 // Decoding embedded PNG artwork into a held picture.
 #include "draw/LwImage.h"
 
+#include <cstdio>
+#include <mutex>
+#include <set>
+#include <string>
+
 #include "platform/Resources.h"
+
+namespace {
+
+// A picture left out must not pass unseen, but a control made many times says so only once.
+void ReportUndecodable(int id, const std::string& why) {
+    static std::mutex guard;
+    static std::set<int> reported;
+    const std::lock_guard<std::mutex> lock(guard);
+    if (reported.insert(id).second) {
+        std::fprintf(stderr, "picture resource %d cannot be decoded (%s); it is left out\n", id,
+                     why.c_str());
+        std::fflush(stderr);
+    }
+}
+
+}  // namespace
 
 LwImage::LwImage() = default;
 
@@ -13,11 +34,16 @@ void LwImage::LoadFromMemory(const void* bytes, size_t count) {
 }
 
 void LwImage::LoadFromResource(int id) {
+    bitmap_.reset();
     platform::ResourceBlock block;
-    if (platform::FindResource(platform::kResourceTypeRcData, id, &block)) {
-        LoadFromMemory(block.data, block.size);
-    } else {
-        bitmap_.reset();
+    if (!platform::FindResource(platform::kResourceTypeRcData, id, &block)) {
+        return;
+    }
+    std::string why;
+    bitmap_ =
+        platform::Bitmap::DecodePng(static_cast<const uint8_t*>(block.data), block.size, &why);
+    if (!bitmap_) {
+        ReportUndecodable(id, why);
     }
 }
 

@@ -17,7 +17,8 @@ class LwImage {
 
     // Replaces the held picture; bytes that do not decode leave the holder empty.
     void LoadFromMemory(const void* bytes, size_t count);
-    // An embedded raw-data block; a missing block leaves the holder empty.
+    // An embedded raw-data block; a missing block leaves the holder empty, and one that does not
+    // decode too, said once per block on standard error.
     void LoadFromResource(int id);
 
     // (0, 0) when empty.

@@ -366,6 +366,14 @@ TEST(BitmapWin32, BytesThatAreNoPngGiveNoBitmap) {
     std::string bmp = png;
     bmp.replace(0, 8, "BM\0\0\0\0\0\0");
     EXPECT_FALSE(Decode(bmp));
+    // Why, for the report of a picture left out: the call that failed and its status.
+    std::string why;
+    const std::string truncated = png.substr(0, 30);
+    EXPECT_FALSE(Bitmap::DecodePng(reinterpret_cast<const uint8_t*>(truncated.data()),
+                                   truncated.size(), &why));
+    EXPECT_EQ(why.rfind("GdipCreateBitmapFromStream: status ", 0), 0u) << why;
+    EXPECT_FALSE(Bitmap::DecodePng(reinterpret_cast<const uint8_t*>(bmp.data()), bmp.size(), &why));
+    EXPECT_EQ(why, "not a PNG");
 }
 
 TEST(BitmapWin32, DrawingCopiesOneToOneAndScalesIntoTheDestination) {

@@ -43,13 +43,21 @@ Bitmap::Bitmap(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 
 Bitmap::~Bitmap() = default;
 
-std::unique_ptr<Bitmap> Bitmap::DecodePng(const uint8_t* bytes, size_t count) {
+std::unique_ptr<Bitmap> Bitmap::DecodePng(const uint8_t* bytes, size_t count, std::string* why) {
     if (!bytes || count == 0) {
+        if (why) {
+            *why = "no bytes";
+        }
         return nullptr;
     }
     ByteReader reader{bytes, count};
     cairo_surface_t* surface = cairo_image_surface_create_from_png_stream(ReadBytes, &reader);
-    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
+    if (const cairo_status_t status = cairo_surface_status(surface);
+        status != CAIRO_STATUS_SUCCESS) {
+        if (why) {
+            *why = std::string("cairo_image_surface_create_from_png_stream: ") +
+                   cairo_status_to_string(status);
+        }
         cairo_surface_destroy(surface);
         return nullptr;
     }
