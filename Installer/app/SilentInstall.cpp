@@ -101,9 +101,10 @@ int InstallSilently(const CommandLineOptions& options, PayloadFinder findPayload
 }  // namespace
 
 int RunCommandLine(const CommandLineOptions& options, PayloadFinder findPayload) {
-    // `--silent | head -1`, or a deployment tool that stops listening: the installation still
-    // runs to its end, and its exit code says how it went.
-    platform::KeepRunningWhenOutputCloses();
+    // Started from a console, the output reaches it; `--silent | head -1`, or a deployment tool
+    // that stops listening: the installation still runs to its end, and its exit code says how
+    // it went.
+    platform::ConnectCommandLineOutput();
     switch (options.action) {
         case CommandLineAction::Help:
             std::fputs(UsageText().c_str(), stdout);

@@ -28,9 +28,11 @@ std::string CommandLine();
 // it; true when the new process is running.
 bool StartSelf(const std::vector<std::string>& arguments);
 
-// Output to a pipe or socket that nobody reads any more fails from then on, instead of ending
-// the process: a command-line run goes on to its end and its exit code.
-void KeepRunningWhenOutputCloses();
+// Standard output and error as a command-line run needs them: those the program was started
+// with, or else the console of the process that started it, where the system starts a window
+// program without any. Output to a pipe or socket that nobody reads any more fails from then on
+// instead of ending the process: the run goes on to its end and its exit code.
+void ConnectCommandLineOutput();
 
 // The user's documents folder (the desktop's documents directory); empty when it does not exist.
 // Run as root on behalf of another user, it is that user's.

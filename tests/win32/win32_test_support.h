@@ -107,13 +107,14 @@ class ScratchFolder {
     std::wstring m_path;
 };
 
-// Runs a command line to its end without a window; its exit code, or -1 when it did not start.
-inline int Run(const std::wstring& commandLine) {
+// Runs a command line to its end, by default without a console window of its own; its exit
+// code, or -1 when it did not start.
+inline int Run(const std::wstring& commandLine, DWORD creationFlags = CREATE_NO_WINDOW) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
     std::wstring line = commandLine;
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, creationFlags, nullptr,
                         nullptr, &startup, &process)) {
         return -1;
     }

@@ -91,7 +91,8 @@ std::string CommandLine() {
     return joined;
 }
 
-void KeepRunningWhenOutputCloses() {
+void ConnectCommandLineOutput() {
+    // A program here always has the standard streams it was started with.
     signal(SIGPIPE, SIG_IGN);
 }
 

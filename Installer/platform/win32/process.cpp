@@ -7,6 +7,11 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdio>
+
 #include "platform/Files.h"
 #include "platform/Unicode.h"
 
@@ -33,6 +38,36 @@ void AppendQuoted(const std::wstring& argument, std::wstring* line) {
     }
     line->append(2 * backslashes, L'\\');
     *line += L'"';
+}
+
+bool IsUsableHandle(HANDLE handle) {
+    return handle && handle != INVALID_HANDLE_VALUE && GetFileType(handle) != FILE_TYPE_UNKNOWN;
+}
+
+// Points a standard stream that had no handle at start-up at the console.
+void ReopenOnConsole(FILE* stream, int descriptor) {
+    if (std::freopen("CONOUT$", "w", stream)) {
+        return;
+    }
+#ifndef _UCRT
+    // Wine's msvcrt will not reopen a stream whose descriptor was invalid at start-up, as
+    // Windows' own does: the descriptor gets the console, and the stream its descriptor back.
+    HANDLE console =
+        CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, 0, nullptr);
+    if (console == INVALID_HANDLE_VALUE) {
+        return;
+    }
+    const int opened = _open_osfhandle(reinterpret_cast<intptr_t>(console), _O_TEXT);
+    if (opened < 0) {
+        CloseHandle(console);
+        return;
+    }
+    if (_dup2(opened, descriptor) == 0) {
+        stream->_file = descriptor;
+    }
+    _close(opened);
+#endif
 }
 
 std::wstring WithoutTrailingSeparator(std::wstring folder) {
@@ -84,8 +119,25 @@ std::string CommandLine() {
     return joined;
 }
 
-void KeepRunningWhenOutputCloses() {
-    // Nothing to do: a write to a closed pipe fails here, and the process goes on.
+void ConnectCommandLineOutput() {
+    // A window program started from a console has no standard handles; one whose output was
+    // redirected keeps what it was given. A write to a closed pipe fails here, and the process
+    // goes on.
+    const bool outputGiven = IsUsableHandle(GetStdHandle(STD_OUTPUT_HANDLE));
+    const bool errorGiven = IsUsableHandle(GetStdHandle(STD_ERROR_HANDLE));
+    if (outputGiven && errorGiven) {
+        return;
+    }
+    // Refused when the process has a console already, as Wine gives one to a window program.
+    if (!AttachConsole(ATTACH_PARENT_PROCESS) && GetLastError() != ERROR_ACCESS_DENIED) {
+        return;
+    }
+    if (!outputGiven) {
+        ReopenOnConsole(stdout, 1);
+    }
+    if (!errorGiven) {
+        ReopenOnConsole(stderr, 2);
+    }
 }
 
 bool StartSelf(const std::vector<std::string>& arguments) {

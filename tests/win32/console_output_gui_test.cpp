@@ -1,0 +1,91 @@
+// The program's command-line mode as a user meets it from cmd.exe: Windows gives a window
+// program started there no standard handles, yet what it prints must reach the console; output
+// that was redirected stays where it was sent.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "draw/TextConversion.h"
+#include "win32_test_support.h"
+
+namespace {
+
+// The built program, by the Wine path of its Linux location.
+std::wstring Installer() {
+    std::wstring path = L"Z:" + Utf8ToWide(KESTREL_INSTALLER_PATH);
+    for (wchar_t& c : path) {
+        c = c == L'/' ? L'\\' : c;
+    }
+    return L"\"" + path + L"\"";
+}
+
+// Everything the console of this process shows, row after row.
+std::wstring ConsoleText() {
+    HANDLE screen =
+        CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, 0, nullptr);
+    CONSOLE_SCREEN_BUFFER_INFO info{};
+    std::wstring text;
+    if (screen != INVALID_HANDLE_VALUE && GetConsoleScreenBufferInfo(screen, &info)) {
+        text.resize(static_cast<size_t>(info.dwSize.X) * info.dwSize.Y);
+        DWORD read = 0;
+        ReadConsoleOutputCharacterW(screen, text.data(), static_cast<DWORD>(text.size()), {0, 0},
+                                    &read);
+        text.resize(read);
+    }
+    if (screen != INVALID_HANDLE_VALUE) {
+        CloseHandle(screen);
+    }
+    return text;
+}
+
+// Starts a command line in this console, its standard handles empty as Windows leaves a window
+// program's; its exit code.
+int RunWithoutStandardHandles(const std::wstring& commandLine) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    PROCESS_INFORMATION process{};
+    std::wstring line = commandLine;
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process)) {
+        return -1;
+    }
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD code = 0;
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return static_cast<int>(code);
+}
+
+// A console of the test's own, as cmd.exe has one.
+class ConsoleOutput : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        FreeConsole();
+        ASSERT_TRUE(AllocConsole());
+    }
+    void TearDown() override { FreeConsole(); }
+};
+
+TEST_F(ConsoleOutput, HelpOfAProgramWithoutStandardHandlesReachesTheConsole) {
+    EXPECT_EQ(RunWithoutStandardHandles(Installer() + L" --help"), 0);
+    EXPECT_TRUE(wintest::WaitUntil([] {
+        return ConsoleText().find(L"Usage: kestrel-installer") != std::wstring::npos;
+    })) << WideToUtf8(ConsoleText());
+}
+
+TEST_F(ConsoleOutput, OutputRedirectedInCmdGoesToItsFileNotTheConsole) {
+    wintest::ScratchFolder scratch;
+    const std::string help = scratch / "help.txt";
+    EXPECT_EQ(wintest::Run(
+                  L"cmd.exe /c \"" + Installer() + L" --help > \"" + Utf8ToWide(help) + L"\"\"", 0),
+              0);
+    const auto written = wintest::ReadFile(help);
+    ASSERT_TRUE(written.has_value());
+    EXPECT_EQ(written->rfind("Usage: kestrel-installer", 0), 0u) << *written;
+    EXPECT_EQ(ConsoleText().find(L"Usage:"), std::wstring::npos);
+}
+
+}  // namespace
