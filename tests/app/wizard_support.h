@@ -33,19 +33,13 @@ inline LwPoint CentreOf(LwObject* object) {
 inline void ClickOn(LwObject* object, LwPoint at = {-1, -1}) {
     static LwPoint last{-100, -100};
     const platform::NativeWindow window = object->GetNativeWindow();
-    const LwPoint client = at.x < 0 ? CentreOf(object) : at;
-    // Followed until the pointer is over the object: a window manager may still be placing a
-    // new dialog, and a closed dialog's frame may still stand there for a moment.
-    LwPoint screen;
-    EXPECT_TRUE(testsupport::PumpUntil([&] {
-        screen = testsupport::ScreenPointOnServer(window, client);
-        if (std::abs(screen.x - last.x) <= 4 && std::abs(screen.y - last.y) <= 4) {
-            screen.x += last.x <= screen.x ? 8 : -8;
-        }
-        testsupport::MovePointerToScreen(screen);
-        return testsupport::PointerIsOver(window);
-    }));
-    last = screen;
+    LwPoint client = at.x < 0 ? CentreOf(object) : at;
+    const LwPoint screen = testsupport::ScreenPointOnServer(window, client);
+    if (std::abs(screen.x - last.x) <= 4 && std::abs(screen.y - last.y) <= 4) {
+        client.x += last.x <= screen.x ? 8 : -8;
+    }
+    EXPECT_TRUE(testsupport::MovePointerOnto(window, client));
+    last = testsupport::ScreenPointOnServer(window, client);
     testsupport::Click(1);
 }
 

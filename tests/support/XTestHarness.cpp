@@ -185,7 +185,7 @@ void ParkPointer() {
 }
 
 void MovePointer(platform::NativeWindow window, platform::Point client) {
-    MovePointerToScreen(platform::ClientToScreen(window, client));
+    MovePointerToScreen(ScreenPointOnServer(window, client));
 }
 
 bool PointerIsOver(platform::NativeWindow window) {
@@ -201,6 +201,22 @@ bool PointerIsOver(platform::NativeWindow window) {
         }
         current = child;
     }
+}
+
+bool MovePointerOnto(platform::NativeWindow window, platform::Point client,
+                     std::chrono::milliseconds deadline) {
+    return PumpUntil(
+        [&] {
+            const platform::Point screen = ScreenPointOnServer(window, client);
+            MovePointerToScreen(screen);
+            int x = 0, y = 0, clientX = 0, clientY = 0;
+            ::Window root = 0, child = 0;
+            unsigned mask = 0;
+            XQueryPointer(Connection(), DefaultRootWindow(Connection()), &root, &child, &x, &y,
+                          &clientX, &clientY, &mask);
+            return x == screen.x && y == screen.y && PointerIsOver(window);
+        },
+        deadline);
 }
 
 void PressButton(unsigned button) {

@@ -46,11 +46,17 @@ void Settle();
 // Waits (pumping) until the server shows the window and the pointer can reach it, then settles.
 bool WaitUntilViewable(platform::NativeWindow window, std::chrono::milliseconds deadline = 5s);
 
-// XTest input. Points are in the window's client coordinates.
+// XTest input. Points are in the window's client coordinates, placed where the server has the
+// window now.
 void MovePointer(platform::NativeWindow window, platform::Point client);
 // The deepest window under the pointer is this one: nothing (a window manager's frame on its way
 // out, say) stands between the pointer and it.
 bool PointerIsOver(platform::NativeWindow window);
+// Moves the pointer to the client point and follows the window until the pointer is over it
+// there: a window manager may still be placing a new window, and a closed one's frame may still
+// stand above it for a moment. False when that never came to pass.
+bool MovePointerOnto(platform::NativeWindow window, platform::Point client,
+                     std::chrono::milliseconds deadline = 5s);
 void MovePointerToScreen(platform::Point screen);
 // Where the server has a client point of the window now, whatever the backend last heard: a
 // window manager may still be placing a new window.
