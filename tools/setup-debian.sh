@@ -5,7 +5,7 @@ packages=(
   build-essential cmake pkg-config git
   libx11-dev libxext-dev libxtst-dev libxrandr-dev libxdamage-dev
   libcairo2-dev libpango1.0-dev libfontconfig-dev fonts-dejavu-core
-  fonts-liberation2 fonts-crosextra-carlito xclip
+  fonts-liberation2 fonts-crosextra-carlito fonts-wqy-microhei xclip
   googletest libgtest-dev libgmock-dev
   clang libclang-rt-14-dev
   xvfb xauth openbox x11-utils zenity

@@ -170,4 +170,19 @@ TEST_F(TextDrawing, BoldIsWiderThanRegular) {
     EXPECT_GT(bold.right - bold.left, regular.right - regular.left);
 }
 
+TEST_F(TextDrawing, IdeographsOfAFolderNameDrawAsGlyphsNotAsMissingGlyphBoxes) {
+    // "一" is one horizontal stroke: drawn, a thin bar; where no font has it, a box of hex
+    // digits as tall as the line.
+    const Ink one = DrawAndFindInk([](LwPaintContext& paint) {
+        paint.SetFont(40.0f, "Verdana", 0);
+        paint.SetTextColor(kInk);
+        paint.DrawText("\u4E00", LwRect{20, 20, 0, 0}, 0);
+    });
+    ASSERT_FALSE(one.Empty());
+    EXPECT_GT(one.right - one.left, 25);
+    EXPECT_LT(one.bottom - one.top, 10);
+    const Ink name = DrawText("\u65E5\u672C", LwRect{20, 20, 0, 0}, 0);  // "日本"
+    EXPECT_FALSE(name.Empty());
+}
+
 }  // namespace
