@@ -169,6 +169,9 @@ class WizardProgram : public WizardTest {
         ASSERT_TRUE(PumpUntil([&] {
             return Pixel(LwPoint{400, 20}) == LwGrey(45) && Pixel({407, 322}) == LwGrey(54);
         }));
+        // The banner's warm sand, not the window's grey: the pictures decoded.
+        const LwColor sand = Pixel({5, 300});
+        EXPECT_GT(sand.r, sand.b + 40);
         cancelLook_ = Pixels(kCancel);
         // A window manager takes clicks for itself until it has made the new window the active one.
         ASSERT_TRUE(PumpUntil([&] { return HoldsFocus(); }));
