@@ -3,127 +3,40 @@
 // MB, against the floor of this stack (a bare Xlib + cairo + pango program mapping 15 buffered
 // children and a label) and against `zenity --info`, interleaved in the same run. Peak resident
 // memory comes from the kernel's accounting of each ended child. Needs a bare X server ($DISPLAY).
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include <stdlib.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
 #include "support/generated_registry.h"
-
-#include <X11/Xlib.h>
-#include <X11/extensions/Xdamage.h>
-
-extern char** environ;
+#include "support/screen_timing.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
+using benchsupport::DrawingTimes;
+using benchsupport::Median;
 using namespace std::chrono_literals;
 
 constexpr int kRuns = 15;
 constexpr size_t kRegistryBytes = 4u << 20;
-// A screen that has not changed for this long is taken as finished.
 constexpr auto kQuiet = 1500ms;
-constexpr auto kDeadline = 30s;
-
-struct Sample {
-    double firstSeconds;  // the first drawing seen
-    double seconds;       // the last one
-    long peakKilobytes;
-};
 
 struct Program {
     const char* name;
     std::vector<std::string> argv;
-    std::vector<Sample> samples;
+    std::vector<DrawingTimes> samples;
 };
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-// Starts `argv`, waits until the screen has been still for kQuiet after its first change, then
-// ends the program. The time is from just before exec to the last change seen.
-bool Measure(Display* display, int damageEvents, const std::vector<std::string>& argv,
-             Sample* sample) {
-    const Damage damage =
-        XDamageCreate(display, DefaultRootWindow(display), XDamageReportRawRectangles);
-    XSync(display, False);
-    while (XPending(display)) {
-        XEvent event;
-        XNextEvent(display, &event);
-    }
-    posix_spawn_file_actions_t quiet;
-    posix_spawn_file_actions_init(&quiet);
-    posix_spawn_file_actions_addopen(&quiet, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&quiet, 2, "/dev/null", O_WRONLY, 0);
-    std::vector<char*> args;
-    for (const std::string& arg : argv) {
-        args.push_back(const_cast<char*>(arg.c_str()));
-    }
-    args.push_back(nullptr);
-
-    const auto start = Clock::now();
-    pid_t pid = 0;
-    const bool started = posix_spawnp(&pid, args[0], &quiet, nullptr, args.data(), environ) == 0;
-    posix_spawn_file_actions_destroy(&quiet);
-    Clock::time_point first{}, last{};
-    bool drawn = false;
-    while (started && Clock::now() - start < kDeadline) {
-        while (XPending(display)) {
-            XEvent event;
-            XNextEvent(display, &event);
-            if (event.type == damageEvents + XDamageNotify) {
-                last = Clock::now();
-                if (!drawn) {
-                    first = last;
-                }
-                drawn = true;
-            }
-        }
-        if (drawn && Clock::now() - last > kQuiet) {
-            break;
-        }
-        pollfd connection{ConnectionNumber(display), POLLIN, 0};
-        poll(&connection, 1, 20);
-    }
-    XDamageDestroy(display, damage);
-    rusage usage{};
-    if (started) {
-        kill(pid, SIGTERM);
-        int status = 0;
-        wait4(pid, &status, 0, &usage);
-    }
-    if (!drawn) {
-        std::fprintf(stderr, "%s drew nothing\n", argv[0].c_str());
-        return false;
-    }
-    *sample = {std::chrono::duration<double>(first - start).count(),
-               std::chrono::duration<double>(last - start).count(), usage.ru_maxrss};
-    return true;
-}
 
 }  // namespace
 
 int main() {
-    Display* display = XOpenDisplay(nullptr);
-    int damageEvents = 0, damageErrors = 0;
-    if (!display || !XDamageQueryExtension(display, &damageEvents, &damageErrors)) {
-        std::fprintf(stderr, "needs an X server with the DAMAGE extension ($DISPLAY)\n");
+    benchsupport::ScreenTiming screen(kQuiet);
+    if (!screen.Open()) {
         return 1;
     }
     std::string prefix = (fs::temp_directory_path() / "kestrel-bench-XXXXXX").string();
@@ -144,8 +57,8 @@ int main() {
     // One unmeasured round first: every program then starts with its libraries cached.
     for (int run = -1; run < kRuns; ++run) {
         for (Program& program : programs) {
-            Sample sample{};
-            if (!Measure(display, damageEvents, program.argv, &sample)) {
+            DrawingTimes sample;
+            if (!screen.Time(program.argv, &sample)) {
                 return 1;
             }
             if (run >= 0) {
@@ -157,9 +70,9 @@ int main() {
 
     std::vector<double> firsts[3], seconds[3], peaks[3];
     for (size_t i = 0; i < programs.size(); ++i) {
-        for (const Sample& sample : programs[i].samples) {
+        for (const DrawingTimes& sample : programs[i].samples) {
             firsts[i].push_back(sample.firstSeconds);
-            seconds[i].push_back(sample.seconds);
+            seconds[i].push_back(sample.lastSeconds);
             peaks[i].push_back(static_cast<double>(sample.peakKilobytes));
         }
         std::printf("%-14s exec to last drawing %6.1f ms (first %6.1f ms), peak RSS %6.0f KB\n",
@@ -173,6 +86,5 @@ int main() {
     std::printf("installer / zenity: %.2f (goal < 0.2)\n", Median(seconds[0]) / Median(seconds[2]));
     std::printf("peak RSS installer / zenity: %.2f (goal < 0.5)\n",
                 Median(peaks[0]) / Median(peaks[2]));
-    XCloseDisplay(display);
     return 0;
 }

@@ -45,8 +45,10 @@ constexpr int kRichReadOnlyMultiLine = 0x31;
 
 InstallerUI::InstallerUI()
     : LwWindow(nullptr, LwPoint{0, 0}, kClientSize, kWizardTitle, kLwWindowMinimizeBox) {
-    // Decoding the icon's seven sizes need not delay the first picture of the window.
+    // Decoding the icon's seven sizes and laying out the licence need not delay the first
+    // picture of the window: the welcome page shows neither.
     platform::RunWhenSettled(GetNativeWindow(), [this] { LoadIcon(); });
+    platform::RunWhenSettled(GetNativeWindow(), [this] { FillLicencePanel(); });
     CenterOnOwner();
     const LwSize client = GetSize();
 
@@ -148,6 +150,14 @@ void InstallerUI::BuildHostPanel(const LwSize& client) {
 void InstallerUI::BuildLicencePanel(const LwSize& client) {
     licencePanel =
         new LwPanel(this, LwPoint{180, 60}, LwSize{client.width - 200, client.height - 120});
+    licencePanel->Show(false);
+}
+
+void InstallerUI::FillLicencePanel() {
+    if (licenceText) {
+        return;
+    }
+    const LwSize client = GetSize();
     auto* page = new LwPanel(licencePanel, LwPoint{0, 0}, LwSize{50, 50});
     page->SetBackgroundColor(kLicenceWhite);
     licenceText = new LwTextControl(page, LwPoint{0, 0}, LwSize{client.width - 217, 50},
@@ -157,7 +167,6 @@ void InstallerUI::BuildLicencePanel(const LwSize& client) {
     layout->items.push_back(LwLayoutItem::Object(page, true));
     layout->items.push_back(LwLayoutItem::Object(licenceScrollBar, false));
     licencePanel->SetLayout(layout);
-    licencePanel->Show(false);
 }
 
 void InstallerUI::BuildSummaryPanel(const LwSize& client) {

@@ -1,5 +1,6 @@
-// The installer's wizard window: every page and control built at once, the page flow driven by
-// the navigation buttons, and the install worker followed by a 50 ms poll.
+// The installer's wizard window: every page and control built at the start (the licence's text
+// right after the first picture), the page flow driven by the navigation buttons, and the install
+// worker followed by a 50 ms poll.
 #pragma once
 
 #include <memory>
@@ -29,7 +30,8 @@ inline constexpr int kBrowseButtonTag = 20;
 
 class InstallerUI : public LwWindow, public HostTable {
   public:
-    // Detects the hosts and builds every page, hidden on the welcome page; RunModal shows it.
+    // Detects the hosts and builds every page, hidden on the welcome page (the licence's text
+    // follows the first picture); RunModal shows it.
     InstallerUI();
     ~InstallerUI() override;
 
@@ -47,7 +49,11 @@ class InstallerUI : public LwWindow, public HostTable {
 
   private:
     void BuildHostPanel(const LwSize& client);
+    // The licence's panel, empty and hidden; its rich text comes with FillLicencePanel.
     void BuildLicencePanel(const LwSize& client);
+    // The rich-text view of the licence and its scroll bar, once: after the first picture, or
+    // when the licence page is asked for before that.
+    void FillLicencePanel();
     void BuildSummaryPanel(const LwSize& client);
     LwSystemButton* MakeButton(LwObject* parent, const LwPoint& at, const LwSize& size,
                                const char* label, int tag);

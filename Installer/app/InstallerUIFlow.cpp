@@ -51,6 +51,7 @@ void InstallerUI::OnButton(int code) {
 bool InstallerUI::Next() {
     switch (currentPage) {
         case WizardPage::Welcome:
+            FillLicencePanel();
             currentPage = WizardPage::Licence;
             licencePanel->Show(true);
             EnableButton(backButton, true);

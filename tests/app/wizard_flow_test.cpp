@@ -249,6 +249,36 @@ TEST_F(Wizard, WheelScrollsTheLicenceOnlyOnItsPage) {
     EXPECT_TRUE(PumpUntil([&] { return w.licenceText->GetPosition().y == -140; }));
 }
 
+TEST_F(Wizard, TheLicenceIsLaidOutBehindTheWelcomePage) {
+    Open({{2, true, HostFolder(2)}});
+    InstallerUI& w = *wizard_;
+    ASSERT_TRUE(PumpUntil([&] { return w.licenceText != nullptr; }));
+    EXPECT_EQ(w.GetPage(), WizardPage::Welcome);
+    EXPECT_FALSE(Shown(w.licencePanel));
+    EXPECT_FALSE(Enabled(w.backButton));
+}
+
+TEST_F(Wizard, NextBeforeTheLicenceIsLaidOutStillShowsItWhole) {
+    prefix_ = std::make_unique<HostPrefix>(std::vector<Host>{{2, true, HostFolder(2)}});
+    wizard_ = std::make_unique<InstallerUI>();
+    InstallerUI& w = *wizard_;
+    Track(w.GetNativeWindow());
+    // Nothing has run the loop yet, so the licence waits for the welcome page's picture...
+    ASSERT_EQ(w.licenceText, nullptr);
+    // ...when a click on Next is taken: the page lays it out itself.
+    w.eventSenderTag = kNextButtonTag;
+    w.OnButton(kLwEventLeftUp);
+    ASSERT_EQ(w.GetPage(), WizardPage::Licence);
+    ASSERT_NE(w.licenceText, nullptr);
+    w.Show(true);
+    ASSERT_TRUE(testsupport::WaitUntilViewable(w.GetNativeWindow()));
+    EXPECT_TRUE(Shown(w.licencePanel));
+    EXPECT_TRUE(PumpUntil([&] { return w.licenceText->GetSize().height > 1000; }));
+    // The work queued at the start finds the licence there and adds nothing.
+    PumpFor(300ms);
+    EXPECT_EQ(w.licencePanel->GetChildren().size(), 2u);  // the white page and the scroll bar
+}
+
 TEST_F(Wizard, CancelAsksFirstAndNoKeepsEverything) {
     Open({{1, false, HostFolder(1)}});
     InstallerUI& w = *wizard_;
@@ -306,8 +336,7 @@ TEST_F(Wizard, AHostFolderGoneBeforeTheInstallationGivesItsCode) {
     ClickOn(w.nextButton);
     ASSERT_TRUE(PumpUntil([&] { return w.IsDestroyed(); }, 10s));
     ASSERT_EQ(answers.Messages().size(), 1u);
-    EXPECT_EQ(answers.Messages()[0].substr(answers.Messages()[0].rfind('\n') + 1),
-              "Error code:34");
+    EXPECT_EQ(answers.Messages()[0].substr(answers.Messages()[0].rfind('\n') + 1), "Error code:34");
     EXPECT_EQ(workertest::ReadFile(prefix_->PluginOf(HostFolder(0))), Payload(300));
     EXPECT_FALSE(std::filesystem::exists(prefix_->LinuxFolder(HostFolder(2))));
 }
