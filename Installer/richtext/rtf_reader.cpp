@@ -1,5 +1,6 @@
-// The RTF reader: a state per group on an explicit stack, the font and colour tables, and the
-// control words of character and paragraph formatting that rich-edit controls write.
+// The RTF reader: a state per group on an explicit stack, the destinations (text, font and
+// colour tables, skipped groups), and the words, symbols and bytes that each of them takes.
+// Formatting words and the text's way into the document have files of their own.
 #include "richtext/rtf_reader.h"
 
 #include <algorithm>
@@ -8,7 +9,10 @@
 
 #include "richtext/rich_document_builder.h"
 #include "richtext/rtf_charsets.h"
+#include "richtext/rtf_format_words.h"
+#include "richtext/rtf_group_state.h"
 #include "richtext/rtf_tables.h"
+#include "richtext/rtf_text_output.h"
 #include "richtext/rtf_tokenizer.h"
 #include "richtext/rtf_words.h"
 #include "unicode/Utf8.h"
@@ -17,34 +21,7 @@ namespace richtext {
 namespace {
 
 using Word = RtfWord;
-
-// Word processors accept indents and spacing up to 22 inches; larger values only break layout.
-constexpr int32_t kMaxTwips = 31680;
-constexpr int32_t kDefaultHalfPoints = 24;
-constexpr int32_t kMaxHalfPoints = 3276;
-
-int32_t ClampTwips(int32_t value) {
-    return std::clamp(value, -kMaxTwips, kMaxTwips);
-}
-
-enum class Destination { Text, FontTable, ColourTable };
-
-struct CharState {
-    int32_t font = -1;
-    int32_t halfPoints = kDefaultHalfPoints;
-    int32_t colour = -1;  // index into the colour table; -1: automatic
-    bool bold = false;
-    bool italic = false;
-    bool underline = false;
-    bool hidden = false;
-};
-
-struct GroupState {
-    Destination destination = Destination::Text;
-    CharState chars;
-    ParagraphFormat paragraph;
-    int32_t unicodeSkip = 1;  // bytes of fallback that follow each \uN
-};
+using Destination = RtfDestination;
 
 class RtfReader {
   public:
@@ -53,7 +30,7 @@ class RtfReader {
     Document Read();
 
   private:
-    GroupState& Top() { return m_stack.back(); }
+    RtfGroupState& Top() { return m_stack.back(); }
     void TakeToken(const RtfToken& token);
     void TakeSkippedToken(const RtfToken& token);
     void OpenGroup();
@@ -65,14 +42,9 @@ class RtfReader {
     void TakeText(std::string_view bytes);
     void TakeByte(unsigned char byte);
     void TakeUnicode(int32_t value);
-    void EmitText(std::string_view utf8);
-    void Emit(char32_t c);
-    void FlushHighSurrogate();
-    void EndParagraph();
-    void RefreshFormat();
 
     RtfTokenizer m_tokens;
-    std::vector<GroupState> m_stack;
+    std::vector<RtfGroupState> m_stack;
     bool m_finished = false;
     // Skipping: the braces still open in the skipped part; when the count returns to zero the
     // skipped group itself ends, and its state is popped if it was ever pushed.
@@ -80,16 +52,11 @@ class RtfReader {
     bool m_skipPopsState = false;
     bool m_ignorablePending = false;  // "\*" seen; the next word decides
     int64_t m_fallbackToSkip = 0;
-    char32_t m_highSurrogate = 0;
-    size_t m_pendingCells = 0;
 
     RtfFontTable m_fonts;
     RtfColourTable m_colours;
     int32_t m_defaultFont = -1;
-
-    bool m_formatDirty = true;
-    FontEncoding m_encoding = FontEncoding::Cp1252;
-    DocumentBuilder m_builder;
+    RtfTextOutput m_output{m_fonts, m_colours};
 };
 
 Document RtfReader::Read() {
@@ -113,9 +80,9 @@ Document RtfReader::Read() {
         }
     }
     if (!m_stack.empty()) {
-        FlushHighSurrogate();
+        m_output.FlushHighSurrogate(Top());
     }
-    return m_builder.Finish();
+    return m_output.Finish();
 }
 
 void RtfReader::TakeToken(const RtfToken& token) {
@@ -163,15 +130,15 @@ void RtfReader::OpenGroup() {
         m_skipPopsState = false;
         return;
     }
-    m_stack.push_back(m_stack.empty() ? GroupState{} : Top());
+    m_stack.push_back(m_stack.empty() ? RtfGroupState{} : Top());
 }
 
 void RtfReader::CloseGroup() {
-    FlushHighSurrogate();  // a pair of \u halves does not span groups
+    m_output.FlushHighSurrogate(Top());  // a pair of \u halves does not span groups
     m_fallbackToSkip = 0;
     m_ignorablePending = false;
     m_stack.pop_back();
-    m_formatDirty = true;
+    m_output.MarkFormatChanged();
     // Whatever follows the document's outermost group is not part of it.
     m_finished = m_stack.empty();
 }
@@ -234,7 +201,7 @@ void RtfReader::TakeWord(const RtfToken& token) {
         case Word::DefaultFont:
             m_defaultFont = value;
             Top().chars.font = value;
-            m_formatDirty = true;
+            m_output.MarkFormatChanged();
             return;
         case Word::UnicodeSkip:
             Top().unicodeSkip = std::max(value, 0);
@@ -253,96 +220,27 @@ void RtfReader::TakeWord(const RtfToken& token) {
 }
 
 void RtfReader::TakeFormatWord(const RtfWordInfo& info, const RtfToken& token) {
-    const Word word = info.word;
-    CharState& chars = Top().chars;
-    ParagraphFormat& paragraph = Top().paragraph;
-    const int32_t value = token.value;
-    const bool on = !token.hasValue || value != 0;
-    switch (word) {
+    switch (info.word) {
         case Word::Paragraph:
-            EndParagraph();
+            m_output.EndParagraph(Top());
             return;
         case Word::Row:
-            m_pendingCells = 0;
-            EndParagraph();
+            m_output.EndRow(Top());
             return;
         case Word::Cell:
-            ++m_pendingCells;
+            m_output.AddCell();
             return;
         case Word::Character:
-            Emit(info.character);
-            return;
-        case Word::ParagraphDefaults:
-            paragraph = ParagraphFormat{};
-            return;
-        case Word::AlignLeft:
-            paragraph.alignment = Alignment::Left;
-            return;
-        case Word::AlignRight:
-            paragraph.alignment = Alignment::Right;
-            return;
-        case Word::AlignCenter:
-            paragraph.alignment = Alignment::Center;
-            return;
-        case Word::AlignJustify:
-            paragraph.alignment = Alignment::Justify;
-            return;
-        case Word::LeftIndent:
-            paragraph.leftIndent = ClampTwips(value);
-            return;
-        case Word::RightIndent:
-            paragraph.rightIndent = ClampTwips(value);
-            return;
-        case Word::FirstIndent:
-            paragraph.firstLineIndent = ClampTwips(value);
-            return;
-        case Word::SpaceBefore:
-            paragraph.spaceBefore = std::clamp(value, 0, kMaxTwips);
-            return;
-        case Word::SpaceAfter:
-            paragraph.spaceAfter = std::clamp(value, 0, kMaxTwips);
-            return;
-        case Word::LineSpacing:
-            paragraph.lineSpacing = ClampTwips(value);
-            return;
-        case Word::LineMultiple:
-            paragraph.lineSpacingMultiple = on;
+            m_output.Emit(info.character, Top());
             return;
         default:
             break;
     }
-    m_formatDirty = true;
-    switch (word) {
-        case Word::Plain:
-            chars = CharState{};
-            chars.font = m_defaultFont;
-            break;
-        case Word::Font:
-            chars.font = value;
-            break;
-        case Word::FontSize:
-            chars.halfPoints = value > 0 ? std::min(value, kMaxHalfPoints) : kDefaultHalfPoints;
-            break;
-        case Word::Bold:
-            chars.bold = on;
-            break;
-        case Word::Italic:
-            chars.italic = on;
-            break;
-        case Word::Underline:
-            chars.underline = on;
-            break;
-        case Word::UnderlineNone:
-            chars.underline = false;
-            break;
-        case Word::Hidden:
-            chars.hidden = on;
-            break;
-        case Word::ColourIndex:
-            chars.colour = value;
-            break;
-        default:
-            break;
+    const int32_t value = token.value;
+    const bool on = !token.hasValue || value != 0;
+    if (!ApplyParagraphWord(info.word, value, on, Top().paragraph) &&
+        ApplyCharacterWord(info.word, value, on, m_defaultFont, Top().chars)) {
+        m_output.MarkFormatChanged();
     }
 }
 
@@ -353,7 +251,7 @@ void RtfReader::TakeSymbol(char symbol) {
             return;
         case '\n':
             if (Top().destination == Destination::Text) {
-                EndParagraph();
+                m_output.EndParagraph(Top());
             }
             return;
         case '\\':
@@ -369,16 +267,16 @@ void RtfReader::TakeSymbol(char symbol) {
     }
     switch (symbol) {
         case '~':
-            Emit(0x00A0);
+            m_output.Emit(0x00A0, Top());
             break;
         case '-':
-            Emit(0x00AD);
+            m_output.Emit(0x00AD, Top());
             break;
         case '_':
-            Emit(0x2011);
+            m_output.Emit(0x2011, Top());
             break;
         case '\t':
-            Emit('\t');
+            m_output.Emit('\t', Top());
             break;
         default:
             break;  // "\:", "\|" and unknown symbols mean nothing here
@@ -401,15 +299,14 @@ void RtfReader::TakeText(std::string_view bytes) {
             bytes.remove_prefix(skipped);
             continue;
         }
-        RefreshFormat();
         size_t plain = 0;
-        if (m_encoding == FontEncoding::Cp1252) {
+        if (m_output.Encoding(Top()) == FontEncoding::Cp1252) {
             while (plain < bytes.size() && bytes[plain] >= 0x20 && bytes[plain] < 0x7F) {
                 ++plain;
             }
         }
         if (plain > 0) {
-            EmitText(bytes.substr(0, plain));
+            m_output.EmitText(bytes.substr(0, plain), Top());
             bytes.remove_prefix(plain);
         } else {
             TakeByte(static_cast<unsigned char>(bytes.front()));
@@ -435,20 +332,19 @@ void RtfReader::TakeByte(unsigned char byte) {
     }
     if (byte < 0x20 || byte == 0x7F) {
         if (byte == '\t') {
-            Emit('\t');
+            m_output.Emit('\t', Top());
         }
         return;  // control bytes are not text
     }
-    RefreshFormat();
-    switch (m_encoding) {
+    switch (m_output.Encoding(Top())) {
         case FontEncoding::Cp1252:
-            Emit(DecodeCp1252(byte));
+            m_output.Emit(DecodeCp1252(byte), Top());
             break;
         case FontEncoding::Symbol:
-            Emit(DecodeSymbol(byte));
+            m_output.Emit(DecodeSymbol(byte), Top());
             break;
         case FontEncoding::SymbolCharset:
-            Emit(0xF000 + byte);
+            m_output.Emit(0xF000 + byte, Top());
             break;
     }
 }
@@ -464,78 +360,13 @@ void RtfReader::TakeUnicode(int32_t value) {
         return;
     }
     if (Top().destination == Destination::Text) {
-        RefreshFormat();
-        if (m_encoding == FontEncoding::Symbol && c >= 0xF020 && c <= 0xF0FF) {
+        if (m_output.Encoding(Top()) == FontEncoding::Symbol && c >= 0xF020 && c <= 0xF0FF) {
             c = DecodeSymbol(static_cast<unsigned char>(c - 0xF000));
         }
-        if (c >= 0xD800 && c < 0xDC00) {
-            FlushHighSurrogate();
-            m_highSurrogate = c;
-        } else if (c >= 0xDC00 && c < 0xE000) {
-            const char32_t high = m_highSurrogate;
-            m_highSurrogate = 0;
-            Emit(high != 0 ? 0x10000 + ((high - 0xD800) << 10) + (c - 0xDC00)
-                           : unicode::kReplacementCharacter);
-        } else {
-            Emit(c);
-        }
+        m_output.EmitUnicode(c, Top());
     } else if (Top().destination == Destination::FontTable) {
         m_fonts.TakeNameCharacter(c);
     }
-}
-
-void RtfReader::Emit(char32_t c) {
-    std::string utf8;
-    unicode::AppendUtf8(c, &utf8);
-    EmitText(utf8);
-}
-
-void RtfReader::EmitText(std::string_view utf8) {
-    if (m_highSurrogate != 0) {
-        FlushHighSurrogate();
-    }
-    RefreshFormat();
-    if (Top().chars.hidden) {
-        return;
-    }
-    const ParagraphFormat& paragraph = Top().paragraph;
-    for (; m_pendingCells > 0; --m_pendingCells) {
-        m_builder.Append("\t", paragraph);
-    }
-    m_builder.Append(utf8, paragraph);
-}
-
-void RtfReader::FlushHighSurrogate() {
-    if (m_highSurrogate != 0) {
-        m_highSurrogate = 0;
-        Emit(unicode::kReplacementCharacter);
-    }
-}
-
-void RtfReader::EndParagraph() {
-    FlushHighSurrogate();
-    m_pendingCells = 0;
-    m_builder.EndParagraph(Top().paragraph);
-}
-
-void RtfReader::RefreshFormat() {
-    if (!m_formatDirty) {
-        return;
-    }
-    m_formatDirty = false;
-    const CharState& chars = Top().chars;
-    CharFormat format;
-    const FontUse font = m_fonts.Use(chars.font);
-    m_encoding = font.encoding;
-    format.family = font.family;
-    format.sizePoints = static_cast<float>(chars.halfPoints) / 2.0f;
-    format.bold = chars.bold;
-    format.italic = chars.italic;
-    format.underline = chars.underline;
-    if (const std::optional<Rgba> colour = m_colours.Colour(chars.colour)) {
-        format.color = *colour;
-    }
-    m_builder.SetCharFormat(format);
 }
 
 }  // namespace
