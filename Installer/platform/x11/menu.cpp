@@ -12,11 +12,10 @@
 #include <cstdlib>
 #include <vector>
 
-#include "platform/Canvas.h"
 #include "platform/Events.h"
-#include "platform/Font.h"
 #include "platform/Menu.h"
 #include "platform/x11/menu_layout.h"
+#include "platform/x11/menu_painter.h"
 #include "platform/x11/window_record.h"
 #include "platform/x11/x11_display.h"
 
@@ -25,20 +24,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 using menu::MenuLayout;
-
-// A plain light desktop menu.
-constexpr const char* kFontFamily = "sans-serif";
-constexpr float kFontPixels = 12.0f;
-constexpr int kCheckColumn = 24;  // the check marks' column, left of the labels
-constexpr int kLabelRightRoom = 24;
-constexpr int kMinimumContentWidth = 80;
-constexpr Rgba kBackground{248, 248, 248, 255};
-constexpr Rgba kFrame{128, 128, 128, 255};
-constexpr Rgba kText{0, 0, 0, 255};
-constexpr Rgba kHighlight{0, 120, 215, 255};
-constexpr Rgba kHighlightText{255, 255, 255, 255};
-constexpr Rgba kArrow{96, 96, 96, 255};
-constexpr Rgba kSpentArrow{200, 200, 200, 255};
 
 // A window manager may hold the pointer for a moment (a click it passes on to the window), so
 // the grabs are tried again for a while.
@@ -72,7 +57,7 @@ void DispatchToSession(XEvent& event);
 class MenuSession {
   public:
     MenuSession(const std::vector<MenuItem>& items, NativeWindow owner)
-        : items_(items), owner_(owner), font_(kFontFamily, kFontPixels, 0), layout_(0, 0, 0, 0) {}
+        : items_(items), owner_(owner), layout_(0, 0, 0, 0) {}
 
     ~MenuSession() {
         auto& sessions = Sessions();
@@ -146,8 +131,8 @@ class MenuSession {
         ReleaseCapture();  // the menu takes the pointer from whoever had it
         const Rect area =
             Intersect(WorkAreaNearest(owner_), {0, 0, ScreenSize().width, ScreenSize().height});
-        layout_ = MenuLayout(static_cast<int>(items_.size()), ContentWidth(area.width), area.width,
-                             area.height);
+        layout_ = MenuLayout(static_cast<int>(items_.size()),
+                             painter_.ContentWidth(items_, area.width), area.width, area.height);
         const Rect placed = menu::PlaceMenu(at, layout_.WindowSize(), area);
 
         XSetWindowAttributes attributes{};
@@ -198,18 +183,6 @@ class MenuSession {
         XChangeProperty(display, xid, x11::GetAtoms().netWmWindowType, XA_ATOM, 32, PropModeReplace,
                         reinterpret_cast<const unsigned char*>(&popupMenu), 1);
         XSetTransientForHint(display, xid, backend::TopLevelOf(owner_)->xid);
-    }
-
-    int ContentWidth(int areaWidth) {
-        Canvas measure(nullptr);
-        int widest = 0;
-        for (const MenuItem& item : items_) {
-            widest = std::max(widest, measure.MeasureText(font_, item.labelUtf8, {}).width);
-            if (widest >= areaWidth) {
-                break;  // wider than the screen cannot be shown anyway
-            }
-        }
-        return std::max(kMinimumContentWidth, kCheckColumn + widest + kLabelRightRoom);
     }
 
     bool Grab() {
@@ -397,6 +370,8 @@ class MenuSession {
         }
     }
 
+    void Paint() { painter_.Paint(record_, layout_, items_, highlight_); }
+
     void AutoScroll() {
         if (scrollDirection_ == 0 || finished_ || Clock::now() < nextScroll_) {
             return;
@@ -407,62 +382,9 @@ class MenuSession {
         }
     }
 
-    void Paint() {
-        Canvas canvas(record_);
-        const Size size = layout_.WindowSize();
-        canvas.FillRect({0, 0, size.width, size.height}, kBackground);
-        canvas.StrokeRect({0, 0, size.width - 1, size.height - 1}, kFrame, 1.0f);
-        if (layout_.Scrolls()) {
-            const bool atTop = layout_.FirstVisible() == 0;
-            const bool atEnd = layout_.FirstVisible() + layout_.VisibleRows() >= layout_.Count();
-            PaintArrow(canvas, layout_.UpArrowRect(), -1, atTop ? kSpentArrow : kArrow);
-            PaintArrow(canvas, layout_.DownArrowRect(), 1, atEnd ? kSpentArrow : kArrow);
-        }
-        for (int row = 0; row < layout_.VisibleRows(); ++row) {
-            const int index = layout_.FirstVisible() + row;
-            if (index >= layout_.Count()) {
-                break;
-            }
-            const Rect r = layout_.RowRect(row);
-            const bool lit = index == highlight_;
-            if (lit) {
-                canvas.FillRect(r, kHighlight);
-            }
-            const Rgba ink = lit ? kHighlightText : kText;
-            const MenuItem& item = items_[static_cast<size_t>(index)];
-            if (item.checked) {
-                PaintCheckMark(canvas, r, ink);
-            }
-            const Rect label{r.x + kCheckColumn, r.y, r.width - kCheckColumn - menu::kPadding,
-                             r.height};
-            canvas.SetClip(label);
-            canvas.DrawText(font_, item.labelUtf8, {label.x, label.y, 0, label.height},
-                            kTextAlignMiddle, ink);
-            canvas.SetClip({0, 0, size.width, size.height});
-        }
-    }
-
-    static void PaintCheckMark(Canvas& canvas, const Rect& row, Rgba ink) {
-        const int x = row.x + 7;
-        const int y = row.y + row.height / 2;
-        canvas.DrawLine(x, y, x + 3, y + 3, ink, 2.0f);
-        canvas.DrawLine(x + 3, y + 3, x + 9, y - 4, ink, 2.0f);
-    }
-
-    // A small triangle centred in the strip, pointing up (-1) or down (1).
-    static void PaintArrow(Canvas& canvas, const Rect& strip, int direction, Rgba ink) {
-        constexpr int kRows = 4;
-        const int cx = strip.x + strip.width / 2;
-        const int top = strip.y + (strip.height - kRows) / 2;
-        for (int i = 0; i < kRows; ++i) {
-            const int half = direction < 0 ? i : kRows - 1 - i;
-            canvas.FillRect({cx - half, top + i, 2 * half + 1, 1}, ink);
-        }
-    }
-
     const std::vector<MenuItem>& items_;
     NativeWindow owner_;
-    Font font_;
+    menu::MenuPainter painter_;
     MenuLayout layout_;
     ::Window xid_ = 0;
     NativeWindow record_;
