@@ -18,79 +18,23 @@
 #include "platform/x11/edit_field.h"
 #include "platform/x11/rich_view.h"
 #include "platform/x11/selection.h"
+#include "platform/x11/text_control_state.h"
 #include "platform/x11/text_fonts.h"
 #include "platform/x11/window_record.h"
 #include "platform/x11/x11_display.h"
 
 namespace platform {
-namespace {
+namespace backend {
 
-using backend::EditField;
-using backend::SelectionKind;
-using backend::TextRange;
-
-constexpr WParam kMouseLeftFlag = 0x01;
-constexpr WParam kMouseShiftFlag = 0x04;
-constexpr Rgba kBackground{255, 255, 255, 255};
-
-// Control characters as the keyboard types them with Ctrl held.
-constexpr unsigned kCtrlA = 0x01;
-constexpr unsigned kCtrlC = 0x03;
-constexpr unsigned kCtrlV = 0x16;
-constexpr unsigned kCtrlX = 0x18;
-
-struct TextControl {
-    int flags = 0;
-    int marginLeft = 0;
-    int marginRight = 0;
-    EditField* edit = nullptr;  // the body of a plain field
-    std::string unreadRtf;      // a rich control's document until it is first needed
-    TextRange selection;
-    bool selecting = false;  // a left-button drag is selecting
-    bool shift = false;      // as of the key messages received so far
-    bool focused = false;
-    unsigned highSurrogate = 0;
-
-    // Reading a long document is left until the control is used, as it is rarely first seen.
-    backend::TextBody& Body() {
-        if (!body) {
-            body = std::make_unique<backend::RichView>(richtext::ReadRichText(unreadRtf));
-            unreadRtf.clear();
-        }
-        return *body;
+TextBody& TextControlState::Body() {
+    if (!m_body) {
+        m_body = std::make_unique<RichView>(richtext::ReadRichText(unreadRtf));
+        unreadRtf.clear();
     }
-    void SetBody(std::unique_ptr<backend::TextBody> made) { body = std::move(made); }
-
-    bool Editable() const { return edit && !(flags & kTextReadOnly); }
-    bool MultiLine() const { return flags & kTextMultiLine; }
-    // Password characters are never handed out.
-    bool Copyable() const { return !(flags & kTextPassword) && !selection.IsEmpty(); }
-    std::string Selected() {
-        const std::string& text = Body().Text();
-        return text.substr(selection.Start(), selection.End() - selection.Start());
-    }
-
-  private:
-    std::unique_ptr<backend::TextBody> body;
-};
-
-// Records are never freed, so a handle is a stable key; entries of destroyed windows are
-// dropped when the next control is made.
-std::unordered_map<NativeWindow, std::unique_ptr<TextControl>>& Controls() {
-    static std::unordered_map<NativeWindow, std::unique_ptr<TextControl>> controls;
-    return controls;
+    return *m_body;
 }
 
-TextControl* Find(NativeWindow window) {
-    if (!backend::Alive(window)) {
-        return nullptr;
-    }
-    auto found = Controls().find(window);
-    return found == Controls().end() ? nullptr : found->second.get();
-}
-
-// Lays the body out for the window's current size.
-void Prepare(NativeWindow window, TextControl& control) {
+void Prepare(NativeWindow window, TextControlState& control) {
     const int width = window->clientSize.width - control.marginLeft - control.marginRight;
     control.Body().SetWidth(width);
     if (control.edit) {
@@ -98,12 +42,7 @@ void Prepare(NativeWindow window, TextControl& control) {
     }
 }
 
-Point BodyPoint(const TextControl& control, LParam lParam) {
-    return {PointParamX(lParam) - control.marginLeft, PointParamY(lParam)};
-}
-
-// Something the user sees changed: repaint, and keep a field's caret in view.
-void Changed(NativeWindow window, TextControl& control) {
+void Changed(NativeWindow window, TextControlState& control) {
     if (control.edit) {
         Prepare(window, control);
         control.edit->ScrollTo(control.selection.caret);
@@ -111,46 +50,53 @@ void Changed(NativeWindow window, TextControl& control) {
     InvalidateWindow(window, false);
 }
 
-void OfferPrimary(TextControl& control) {
+void OfferPrimary(TextControlState& control) {
     if (control.Copyable()) {
-        backend::OfferSelection(SelectionKind::Primary, control.Selected());
+        OfferSelection(SelectionKind::Primary, control.Selected());
     }
 }
 
-std::string Sanitized(std::string text, bool multiLine) {
-    if (!multiLine) {
-        text = text.substr(0, text.find_first_of("\r\n"));
-    }
-    std::string clean;
-    clean.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\0' || (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) {
-            continue;
-        }
-        clean += text[i] == '\r' ? '\n' : text[i];
-    }
-    if (g_utf8_validate(clean.data(), static_cast<gssize>(clean.size()), nullptr)) {
-        return clean;
-    }
-    gchar* valid = g_utf8_make_valid(clean.data(), static_cast<gssize>(clean.size()));
-    std::string result = valid;
-    g_free(valid);
-    return result;
+}  // namespace backend
+
+namespace {
+
+using backend::Changed;
+using backend::EditField;
+using backend::Insert;
+using backend::OfferPrimary;
+using backend::Prepare;
+using backend::Sanitized;
+using backend::SelectionKind;
+using backend::TextControlState;
+
+constexpr WParam kMouseLeftFlag = 0x01;
+constexpr WParam kMouseShiftFlag = 0x04;
+constexpr Rgba kBackground{255, 255, 255, 255};
+
+// Records are never freed, so a handle is a stable key; entries of destroyed windows are
+// dropped when the next control is made.
+std::unordered_map<NativeWindow, std::unique_ptr<TextControlState>>& Controls() {
+    static std::unordered_map<NativeWindow, std::unique_ptr<TextControlState>> controls;
+    return controls;
 }
 
-void Insert(NativeWindow window, TextControl& control, const std::string& text) {
-    if (!control.Editable()) {
-        return;
+TextControlState* Find(NativeWindow window) {
+    if (!backend::Alive(window)) {
+        return nullptr;
     }
-    control.edit->Replace(control.selection, Sanitized(text, control.MultiLine()));
-    Changed(window, control);
+    auto found = Controls().find(window);
+    return found == Controls().end() ? nullptr : found->second.get();
+}
+
+Point BodyPoint(const TextControlState& control, LParam lParam) {
+    return {PointParamX(lParam) - control.marginLeft, PointParamY(lParam)};
 }
 
 bool IsWordCharacter(const std::string& text, size_t offset) {
     return offset < text.size() && g_unichar_isalnum(g_utf8_get_char(text.data() + offset));
 }
 
-void SelectWord(TextControl& control, size_t offset) {
+void SelectWord(TextControlState& control, size_t offset) {
     const std::string& text = control.Body().Text();
     size_t start = offset;
     size_t end = offset;
@@ -163,7 +109,7 @@ void SelectWord(TextControl& control, size_t offset) {
     control.selection = {start, end};
 }
 
-void PressLeft(NativeWindow window, TextControl& control, MessageId message, WParam wParam,
+void PressLeft(NativeWindow window, TextControlState& control, MessageId message, WParam wParam,
                LParam lParam) {
     Prepare(window, control);
     const size_t offset = control.Body().OffsetAt(BodyPoint(control, lParam));
@@ -179,7 +125,7 @@ void PressLeft(NativeWindow window, TextControl& control, MessageId message, WPa
     Changed(window, control);
 }
 
-void DragTo(NativeWindow window, TextControl& control, LParam lParam) {
+void DragTo(NativeWindow window, TextControlState& control, LParam lParam) {
     Prepare(window, control);
     const size_t offset = control.Body().OffsetAt(BodyPoint(control, lParam));
     if (offset != control.selection.caret) {
@@ -189,7 +135,7 @@ void DragTo(NativeWindow window, TextControl& control, LParam lParam) {
 }
 
 // Only what the ancestors leave visible is painted: the licence view is many screens tall.
-void Paint(NativeWindow window, TextControl& control) {
+void Paint(NativeWindow window, TextControlState& control) {
     Prepare(window, control);
     const Rect visible = backend::VisiblePart(window);
     if (!visible.IsEmpty()) {
@@ -208,118 +154,6 @@ void Paint(NativeWindow window, TextControl& control) {
     ValidateWindow(window);
 }
 
-// Caret keys: move, and with Shift held widen the selection instead of collapsing it.
-bool MoveCaret(NativeWindow window, TextControl& control, WParam key) {
-    EditField& edit = *control.edit;
-    TextRange& s = control.selection;
-    const std::string& text = edit.Text();
-    size_t caret = s.caret;
-    switch (key) {
-        case kVkLeft:
-            caret = !control.shift && !s.IsEmpty() ? s.Start()
-                                                   : backend::PreviousCharacter(text, caret);
-            break;
-        case kVkRight:
-            caret = !control.shift && !s.IsEmpty() ? s.End() : backend::NextCharacter(text, caret);
-            break;
-        case kVkUp:
-            caret = edit.LineAbove(caret);
-            break;
-        case kVkDown:
-            caret = edit.LineBelow(caret);
-            break;
-        case kVkHome:
-            caret = edit.LineStart(caret);
-            break;
-        case kVkEnd:
-            caret = edit.LineEnd(caret);
-            break;
-        default:
-            return false;
-    }
-    s.caret = caret;
-    if (!control.shift) {
-        s.anchor = caret;
-    } else {
-        OfferPrimary(control);
-    }
-    Changed(window, control);
-    return true;
-}
-
-void KeyDown(NativeWindow window, TextControl& control, WParam key) {
-    if (key == kVkShift) {
-        control.shift = true;
-        return;
-    }
-    if (!control.edit) {
-        return;
-    }
-    Prepare(window, control);
-    if (MoveCaret(window, control, key)) {
-        return;
-    }
-    if (key == kVkDelete && control.Editable()) {
-        control.edit->DeleteForward(control.selection);
-        Changed(window, control);
-    }
-}
-
-void Character(NativeWindow window, TextControl& control, unsigned c) {
-    switch (c) {
-        case kCtrlA:
-            control.selection = {0, control.Body().Text().size()};
-            OfferPrimary(control);
-            Changed(window, control);
-            return;
-        case kCtrlC:
-        case kCtrlX:
-            if (control.Copyable()) {
-                backend::OfferSelection(SelectionKind::Clipboard, control.Selected());
-                if (c == kCtrlX) {
-                    Insert(window, control, {});
-                }
-            }
-            return;
-        case kCtrlV:
-            Insert(window, control, backend::ReadSelection(SelectionKind::Clipboard));
-            return;
-        case '\b':
-            if (control.Editable()) {
-                control.edit->DeleteBackward(control.selection);
-                Changed(window, control);
-            }
-            return;
-        case '\r':
-        case '\t':
-            if (control.MultiLine()) {
-                Insert(window, control, c == '\r' ? "\n" : "\t");
-            }
-            return;
-        default:
-            break;
-    }
-    if (c < 0x20 || c == 0x7F) {
-        return;
-    }
-    // Characters beyond the first plane come as two UTF-16 halves.
-    char32_t code = c;
-    if (c >= 0xD800 && c < 0xDC00) {
-        control.highSurrogate = c;
-        return;
-    }
-    if (c >= 0xDC00 && c < 0xE000) {
-        if (!control.highSurrogate) {
-            return;
-        }
-        code = 0x10000 + ((control.highSurrogate - 0xD800) << 10) + (c - 0xDC00);
-    }
-    control.highSurrogate = 0;
-    char utf8[6] = {};
-    const int length = g_unichar_to_utf8(code, utf8);
-    Insert(window, control, std::string(utf8, length));
-}
-
 void ShowTextCursor(NativeWindow window) {
     Display* display = x11::Connection();
     if (display) {
@@ -330,7 +164,7 @@ void ShowTextCursor(NativeWindow window) {
 
 MessageResult TextControlProc(NativeWindow window, MessageId message, WParam wParam,
                               LParam lParam) {
-    TextControl* control = Find(window);
+    TextControlState* control = Find(window);
     if (!control) {
         return DefaultWindowProc(window, message, wParam, lParam);
     }
@@ -378,7 +212,7 @@ MessageResult TextControlProc(NativeWindow window, MessageId message, WParam wPa
             }
             return 0;
         case kWmKeyDown:
-            KeyDown(window, *control, wParam);
+            backend::KeyDown(window, *control, wParam);
             return 0;
         case kWmKeyUp:
             if (wParam == kVkShift) {
@@ -386,7 +220,7 @@ MessageResult TextControlProc(NativeWindow window, MessageId message, WParam wPa
             }
             return 0;
         case kWmChar:
-            Character(window, *control, static_cast<unsigned>(wParam));
+            backend::TypeCharacter(window, *control, static_cast<unsigned>(wParam));
             return 0;
         case kWmMouseWheel:
             // A control as tall as its content has nothing to scroll; the page scrolls it.
@@ -406,7 +240,7 @@ NativeWindow CreateTextControl(NativeWindow parent, Point position, Size size,
     }
     auto& controls = Controls();
     std::erase_if(controls, [](const auto& entry) { return !backend::Alive(entry.first); });
-    auto control = std::make_unique<TextControl>();
+    auto control = std::make_unique<TextControlState>();
     control->flags = flags;
     if (flags & kTextRich) {
         control->unreadRtf = textUtf8;
@@ -432,7 +266,7 @@ WindowProc SubclassWindow(NativeWindow window, WindowProc proc) {
 }
 
 void SetTextControlFont(NativeWindow window, const Font& font) {
-    TextControl* control = Find(window);
+    TextControlState* control = Find(window);
     const PangoFontDescription* description = backend::DescriptionOf(font);
     if (control && control->edit && description) {
         control->edit->SetFont(description);
@@ -441,7 +275,7 @@ void SetTextControlFont(NativeWindow window, const Font& font) {
 }
 
 void SetTextControlMargins(NativeWindow window, int left, int right) {
-    if (TextControl* control = Find(window)) {
+    if (TextControlState* control = Find(window)) {
         control->marginLeft = std::max(0, left);
         control->marginRight = std::max(0, right);
         InvalidateWindow(window, false);
@@ -455,7 +289,7 @@ void RequestTextControlResize(NativeWindow window) {
     // Laying a long document out costs more than drawing a whole window, and it is only seen
     // once the control is: the window's first picture comes before it.
     RunWhenSettled(window, [window] {
-        TextControl* control = Find(window);
+        TextControlState* control = Find(window);
         if (!control || !window->parent) {
             return;
         }
@@ -472,12 +306,12 @@ void RequestTextControlResize(NativeWindow window) {
 }
 
 std::string GetTextControlText(NativeWindow window) {
-    TextControl* control = Find(window);
+    TextControlState* control = Find(window);
     return control ? control->Body().Text() : std::string();
 }
 
 std::string GetTextControlSelection(NativeWindow window) {
-    TextControl* control = Find(window);
+    TextControlState* control = Find(window);
     return control ? control->Selected() : std::string();
 }
 
