@@ -16,7 +16,7 @@
 #include "app/LicenceDocument.h"
 #include "controls/LwTextControl.h"
 #include "platform/Events.h"
-#include "platform/linux/rich_document.h"
+#include "richtext/rich_document.h"
 #include "toolkit/LwWindow.h"
 
 namespace {
@@ -80,7 +80,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "no licence document\n");
         return 2;
     }
-    const std::string plain = platform::rich::PlainText(platform::rich::ReadRichText(rtf));
+    const std::string plain = richtext::PlainText(richtext::ReadRichText(rtf));
 
     // A hidden window holds the view, as the wizard's does while it builds its pages.
     LwWindow window(nullptr, LwPoint{0, 0}, LwSize{500, 360}, "bench", 0);

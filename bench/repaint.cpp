@@ -7,7 +7,7 @@
 
 #include "draw/LwPaintContext.h"
 #include "platform/Events.h"
-#include "platform/linux/x11_access.h"
+#include "platform/x11/x11_access.h"
 #include "toolkit/LwPanel.h"
 #include "toolkit/LwWindow.h"
 

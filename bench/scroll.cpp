@@ -11,7 +11,7 @@
 #include "controls/LwScrollBar.h"
 #include "controls/LwTextPanel.h"
 #include "platform/Events.h"
-#include "platform/linux/x11_access.h"
+#include "platform/x11/x11_access.h"
 #include "toolkit/LwWindow.h"
 
 // X headers last: their macros must not reach the toolkit's headers.

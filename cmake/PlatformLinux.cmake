@@ -1,23 +1,42 @@
-# The Linux backend: Xlib for windows and input, cairo and pango (with fontconfig) for drawing and
-# text. Its OS libraries are PRIVATE, so a target that links it does not get their headers.
-# Defines kestrel_platform_linux and the alias kestrel_platform.
+# The Linux backend, one library per folder of Installer/platform, each with only what it needs:
+#   kestrel_platform_posix  processes and child processes, files, the invoking user, message box
+#   kestrel_platform_crash  thread start, fault guard, crash server, minidump writer
+#   kestrel_platform_wine   the Wine prefix, its registry files and host paths
+#   kestrel_platform_x11    windows, input, painting and text on Xlib, cairo and pango
+# Only kestrel_platform_x11 sees X11, cairo and pango, and PRIVATE, so that nothing linking it
+# gets their headers. kestrel_platform gathers the four and the embedded resources.
 
 pkg_check_modules(X11DEPS REQUIRED IMPORTED_TARGET x11 xext xrandr)
 pkg_check_modules(DRAWDEPS REQUIRED IMPORTED_TARGET cairo pangocairo fontconfig)
 
-# platform/*.cpp is portable; platform/gcc/ holds what the backends share through GCC's runtime.
-file(GLOB KESTREL_PLATFORM_SHARED_SOURCES CONFIGURE_DEPENDS
-  ${CMAKE_SOURCE_DIR}/Installer/platform/*.cpp ${CMAKE_SOURCE_DIR}/Installer/platform/gcc/*.cpp)
-file(GLOB_RECURSE KESTREL_PLATFORM_LINUX_SOURCES CONFIGURE_DEPENDS
-  ${CMAKE_SOURCE_DIR}/Installer/platform/linux/*.cpp)
+# kestrel_platform_<folder>: the sources of Installer/platform/<folder>.
+function(kestrel_platform_library folder)
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/Installer/platform/${folder}/*.cpp)
+  add_library(kestrel_platform_${folder} STATIC ${sources})
+endfunction()
 
-add_library(kestrel_platform_linux STATIC
-  ${KESTREL_PLATFORM_SHARED_SOURCES} ${KESTREL_PLATFORM_LINUX_SOURCES}
-  ${KESTREL_RESOURCE_SOURCES})
-target_include_directories(kestrel_platform_linux PUBLIC ${CMAKE_SOURCE_DIR}/Installer)
-target_link_libraries(kestrel_platform_linux
-  PUBLIC Threads::Threads
-  PRIVATE PkgConfig::X11DEPS PkgConfig::DRAWDEPS)
-kestrel_add_resource_dependencies(kestrel_platform_linux)
+kestrel_platform_library(posix)
+target_link_libraries(kestrel_platform_posix PUBLIC kestrel_platform_shared)
 
-add_library(kestrel_platform ALIAS kestrel_platform_linux)
+# Thread start forks the crash server before the new thread runs, so it lives here too.
+kestrel_platform_library(crash)
+target_link_libraries(kestrel_platform_crash PUBLIC kestrel_platform_posix)
+
+kestrel_platform_library(wine)
+target_link_libraries(kestrel_platform_wine PUBLIC kestrel_platform_posix)
+
+kestrel_platform_library(x11)
+target_link_libraries(kestrel_platform_x11
+  PUBLIC kestrel_platform_posix
+  PRIVATE kestrel_richtext PkgConfig::X11DEPS PkgConfig::DRAWDEPS)
+
+# The blocks that cmake/Resources.cmake assembles, and their lookup.
+add_library(kestrel_resources STATIC ${CMAKE_SOURCE_DIR}/Installer/resources/embedded_blocks.cpp
+                                     ${KESTREL_RESOURCE_SOURCES})
+target_link_libraries(kestrel_resources PUBLIC kestrel_platform_shared)
+kestrel_add_resource_dependencies(kestrel_resources)
+
+add_library(kestrel_platform INTERFACE)
+target_link_libraries(kestrel_platform INTERFACE
+  kestrel_platform_x11 kestrel_platform_crash kestrel_platform_wine kestrel_platform_posix
+  kestrel_resources)

@@ -7,19 +7,14 @@ enable_language(RC)
 # Each function and datum in a section of its own, so the linker leaves out what nothing calls.
 add_compile_options(-ffunction-sections -fdata-sections)
 
-# platform/*.cpp is portable; platform/gcc/ holds what the backends share through GCC's runtime.
-file(GLOB KESTREL_PLATFORM_SHARED_SOURCES CONFIGURE_DEPENDS
-  ${CMAKE_SOURCE_DIR}/Installer/platform/*.cpp ${CMAKE_SOURCE_DIR}/Installer/platform/gcc/*.cpp)
 file(GLOB KESTREL_PLATFORM_WIN32_SOURCES CONFIGURE_DEPENDS
   ${CMAKE_SOURCE_DIR}/Installer/platform/win32/*.cpp)
 
-add_library(kestrel_platform_win32 STATIC
-  ${KESTREL_PLATFORM_SHARED_SOURCES} ${KESTREL_PLATFORM_WIN32_SOURCES})
-target_include_directories(kestrel_platform_win32 PUBLIC ${CMAKE_SOURCE_DIR}/Installer)
+add_library(kestrel_platform_win32 STATIC ${KESTREL_PLATFORM_WIN32_SOURCES})
 # Windows 7 is the oldest system the manifest names.
 target_compile_definitions(kestrel_platform_win32 PRIVATE _WIN32_WINNT=0x0601 WINVER=0x0601)
 target_link_libraries(kestrel_platform_win32
-  PUBLIC Threads::Threads
+  PUBLIC kestrel_platform_shared
   PRIVATE gdiplus gdi32 ole32 shlwapi shell32 advapi32 dbghelp user32)
 # Shipped as one file: no runtime DLLs beside it. Sections start on page boundaries in the file
 # too, so that Wine maps the image as it is instead of reading all of it, the payloads and any

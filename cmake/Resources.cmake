@@ -110,7 +110,7 @@ if(WIN32)
   set(KESTREL_RESOURCE_SOURCES "")
 else()
 
-# The table's layout is EmbeddedBlock in Installer/platform/linux/resources.cpp.
+# The table's layout is EmbeddedBlock in Installer/resources/embedded_blocks.cpp.
 set(KESTREL_RESOURCE_ASM ${KESTREL_GENERATED_RESOURCE_DIR}/embedded_blocks.S)
 set(asm_text
 "/* Generated from Installer/resources/embed.list by cmake/Resources.cmake. */

@@ -16,8 +16,8 @@
 #include "app/CrashReporter.h"
 #include "platform/MessageBox.h"
 #include "platform/Process.h"
+#include "support/worker_test_support.h"
 #include "toolkit/LwThread.h"
-#include "worker_test_support.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include "app/HostTable.h"
 #include "draw/TextConversion.h"
 #include "platform/Registry.h"
-#include "registry_test_prefix.h"
+#include "wine/registry_test_prefix.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "app/HostTable.h"
-#include "app/registry_test_prefix.h"
 #include "platform/Resources.h"
+#include "wine/registry_test_prefix.h"
 
 extern char** environ;
 

@@ -16,9 +16,9 @@
 #include "app/InstallerThread.h"
 #include "platform/Files.h"
 #include "platform/Resources.h"
-#include "platform/linux/partial_files.h"
+#include "platform/posix/partial_files.h"
 #include "support/InstallRun.h"
-#include "worker_test_support.h"
+#include "support/worker_test_support.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <sstream>
 
 #include "platform/Resources.h"
-#include "worker_test_support.h"
+#include "support/worker_test_support.h"
 
 namespace {
 

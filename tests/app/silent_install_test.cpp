@@ -20,7 +20,7 @@
 #include "app/CrashReporter.h"
 #include "app/SilentInstall.h"
 #include "app/host_prefix.h"
-#include "worker_test_support.h"
+#include "support/worker_test_support.h"
 
 extern char** environ;
 

@@ -12,7 +12,7 @@
 
 #include "app/Startup.h"
 #include "platform/Process.h"
-#include "worker_test_support.h"
+#include "support/worker_test_support.h"
 
 namespace {
 

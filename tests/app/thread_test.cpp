@@ -4,8 +4,8 @@
 #include <atomic>
 
 #include "platform/Process.h"
+#include "support/worker_test_support.h"
 #include "toolkit/LwThread.h"
-#include "worker_test_support.h"
 
 namespace {
 

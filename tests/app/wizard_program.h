@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "app/WizardTexts.h"
-#include "app/worker_test_support.h"
+#include "support/worker_test_support.h"
 #include "wizard_support.h"
 
 // Last: Xlib's macros (None, Bool, ...) would spoil the headers above.

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "app/worker_test_support.h"
+#include "support/worker_test_support.h"
 #include "wizard_program.h"
 
 namespace {

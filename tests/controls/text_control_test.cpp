@@ -17,8 +17,8 @@
 #include "app/LicenceDocument.h"
 #include "controls/LwTextControl.h"
 #include "platform/TextControl.h"
-#include "platform/linux/rich_document.h"
-#include "platform/linux/x11_access.h"
+#include "platform/x11/x11_access.h"
+#include "richtext/rich_document.h"
 #include "support/XTestHarness.h"
 #include "toolkit/LwWindow.h"
 
@@ -389,7 +389,7 @@ TEST_F(TextControlTest, MouseSelectionGoesToTheClipboardWithCtrlCAndToPrimary) {
         selected = platform::GetTextControlSelection(view->GetNativeWindow());
         return selected.size() > 40 && platform::GetCapture() == nullptr;
     }));
-    const std::string plain = platform::rich::PlainText(platform::rich::ReadRichText(LicenceRtf()));
+    const std::string plain = richtext::PlainText(richtext::ReadRichText(LicenceRtf()));
     EXPECT_NE(plain.find(selected), std::string::npos);
     // The selection is shown.
     testsupport::Settle();

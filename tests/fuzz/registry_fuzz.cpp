@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "platform/linux/registry_file.h"
+#include "platform/wine/registry_file.h"
 
 namespace {
 

@@ -4,18 +4,26 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <string>
 #include <string_view>
 
-#include "platform/Unicode.h"
-#include "platform/linux/rich_document.h"
-#include "platform/linux/rtf_reader.h"
+#include "richtext/rich_document.h"
+#include "richtext/rtf_reader.h"
+#include "unicode/Utf8.h"
 
 namespace {
 
-using namespace platform::rich;
+using namespace richtext;
 
+// Decoding replaces each ill-formed sequence, so only well-formed text comes back unchanged.
 bool WellFormed(std::string_view text) {
-    return platform::Utf16ToUtf8(platform::Utf8ToUtf16(text)) == text;
+    std::string recoded;
+    const char* p = text.data();
+    const char* end = p + text.size();
+    while (p != end) {
+        unicode::AppendUtf8(unicode::DecodeUtf8(p, end), &recoded);
+    }
+    return recoded == text;
 }
 
 void Check(const Document& document, size_t inputSize) {

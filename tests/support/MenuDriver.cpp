@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "platform/Timer.h"
-#include "platform/linux/x11_access.h"
+#include "platform/x11/x11_access.h"
 #include "support/XTestHarness.h"
 
 // X headers last: their macros must not reach GoogleTest's headers.

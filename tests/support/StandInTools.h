@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/worker_test_support.h"
+#include "support/worker_test_support.h"
 
 namespace testsupport {
 

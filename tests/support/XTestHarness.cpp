@@ -6,7 +6,7 @@
 #include <fstream>
 #include <string>
 
-#include "platform/linux/x11_access.h"
+#include "platform/x11/x11_access.h"
 
 // X headers last: their macros (None, Bool, Status...) must not reach GoogleTest's headers.
 #include <X11/XKBlib.h>

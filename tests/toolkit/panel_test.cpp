@@ -4,7 +4,7 @@
 
 #include "draw/LwPaintContext.h"
 #include "gui_fixture.h"
-#include "platform/linux/x11_access.h"
+#include "platform/x11/x11_access.h"
 
 // After gtest: Xlib's macros would clash with its names.
 #include <X11/Xlib.h>

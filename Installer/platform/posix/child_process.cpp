@@ -1,0 +1,136 @@
+// Child processes: spawning without a shell, collecting their output, and waiting for their end
+// on the child's own descriptors.
+#include "platform/posix/child_process.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <vector>
+
+extern char** environ;
+
+namespace platform::posix {
+namespace {
+
+constexpr size_t kOutputLimit = size_t{1} << 20;
+
+// Appends what can be read now (past the limit, reads and drops it); false once the writing
+// side is closed or the pipe fails.
+bool DrainOutput(int fd, std::string& output) {
+    char buffer[4096];
+    for (;;) {
+        const ssize_t count = read(fd, buffer, sizeof buffer);
+        if (count > 0) {
+            const size_t room = kOutputLimit - output.size();
+            output.append(buffer, std::min(room, static_cast<size_t>(count)));
+            continue;
+        }
+        if (count < 0 && errno == EINTR) {
+            continue;
+        }
+        return count < 0 && errno == EAGAIN;
+    }
+}
+
+}  // namespace
+
+void PollDescriptors(std::span<const int> descriptors) {
+    std::vector<pollfd> watched;
+    for (const int fd : descriptors) {
+        watched.push_back({fd, POLLIN, 0});
+    }
+    poll(watched.data(), watched.size(), -1);
+}
+
+pid_t StartProgram(const std::string& program, const std::vector<std::string>& argv, int outputFd) {
+    std::vector<char*> pointers;
+    for (const std::string& argument : argv) {
+        pointers.push_back(const_cast<char*>(argument.c_str()));
+    }
+    pointers.push_back(nullptr);
+
+    // Signals this process ignores or blocks (SIGXFSZ, the fault guard's) are not the child's.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t all;
+    sigset_t none;
+    sigfillset(&all);
+    sigemptyset(&none);
+    posix_spawnattr_setsigdefault(&attributes, &all);
+    posix_spawnattr_setsigmask(&attributes, &none);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (outputFd >= 0) {
+        posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+        posix_spawn_file_actions_adddup2(&actions, outputFd, STDOUT_FILENO);
+    }
+
+    pid_t pid = -1;
+    const int error =
+        posix_spawnp(&pid, program.c_str(), &actions, &attributes, pointers.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
+    return error == 0 ? pid : -1;
+}
+
+ChildResult RunChild(const std::vector<std::string>& arguments, WaitForDescriptors waitForOutput) {
+    ChildResult result;
+    int pipeFds[2];
+    if (arguments.empty() || pipe2(pipeFds, O_CLOEXEC) != 0) {
+        return result;
+    }
+    const pid_t pid = StartProgram(arguments[0], arguments, pipeFds[1]);
+    close(pipeFds[1]);
+    if (pid < 0) {
+        close(pipeFds[0]);
+        return result;
+    }
+    result.started = true;
+    int output = pipeFds[0];
+    fcntl(output, F_SETFL, O_NONBLOCK);
+    // The process's own end is watched: a descendant may keep its output open after it ended.
+    // Kernels without process descriptors fall back on the end of the output.
+    const int exited = static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
+
+    int status = 0;
+    for (;;) {
+        if (output >= 0 && !DrainOutput(output, result.output)) {
+            close(output);
+            output = -1;
+        }
+        const bool canWait = exited >= 0 || output >= 0;
+        const pid_t ended = waitpid(pid, &status, canWait ? WNOHANG : 0);
+        if (ended == pid) {
+            result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+            break;
+        }
+        if (ended < 0 && errno != EINTR) {
+            break;  // reaped elsewhere (SIGCHLD ignored): the outcome is unknown
+        }
+        if (ended != 0) {
+            continue;
+        }
+        const int watched[] = {output, exited};
+        // Spelt out: GCC 12 does not turn an array into a span for a call through a pointer.
+        waitForOutput(std::span<const int>(watched));
+    }
+    if (output >= 0) {
+        DrainOutput(output, result.output);
+        close(output);
+    }
+    if (exited >= 0) {
+        close(exited);
+    }
+    return result;
+}
+
+}  // namespace platform::posix
