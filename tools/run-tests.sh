@@ -56,4 +56,4 @@ step "Windows programs walked through (Wine)"
 cmake -S . -B build \
   -DKESTREL_WINDOWS_INSTALLER_X86_64="$PWD/build-win64/kestrel-installer.exe" \
   -DKESTREL_WINDOWS_INSTALLER_I686="$PWD/build-win32/kestrel-installer.exe"
-ctest --test-dir build --output-on-failure -R wine
+ctest --test-dir build --output-on-failure -R wizard_wine
