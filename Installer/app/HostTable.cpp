@@ -33,6 +33,9 @@ int PayloadIdForSlot(int slot, int32_t customBitness) {
 void HostTable::DetectHosts(bool view64) {
     platform::RegistryKey hosts;
     if (!hosts.Open(kHostsKeyPath, view64)) {
+        if (registryProblem.empty()) {
+            registryProblem = platform::RegistryReadProblem();
+        }
         return;
     }
     uint32_t count = 0;

@@ -33,6 +33,8 @@ class HostTable {
     std::string hostFolder[kHostSlotCount];  // UTF-8; empty: not found (Custom: not chosen)
     bool hostSelected[kHostSlotCount] = {};
     int32_t customBitness = 0;
+    // Why the hosts' registry could not be read, for the user; empty when nothing was refused.
+    std::string registryProblem;
 
     // Reads the hosts' registry key in the 32-bit view (false) or the 64-bit view (true) and
     // stores each recognised version's plug-in folder in its slot, replacing what it held.

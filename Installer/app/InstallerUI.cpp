@@ -16,6 +16,7 @@
 #include "draw/LwPaintContext.h"
 #include "platform/Bitmap.h"
 #include "platform/Events.h"
+#include "platform/MessageBox.h"
 
 namespace {
 
@@ -62,6 +63,13 @@ InstallerUI::InstallerUI()
 
     bannerImage.LoadFromResource(kLwBannerImageId);
     DetectAllHosts();
+    if (!registryProblem.empty()) {
+        platform::RunWhenSettled(GetNativeWindow(), [this] {
+            platform::ShowSystemMessage(
+                "No version of After Effects could be looked for: " + registryProblem + ".",
+                kWizardTitle);
+        });
+    }
 
     BuildHostPanel(client);
     BuildLicencePanel(client);

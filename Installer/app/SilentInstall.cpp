@@ -26,9 +26,17 @@ void PrintDialog(const char* title, const std::string& message) {
     PrintLine(stderr, std::string(title) + ": " + message);
 }
 
+// A registry that was refused is no registry without hosts: the user is told why.
+void ReportRegistryProblem(const HostTable& hosts) {
+    if (!hosts.registryProblem.empty()) {
+        PrintLine(stderr, std::string(kProgramName) + ": " + hosts.registryProblem);
+    }
+}
+
 int ListHosts() {
     HostTable hosts;
     hosts.DetectAllHosts();
+    ReportRegistryProblem(hosts);
     for (int slot = 0; slot < kDetectedSlotCount; ++slot) {
         if (hosts.IsDetected(slot)) {
             PrintLine(stdout, std::string(kHostSlots[slot].label) + "\t" + hosts.hostFolder[slot]);
@@ -42,6 +50,7 @@ int ListHosts() {
 HostTable ChooseHosts(const CommandLineOptions& options) {
     HostTable hosts;
     hosts.DetectAllHosts();
+    ReportRegistryProblem(hosts);
     for (int slot = 0; slot < kDetectedSlotCount; ++slot) {
         const bool wanted = !options.hostsNarrowed || options.hostNamed[slot];
         hosts.hostSelected[slot] = wanted && hosts.IsDetected(slot);

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/WideString.h"
@@ -26,6 +27,10 @@ enum RegistryValueType : uint32_t {
 // Whether the system keeps a separate 64-bit view next to the 32-bit one. Without it both
 // views are the same.
 bool RegistryHasSeparate64BitView();
+
+// Why the last reading of the registry was refused, in words for the user; empty when it was
+// not. A key that is simply absent is no refusal.
+std::string RegistryReadProblem();
 
 struct RegistryKeyState;  // the backend's
 

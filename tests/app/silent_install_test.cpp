@@ -241,6 +241,18 @@ TEST_F(SilentInstall, ListAndHelpAnswerAndWriteNothing) {
     EXPECT_EQ(none.out, "");
 }
 
+TEST_F(SilentInstall, ARefusedRegistryIsExplainedOnTheErrorStream) {
+    const HostPrefix prefix(BothViews());
+    const auto registry = prefix.Root() / "system.reg";
+    std::filesystem::rename(registry, prefix.Root() / "elsewhere.reg");
+    std::filesystem::create_symlink(prefix.Root() / "elsewhere.reg", registry);
+
+    const ProgramRun list = RunProgram({"--list"});
+    EXPECT_EQ(list.out, "");
+    EXPECT_EQ(list.err, "Kestrel 3D installer: the registry file " + registry.string() +
+                            " is a symbolic link; it was not read\n");
+}
+
 TEST_F(SilentInstall, MistakesExitTwoWithOneLineBeforeAnythingIsWritten) {
     const HostPrefix prefix(BothViews());
     const std::string custom = scratch_ / "custom";

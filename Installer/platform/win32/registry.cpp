@@ -33,6 +33,10 @@ bool RegistryHasSeparate64BitView() {
     return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
 }
 
+std::string RegistryReadProblem() {
+    return {};  // the system's own registry: a key it does not open is absent
+}
+
 RegistryKey::RegistryKey() = default;
 RegistryKey::~RegistryKey() = default;
 RegistryKey::RegistryKey(RegistryKey&&) noexcept = default;

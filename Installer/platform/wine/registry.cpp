@@ -45,6 +45,7 @@ struct CachedSnapshot {
 
 std::mutex cacheMutex;
 CachedSnapshot cache;
+std::string readProblem;  // of the last reading, for RegistryReadProblem
 
 // "Software\X" as a 32-bit program sees it in a win64 prefix.
 WideString Wow64Path(const WideString& path) {
@@ -56,28 +57,9 @@ WideString Wow64Path(const WideString& path) {
     return path;
 }
 
-// The keys at and below `rootPaths` (none: only the file's header and options). Null when the
-// file is missing, unreadable or not a regular file.
-std::shared_ptr<const wine::RegistrySnapshot> LoadSnapshot(
-    const std::vector<WideString>& rootPaths) {
-    const std::string path = wine::PrefixPath() + "/system.reg";
-    // Non-blocking, so that a FIFO in its place cannot stall us; it is refused below.
-    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        return nullptr;
-    }
-    struct stat info;
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        close(fd);
-        return nullptr;
-    }
-    const FileIdentity identity{path, info.st_dev, info.st_ino, info.st_size, info.st_mtim};
-    std::lock_guard<std::mutex> lock(cacheMutex);
-    if (cache.snapshot && cache.identity == identity &&
-        (rootPaths.empty() || cache.rootPaths == rootPaths)) {
-        close(fd);
-        return cache.snapshot;
-    }
+// Null when reading fails part-way: a part of the file is no snapshot of it.
+std::shared_ptr<const wine::RegistrySnapshot> ReadSnapshot(
+    int fd, const std::vector<WideString>& rootPaths) {
     wine::RegistryFileParser parser(rootPaths);
     std::string buffer(kReadChunkBytes, '\0');
     for (;;) {
@@ -86,18 +68,73 @@ std::shared_ptr<const wine::RegistrySnapshot> LoadSnapshot(
             continue;
         }
         if (got < 0) {
-            close(fd);
-            return nullptr;  // a part of the file is no snapshot of it
+            return nullptr;
         }
         if (got == 0) {
             break;
         }
         parser.Feed(std::string_view(buffer.data(), static_cast<size_t>(got)));
     }
+    return std::make_shared<const wine::RegistrySnapshot>(parser.Finish());
+}
+
+std::string LimitProblem(const std::string& path, wine::RegistryLimit limit) {
+    const std::string refused = "the registry file " + path + " was not read: ";
+    switch (limit) {
+        case wine::RegistryLimit::kKeyDepth:
+            return refused + "a key in it is nested more than " +
+                   std::to_string(wine::kMaxKeyDepth) + " levels deep";
+        case wine::RegistryLimit::kKeys:
+            return refused + "the part read holds more than " + std::to_string(wine::kMaxKeys) +
+                   " keys";
+        case wine::RegistryLimit::kValueBytes:
+            return refused + "the values of the part read take more than " +
+                   std::to_string(wine::kMaxValueBytes >> 20) + " MB";
+        case wine::RegistryLimit::kNone:
+            break;
+    }
+    return {};
+}
+
+// The keys at and below `rootPaths` (none: only the file's header and options). Null when the
+// prefix or the file is missing, unreadable or refused; `readProblem` says why it was refused.
+std::shared_ptr<const wine::RegistrySnapshot> LoadSnapshot(
+    const std::vector<WideString>& rootPaths) {
+    const std::string prefix = wine::PrefixPath();
+    std::lock_guard<std::mutex> lock(cacheMutex);
+    readProblem = wine::PrefixOwnerProblem(prefix);
+    if (!readProblem.empty()) {
+        return nullptr;
+    }
+    const std::string path = prefix + "/system.reg";
+    // Non-blocking, so that a FIFO in its place cannot stall us; it is refused below. Wine
+    // never links system.reg elsewhere, and a link could lead to a file not ours to show.
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ELOOP) {
+            readProblem = "the registry file " + path + " is a symbolic link; it was not read";
+        }
+        return nullptr;
+    }
+    struct stat info;
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        close(fd);
+        readProblem = "the registry file " + path + " is not a regular file; it was not read";
+        return nullptr;
+    }
+    const FileIdentity identity{path, info.st_dev, info.st_ino, info.st_size, info.st_mtim};
+    if (!cache.snapshot || !(cache.identity == identity) ||
+        (!rootPaths.empty() && cache.rootPaths != rootPaths)) {
+        auto snapshot = ReadSnapshot(fd, rootPaths);
+        if (!snapshot) {
+            close(fd);
+            return nullptr;
+        }
+        cache = CachedSnapshot{identity, rootPaths, std::move(snapshot)};
+    }
     close(fd);
-    auto snapshot = std::make_shared<const wine::RegistrySnapshot>(parser.Finish());
-    cache = CachedSnapshot{identity, rootPaths, snapshot};
-    return snapshot;
+    readProblem = LimitProblem(path, cache.snapshot->exceeded);
+    return cache.snapshot;
 }
 
 bool IsWin64(const wine::RegistrySnapshot& snapshot) {
@@ -119,6 +156,11 @@ const wine::RegistryNode* FindPath(const wine::RegistryNode* node, WideStringVie
 bool RegistryHasSeparate64BitView() {
     const auto snapshot = LoadSnapshot({});
     return snapshot && snapshot->recognised && IsWin64(*snapshot);
+}
+
+std::string RegistryReadProblem() {
+    std::lock_guard<std::mutex> lock(cacheMutex);
+    return readProblem;
 }
 
 RegistryKey::RegistryKey() = default;

@@ -16,7 +16,7 @@ namespace {
 constexpr std::string_view kHeader = "WINE REGISTRY Version 2";
 // Wine writes short lines; anything longer is not its output and is skipped.
 constexpr size_t kMaxLineBytes = 1 << 20;
-constexpr size_t kMaxValueBytes = 16 << 20;
+constexpr size_t kMaxContinuedValueBytes = 16 << 20;
 
 }  // namespace
 
@@ -24,6 +24,9 @@ void RegistryFileParser::Feed(std::string_view bytes) {
     while (!bytes.empty()) {
         if (headerRead_ && !snapshot_.recognised) {
             return;  // not a registry file: Wine reads nothing of it either
+        }
+        if (snapshot_.exceeded != RegistryLimit::kNone) {
+            return;
         }
         if (CanSkip()) {
             bytes.remove_prefix(SkipUninterestingLines(bytes));
@@ -104,6 +107,9 @@ void RegistryFileParser::TakeOverlongLine() {
 }
 
 void RegistryFileParser::TakeLine(std::string_view line) {
+    if (snapshot_.exceeded != RegistryLimit::kNone) {
+        return;
+    }
     if (!line.empty() && line.back() == '\r') {
         line.remove_suffix(1);
     }
@@ -116,7 +122,7 @@ void RegistryFileParser::TakeLine(std::string_view line) {
         const bool more = EndsWithBackslash(line);
         if (currentKey_ != nullptr) {
             const std::string_view joined = TrimLeft(line);
-            if (continuedValue_.size() + joined.size() > kMaxValueBytes) {
+            if (continuedValue_.size() + joined.size() > kMaxContinuedValueBytes) {
                 continuedValue_.clear();
                 currentKey_ = nullptr;  // the rest of this key's values is not worth the memory
             } else {
@@ -176,6 +182,11 @@ void RegistryFileParser::TakeValueLine(std::string_view line) {
 }
 
 void RegistryFileParser::TakeValue(std::string_view line) {
+    valueBytesKept_ += line.size() + kValueEntryBytes;
+    if (valueBytesKept_ > kMaxValueBytes) {
+        GiveUp(RegistryLimit::kValueBytes);
+        return;
+    }
     RegistryValue value;
     if (DecodeValue(line, &value)) {
         currentKey_->values[UpperCased(value.name)] = std::move(value);

@@ -14,7 +14,23 @@
 
 namespace platform::wine {
 
+// What the reader keeps is bounded, so that a hostile file cannot exhaust the stack or memory.
+// A freshly made prefix's system.reg has 15,864 keys at most 9 levels deep and about 6 MB of
+// values as charged below, for the whole file; the reader keeps only the subtrees asked for.
+inline constexpr size_t kMaxKeyDepth = 512;  // components of a key path
+inline constexpr size_t kMaxKeys = 200'000;
+// Each value is charged its line's bytes and what its entry costs beside them.
+inline constexpr size_t kValueEntryBytes = 128;
+inline constexpr size_t kMaxValueBytes = 32 << 20;
+
+enum class RegistryLimit { kNone, kKeyDepth, kKeys, kValueBytes };
+
 struct RegistryNode {
+    RegistryNode() = default;
+    RegistryNode(const RegistryNode&) = delete;
+    RegistryNode& operator=(const RegistryNode&) = delete;
+    ~RegistryNode();  // frees the subtree without recursion, however deep
+
     WideString name;
     // Both keyed by the upper-cased name, as names compare without case.
     std::map<std::u32string, std::unique_ptr<RegistryNode>> subkeys;
@@ -30,6 +46,8 @@ enum class PrefixArch { kUnknown, kWin32, kWin64 };
 struct RegistrySnapshot {
     bool recognised = false;  // the file starts with Wine's registry header
     PrefixArch arch = PrefixArch::kUnknown;
+    // Past a limit the reading stops and every root is null.
+    RegistryLimit exceeded = RegistryLimit::kNone;
     // One per root path asked for; null when the file has no key at or below that path.
     std::vector<std::unique_ptr<RegistryNode>> roots;
 };
@@ -60,6 +78,7 @@ class RegistryFileParser {
     void TakeValue(std::string_view line);  // a whole value, continued lines joined
     void TakeGlobalOption(std::string_view line);
     void HandOverRoots();  // into the snapshot, subkeys in order
+    void GiveUp(RegistryLimit limit);
 
     struct Root {
         std::vector<WideString> components;
@@ -79,6 +98,8 @@ class RegistryFileParser {
     bool inContinuation_ = false;  // the last value line asked for the next line
     std::string continuedValue_;   // a multi-line value of interest, joined
     size_t plainBytes_ = 0;        // to read line by line before skipping again
+    size_t keysKept_ = 0;
+    size_t valueBytesKept_ = 0;  // as charged against kMaxValueBytes
 };
 
 }  // namespace platform::wine

@@ -24,16 +24,38 @@ bool SplitKeyPath(const WideString& path, std::vector<WideString>* components) {
     }
 }
 
-void OrderSubkeys(RegistryNode* node) {
-    node->orderedSubkeys.clear();
-    node->orderedSubkeys.reserve(node->subkeys.size());
-    for (auto& entry : node->subkeys) {
-        OrderSubkeys(entry.second.get());
-        node->orderedSubkeys.push_back(entry.second.get());
+void OrderSubkeys(RegistryNode* root) {
+    std::vector<RegistryNode*> unordered{root};
+    while (!unordered.empty()) {
+        RegistryNode* node = unordered.back();
+        unordered.pop_back();
+        node->orderedSubkeys.clear();
+        node->orderedSubkeys.reserve(node->subkeys.size());
+        for (auto& entry : node->subkeys) {
+            node->orderedSubkeys.push_back(entry.second.get());
+            unordered.push_back(entry.second.get());
+        }
     }
 }
 
 }  // namespace
+
+RegistryNode::~RegistryNode() {
+    // Each node taken apart here has no subkeys left when it dies, so no destructor nests.
+    std::vector<std::unique_ptr<RegistryNode>> detached;
+    for (auto& entry : subkeys) {
+        if (entry.second) {
+            detached.push_back(std::move(entry.second));
+        }
+    }
+    while (!detached.empty()) {
+        std::unique_ptr<RegistryNode> node = std::move(detached.back());
+        detached.pop_back();
+        for (auto& entry : node->subkeys) {
+            detached.push_back(std::move(entry.second));
+        }
+    }
+}
 
 const RegistryNode* RegistryNode::FindSubkey(WideStringView subkeyName) const {
     const auto found = subkeys.find(UpperCased(subkeyName));
@@ -56,6 +78,16 @@ RegistryFileParser::RegistryFileParser(const std::vector<WideString>& rootPaths)
 }
 
 RegistryFileParser::~RegistryFileParser() = default;
+
+void RegistryFileParser::GiveUp(RegistryLimit limit) {
+    snapshot_.exceeded = limit;
+    currentKey_ = nullptr;
+    inContinuation_ = false;
+    continuedValue_.clear();
+    for (Root& root : roots_) {
+        root.node.reset();
+    }
+}
 
 void RegistryFileParser::HandOverRoots() {
     for (Root& root : roots_) {
@@ -115,6 +147,10 @@ void RegistryFileParser::TakeKeyLine(std::string_view line) {
     if (!SplitKeyPath(path, &components)) {
         return;
     }
+    if (components.size() > kMaxKeyDepth) {
+        GiveUp(RegistryLimit::kKeyDepth);
+        return;
+    }
     for (Root& root : roots_) {
         const size_t depth = root.components.size();
         if (components.size() < depth) {
@@ -130,6 +166,7 @@ void RegistryFileParser::TakeKeyLine(std::string_view line) {
         if (!root.node) {
             root.node = std::make_unique<RegistryNode>();
             root.node->name = root.components.empty() ? WideString() : root.components.back();
+            ++keysKept_;
         }
         RegistryNode* node = root.node.get();
         for (size_t i = depth; i < components.size(); ++i) {
@@ -137,8 +174,13 @@ void RegistryFileParser::TakeKeyLine(std::string_view line) {
             if (!child) {
                 child = std::make_unique<RegistryNode>();
                 child->name = components[i];
+                ++keysKept_;
             }
             node = child.get();
+        }
+        if (keysKept_ > kMaxKeys) {
+            GiveUp(RegistryLimit::kKeys);
+            return;
         }
         currentKey_ = node;
         return;

@@ -1,6 +1,9 @@
 // Locating the Wine prefix and Wine's case-insensitive name comparison.
 #include "platform/wine/wine_prefix.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <string>
 
 #include "platform/posix/invoking_user.h"
@@ -24,6 +27,14 @@ std::string PrefixPath() {
         return prefix;
     }
     return posix::UserHome() + "/.wine";
+}
+
+std::string PrefixOwnerProblem(const std::string& prefix) {
+    struct stat info;
+    if (stat(prefix.c_str(), &info) != 0 || info.st_uid == geteuid()) {
+        return {};
+    }
+    return "the Wine prefix " + prefix + " belongs to another user";
 }
 
 char32_t UpperCase(char32_t c) {

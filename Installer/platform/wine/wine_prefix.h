@@ -12,6 +12,11 @@ namespace platform::wine {
 // sudo or pkexec, that is the invoking user (SUDO_USER, PKEXEC_UID), not root.
 std::string PrefixPath();
 
+// Why the prefix at `prefix` must not be read, for the user; empty when it may be: it is missing
+// (then nothing is installed in it) or it belongs to the user the program runs as. Another
+// user's prefix could hand us files of their choosing.
+std::string PrefixOwnerProblem(const std::string& prefix);
+
 // Simple upper-case mapping of the Latin, Greek and Cyrillic letters; Wine's registry and file
 // names compare without case.
 char32_t UpperCase(char32_t c);
