@@ -333,6 +333,8 @@ TEST_F(SilentInstall, RootWorkingForASudoUserHandsWhatItCreatesToThatUser) {
     const uid_t uid = nobody->pw_uid;
     const gid_t gid = nobody->pw_gid;
     const HostPrefix prefix({{4, true, HostFolder(4)}});
+    // The prefix is the sudo user's own, as theirs is; the folders in it stay root's.
+    ASSERT_EQ(chown(prefix.Root().c_str(), uid, gid), 0);
     const std::string custom = scratch_ / "custom";
     std::filesystem::create_directories(custom);
 

@@ -13,8 +13,9 @@ namespace platform::wine {
 std::string PrefixPath();
 
 // Why the prefix at `prefix` must not be read, for the user; empty when it may be: it is missing
-// (then nothing is installed in it) or it belongs to the user the program runs as. Another
-// user's prefix could hand us files of their choosing.
+// (then nothing is installed in it) or it belongs to the user the program works for (the sudo or
+// pkexec user when root runs it for one). Another user's prefix could hand us files of their
+// choosing.
 std::string PrefixOwnerProblem(const std::string& prefix);
 
 // Simple upper-case mapping of the Latin, Greek and Cyrillic letters; Wine's registry and file
