@@ -1,14 +1,15 @@
 // Start-up: the elevation marker, the relaunch and the display check.
 #include "app/Startup.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
 #include "platform/Display.h"
 #include "platform/Process.h"
 
-bool IsElevatedInstance(std::string_view commandLine) {
-    return commandLine.find(kElevationMarker) != std::string_view::npos;
+bool IsElevatedInstance(const std::vector<std::string>& arguments) {
+    return std::find(arguments.begin(), arguments.end(), kElevationMarker) != arguments.end();
 }
 
 int RelaunchElevated() {

@@ -2,7 +2,8 @@
 // wizard could be seen at all.
 #pragma once
 
-#include <string_view>
+#include <string>
+#include <vector>
 
 // How the program names itself at the start of its messages on the error stream.
 inline constexpr char kProgramName[] = "Kestrel 3D installer";
@@ -10,8 +11,9 @@ inline constexpr char kProgramName[] = "Kestrel 3D installer";
 // Marks the relaunched instance, which runs the wizard.
 inline constexpr char kElevationMarker[] = "/UAC";
 
-// True when the marker appears anywhere in the command line (case matters).
-bool IsElevatedInstance(std::string_view commandLine);
+// True when one of the arguments is the marker itself (case matters); an argument that merely
+// contains it, such as a folder ending in "/UAC", does not count.
+bool IsElevatedInstance(const std::vector<std::string>& arguments);
 
 // Starts the program again with the marker, as the same user, without waiting for it. Returns
 // the launcher's exit code: 0 when the new instance started, 1 otherwise.

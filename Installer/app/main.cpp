@@ -8,12 +8,12 @@
 #include "platform/Process.h"
 
 int main() {
-    // Switches are read before the marker is looked for: a folder named in one may contain it.
+    // Any switch chooses the command-line mode, which never relaunches.
     const CommandLineOptions options = ParseCommandLine(platform::CommandLineArguments());
     if (options.action != CommandLineAction::Wizard) {
         return RunCommandLine(options);
     }
-    if (!IsElevatedInstance(platform::CommandLine())) {
+    if (!IsElevatedInstance(platform::CommandLineArguments())) {
         return RelaunchElevated();
     }
     if (!CheckDisplay()) {

@@ -45,15 +45,16 @@ std::string ReadToEnd(int fd) {
     return text;
 }
 
-TEST(ElevationMarker, CountsAnywhereInTheCommandLineWithItsCase) {
-    EXPECT_TRUE(IsElevatedInstance("/UAC"));
-    EXPECT_TRUE(IsElevatedInstance("--flag /UAC"));
-    EXPECT_TRUE(IsElevatedInstance("C:/Temp/UAC"));  // a path ending in the marker
-    EXPECT_TRUE(IsElevatedInstance("/UACX"));
-    EXPECT_FALSE(IsElevatedInstance(""));
-    EXPECT_FALSE(IsElevatedInstance("/uac"));
-    EXPECT_FALSE(IsElevatedInstance("/UA C"));
-    EXPECT_FALSE(IsElevatedInstance("UAC"));
+TEST(ElevationMarker, CountsOnlyAsAWholeArgumentWithItsCase) {
+    EXPECT_TRUE(IsElevatedInstance({"/UAC"}));
+    EXPECT_TRUE(IsElevatedInstance({"--flag", "/UAC"}));
+    EXPECT_FALSE(IsElevatedInstance({"--custom=C:/Temp/UAC"}));  // a folder ending in the marker
+    EXPECT_FALSE(IsElevatedInstance({"C:/Temp/UAC"}));
+    EXPECT_FALSE(IsElevatedInstance({"/UACX"}));
+    EXPECT_FALSE(IsElevatedInstance({}));
+    EXPECT_FALSE(IsElevatedInstance({"/uac"}));
+    EXPECT_FALSE(IsElevatedInstance({"/UA C"}));
+    EXPECT_FALSE(IsElevatedInstance({"UAC"}));
 }
 
 TEST(Relaunch, StartsThisProgramWithTheMarkerAsTheSameUserAndDoesNotWait) {

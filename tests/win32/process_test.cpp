@@ -62,11 +62,11 @@ TEST_F(ProcessWindows, StartSelfRelaunchesThisProgramWithTheArgumentsAsGiven) {
         << *wintest::ReadFile(m_report);
 }
 
-// The start-up of the program itself: the marker anywhere in the command line, and a desktop to
+// The start-up of the program itself: the marker as a whole argument, and a desktop to
 // show the wizard on (Wine's, with or without an X display behind it).
 TEST(StartupWindows, MarkerAndDesktop) {
-    EXPECT_TRUE(IsElevatedInstance("C:\\Setup/UAC"));
-    EXPECT_FALSE(IsElevatedInstance("/uac"));
+    EXPECT_TRUE(IsElevatedInstance({"/UAC"}));
+    EXPECT_FALSE(IsElevatedInstance({"C:\\Setup/UAC"}));
     EXPECT_EQ(platform::ConnectDisplay(), "");
     EXPECT_TRUE(CheckDisplay());
 }
