@@ -1,10 +1,13 @@
 // The wizard window's construction, icon, painting and teardown.
 #include "app/InstallerUI.h"
 
+#include <cstdio>
+
 #include <algorithm>
 #include <string>
 
 #include "app/LicenceDocument.h"
+#include "app/Startup.h"
 #include "app/WizardTexts.h"
 #include "controls/LwCheckBox.h"
 #include "controls/LwComboBox.h"
@@ -16,7 +19,6 @@
 #include "draw/LwPaintContext.h"
 #include "platform/Bitmap.h"
 #include "platform/Events.h"
-#include "platform/MessageBox.h"
 
 namespace {
 
@@ -63,12 +65,10 @@ InstallerUI::InstallerUI()
 
     bannerImage.LoadFromResource(kLwBannerImageId);
     DetectAllHosts();
+    // The wizard still offers Custom; the reason a refused registry gave goes where the
+    // command line's does, without a question in the way.
     if (!registryProblem.empty()) {
-        platform::RunWhenSettled(GetNativeWindow(), [this] {
-            platform::ShowSystemMessage(
-                "No version of After Effects could be looked for: " + registryProblem + ".",
-                kWizardTitle);
-        });
+        std::fprintf(stderr, "%s: %s\n", kProgramName, registryProblem.c_str());
     }
 
     BuildHostPanel(client);

@@ -110,12 +110,10 @@ ProgramRun RunInstaller(const std::string& arguments, const std::string& display
 }
 
 TEST(InstallerProgram, WithoutADisplayTheElevatedInstanceSaysWhyOnOneLineAndFails) {
-    for (const char* marked : {"/UAC", "x/UACy"}) {
-        const ProgramRun run = RunInstaller(marked, "");
-        EXPECT_EQ(run.exitCode, 1) << marked;
-        EXPECT_EQ(run.Lines(), 1) << run.errors;
-        EXPECT_NE(run.errors.find("DISPLAY"), std::string::npos) << run.errors;
-    }
+    const ProgramRun run = RunInstaller("/UAC", "");
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.Lines(), 1) << run.errors;
+    EXPECT_NE(run.errors.find("DISPLAY"), std::string::npos) << run.errors;
     const ProgramRun unreachable = RunInstaller("/UAC", ":64999");
     EXPECT_EQ(unreachable.exitCode, 1);
     EXPECT_EQ(unreachable.Lines(), 1) << unreachable.errors;
