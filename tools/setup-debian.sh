@@ -11,6 +11,8 @@ packages=(
   xvfb xauth openbox x11-utils zenity
   xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
   lldb
+  # useradd and userdel: the sudo tests make throw-away users to attack and to be attacked.
+  passwd
   # The Windows builds: mingw-w64 (the -posix compilers have std::thread), and Wine for both
   # bitnesses (wine32 comes from the i386 architecture) with Wine's own fonts (Tahoma, the system
   # dialogs' font) for their tests.

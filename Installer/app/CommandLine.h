@@ -32,6 +32,8 @@ inline constexpr int kExitSuccess = 0;
 inline constexpr int kExitUsage = 2;
 inline constexpr int kExitNothingToInstall = 3;
 inline constexpr int kExitFault = 4;
+// Ended by an interrupt (Ctrl+C, a hang-up, a request to end), wizard or not.
+inline constexpr int kExitInterrupted = 5;
 
 // `arguments` without the program's name. Any argument that begins with "-" makes this a
 // command line of switches, in which every argument must be a known switch; otherwise the

@@ -7,7 +7,19 @@
 #include "platform/Files.h"
 #include "platform/Process.h"
 
+#include <cstdio>
+
 int main() {
+    platform::LimitLibrarySearch();
+    // Before anything reads a file or starts a child: root working for a user does it all with
+    // that user's rights.
+    if (std::string why; !platform::BecomeInvokingUser(&why)) {
+        std::fprintf(stderr, "cannot work as the user who started the installer: %s\n",
+                     why.c_str());
+        return 1;
+    }
+    // Nothing half-written may stay beside a plug-in when the run is stopped from outside.
+    platform::RemoveUnfinishedFilesOnInterrupt(kExitInterrupted);
     // Any switch chooses the command-line mode, which never relaunches.
     const CommandLineOptions options = ParseCommandLine(platform::CommandLineArguments());
     if (options.action != CommandLineAction::Wizard) {

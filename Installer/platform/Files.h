@@ -14,12 +14,6 @@ bool CreateFolder(const std::string& path);
 // Creates every missing level of `path`; true when a folder stands there afterwards.
 bool CreateFolders(const std::string& path);
 
-// When the program runs as root on behalf of another user (started through sudo or pkexec),
-// makes that user the owner of `path`, without following a link there, so that what the program
-// created in the user's folders belongs to the user. Does nothing otherwise. The folders and
-// files made by the calls of this header are handed over already.
-void HandToInvokingUser(const std::string& path);
-
 // The path of `name` inside `folder`, both file-system paths, joined with the platform's separator.
 std::string ChildPath(const std::string& folder, const std::string& name);
 
@@ -35,12 +29,18 @@ enum class ReplaceResult {
 // Makes `size` bytes at `data` the whole content of `path`. The bytes go into a new file beside
 // it, which is flushed to disk and then takes the old file's place in one step, so that a
 // failure never leaves a truncated file where a complete one stood. A replaced file keeps its
-// permissions and owner; a new one belongs to the invoking user (see HandToInvokingUser).
+// permissions; the new file belongs to whoever the program runs as. The folder holding the file
+// is not entered through a link, and only a file that could be written in place is replaced:
+// a link, folder or device there gives CannotCreate.
 ReplaceResult ReplaceFileContents(const std::string& path, const void* data, size_t size);
 
 // On the way out of the process: removes the new files of replacements still being written (a
 // worker the user left behind), and lets no further one begin. Leftovers of a process that was
 // killed are removed by the next replacement of the same file.
 void RemoveUnfinishedFiles();
+
+// From now on an interrupt (Ctrl+C, a closed terminal or console, a request to end) removes the
+// new files of replacements still being written, then ends the process with `exitCode`.
+void RemoveUnfinishedFilesOnInterrupt(int exitCode);
 
 }  // namespace platform

@@ -16,6 +16,17 @@ struct LocalTime {
     int second = 0;
 };
 
+// Started by root on behalf of another user (through sudo or pkexec), becomes that user for
+// good: their groups, group and user id, checked, and their home in the environment. Called
+// before anything else, so that the system gives every later step that user's rights and what
+// is created is theirs. Does nothing for anyone else, root started by no one included. False,
+// with the reason in `why`, when the change failed or could be undone.
+bool BecomeInvokingUser(std::string* why);
+
+// Libraries the process loads from now on come from the system's own folder only, never from the
+// folder the program was started from or downloaded to, where anyone could have put one.
+void LimitLibrarySearch();
+
 LocalTime CurrentLocalTime();
 long CurrentProcessId();
 long CurrentThreadId();

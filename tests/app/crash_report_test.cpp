@@ -101,7 +101,7 @@ class CrashReportTest : public ::testing::Test {
             zenity, "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done >> '" +
                         m_zenityLog + "'\necho '--end' >> '" + m_zenityLog + "'\n"));
         chmod(zenity.c_str(), 0755);
-        m_path.emplace("PATH", bin + ":" + std::getenv("PATH"));
+        m_tools.emplace("KESTREL_TOOLS_FOLDER", bin);
     }
 
     std::vector<std::string> Dumps() const {
@@ -167,7 +167,7 @@ class CrashReportTest : public ::testing::Test {
     ScopedEnvironment m_home{"HOME", m_scratch.path()};
     ScopedEnvironment m_config{"XDG_CONFIG_HOME", m_scratch / "config"};
     ScopedEnvironment m_display{"DISPLAY", ":kestrel-test"};
-    std::optional<ScopedEnvironment> m_path;
+    std::optional<ScopedEnvironment> m_tools;
 };
 
 TEST_F(CrashReportTest, NullDereferenceUnderTheGuard) {
@@ -385,7 +385,7 @@ TEST(SystemMessage, KdialogWhereZenityIsMissing) {
         scratch / "kdialog",
         "#!/bin/sh\nfor a in \"$@\"; do printf '[%s]' \"$a\"; done > '" + log + "'\n"));
     chmod((scratch / "kdialog").c_str(), 0755);
-    ScopedEnvironment path("PATH", scratch.path());
+    ScopedEnvironment tools("KESTREL_TOOLS_FOLDER", scratch.path());
     ScopedEnvironment display("DISPLAY", ":kestrel-test");
     platform::ShowSystemMessage("a <b> & c", "Debug");
     EXPECT_EQ(ReadFile(log), "[--title][Debug][--msgbox][a <b> & c]");

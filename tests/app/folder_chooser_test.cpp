@@ -1,4 +1,5 @@
-// The Custom folder's chooser as the wizard calls it, with a stand-in zenity alone on PATH.
+// The Custom folder's chooser as the wizard calls it, with a stand-in zenity as the only dialog
+// tools.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 

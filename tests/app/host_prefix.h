@@ -2,9 +2,6 @@
 // command-line mode over one, and the payloads the installed files must equal.
 #pragma once
 
-#include <spawn.h>
-#include <sys/wait.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <string>
@@ -12,9 +9,8 @@
 
 #include "app/HostTable.h"
 #include "platform/Resources.h"
+#include "support/worker_test_support.h"
 #include "wine/registry_test_prefix.h"
-
-extern char** environ;
 
 namespace wizardtest {
 
@@ -22,21 +18,7 @@ namespace wizardtest {
 inline constexpr char kWineLoader[] = "/usr/bin/wine";
 inline constexpr char kWineServer[] = "/usr/lib/wine/wineserver";
 
-// Runs a program to its end with the test's environment; its exit code, or -1.
-inline int RunToEnd(std::vector<std::string> command) {
-    std::vector<char*> argv;
-    for (std::string& argument : command) {
-        argv.push_back(argument.data());
-    }
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    int status = 0;
-    if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0 ||
-        waitpid(pid, &status, 0) != pid) {
-        return -1;
-    }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
+using workertest::RunToEnd;
 
 // Host folders as the registry names them, and where they lie in the prefix.
 struct Host {

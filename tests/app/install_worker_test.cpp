@@ -1,5 +1,7 @@
 // The install worker end to end into scratch folders: codes, progress, payload choice, content.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -11,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/CommandLine.h"
 #include "app/CrashReporter.h"
 #include "app/InstallWorker.h"
 #include "app/InstallerThread.h"
@@ -168,22 +171,40 @@ TEST_F(InstallWorkerTest, CustomFolderIsTakenAsItIsAndKilledWritersLeftoversGo) 
     EXPECT_TRUE(Exists(running));  // another installer may be writing it right now
 }
 
-TEST_F(InstallWorkerTest, LeavingProcessRemovesItsUnfinishedFilesAndStartsNoMore) {
+TEST_F(InstallWorkerTest, LeavingOrInterruptedProcessRemovesItsUnfinishedFiles) {
     const std::string target = m_scratch / "Kestrel.aex";
-    const std::string partial = platform::posix::PartialFileName(target);
-    // The process-wide switch is thrown in a child, where it ends nothing else.
-    const pid_t child = fork();
-    if (child == 0) {
-        const int fd = platform::posix::CreatePartialFile(partial);
+    const int folder = open(m_scratch.path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_GE(folder, 0);
+    const std::string partial = platform::posix::PartialFileName("Kestrel.aex");
+    const auto exists = [&] { return Exists(m_scratch / partial); };
+    // The process-wide switches are thrown in children, where they end nothing else.
+    const pid_t leaving = fork();
+    if (leaving == 0) {
+        const int fd = platform::posix::CreatePartialFile(folder, partial);
+        const bool created = fd >= 0 && exists();
         platform::RemoveUnfinishedFiles();
-        const bool removed = fd >= 0 && !Exists(partial);
         const bool refused =
             platform::ReplaceFileContents(target, "x", 1) == platform::ReplaceResult::CannotCreate;
-        _exit(removed && refused ? 0 : 1);
+        _exit(created && !exists() && refused ? 0 : 1);
     }
     int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_EQ(waitpid(leaving, &status, 0), leaving);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        const pid_t interrupted = fork();
+        if (interrupted == 0) {
+            platform::RemoveUnfinishedFilesOnInterrupt(kExitInterrupted);
+            if (platform::posix::CreatePartialFile(folder, partial) < 0 || !exists()) {
+                _exit(1);
+            }
+            raise(signal);
+            _exit(2);
+        }
+        ASSERT_EQ(waitpid(interrupted, &status, 0), interrupted);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == kExitInterrupted) << signal;
+    }
+    close(folder);
     EXPECT_EQ(EntriesIn(m_scratch.path()), std::vector<std::string>{});
 }
 
@@ -272,6 +293,27 @@ TEST_F(InstallWorkerFaults, TargetThatIsAFolderIsCode4) {
     run.Install(hosts);
     ExpectStoppedAt(run, 3, 4);
     EXPECT_TRUE(workertest::IsFolder(PluginFile(HostFolder(3))));
+}
+
+// Even with every right: a link where the maker's folder or the plug-in should be leads nowhere.
+TEST_F(InstallWorkerFaults, LinksInThePluginsPlaceAreCode4AndTheirTargetsStayAsTheyWere) {
+    const std::string elsewhere = m_scratch / "elsewhere";
+    ASSERT_EQ(mkdir(elsewhere.c_str(), 0755), 0);
+    ASSERT_TRUE(workertest::WriteFile(elsewhere + "/Kestrel.aex", "not ours"));
+    HostTable hosts = AllSlots();
+    ASSERT_EQ(symlink(elsewhere.c_str(), (HostFolder(1) + "/Larkspur").c_str()), 0);
+    InstallRun linkedFolder;
+    linkedFolder.Install(hosts);
+    ExpectStoppedAt(linkedFolder, 1, 4);
+
+    ASSERT_EQ(mkdir((HostFolder(2) + "/Larkspur").c_str(), 0755), 0);
+    ASSERT_EQ(symlink((elsewhere + "/Kestrel.aex").c_str(), PluginFile(HostFolder(2)).c_str()), 0);
+    hosts.hostSelected[1] = false;
+    InstallRun linkedFile;
+    linkedFile.Install(hosts);
+    ExpectStoppedAt(linkedFile, 2, 4);
+    EXPECT_EQ(ReadFile(elsewhere + "/Kestrel.aex"), "not ours");
+    EXPECT_EQ(workertest::EntriesIn(elsewhere), std::vector<std::string>{"Kestrel.aex"});
 }
 
 bool NoBuild64(int type, int id, platform::ResourceBlock* out) {

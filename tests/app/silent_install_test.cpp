@@ -1,16 +1,10 @@
 // The built program in its command-line mode, with no display at all, over Wine prefixes with
 // hosts in both registry views: the files it writes, its lines, its exit codes, and that a
 // mistake or a question writes nothing.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <pwd.h>
-#include <signal.h>
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -20,100 +14,22 @@
 #include "app/CrashReporter.h"
 #include "app/SilentInstall.h"
 #include "app/host_prefix.h"
+#include "platform/Process.h"
+#include "support/ProgramRun.h"
+#include "support/ThrowAwayUser.h"
 #include "support/worker_test_support.h"
-
-extern char** environ;
 
 namespace {
 
 using namespace wizardtest;
+using testsupport::ProgramRun;
+using testsupport::RunProgram;
+using testsupport::RunWith;
 using workertest::ReadFile;
 using workertest::ScopedEnvironment;
 using workertest::ScratchFolder;
 
 constexpr char kFinished[] = "Kestrel 3D for After Effects has been successfully installed!\n";
-
-struct ProgramRun {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
-// Runs `program` with `arguments`, without DISPLAY or WAYLAND_DISPLAY and with the `extra`
-// variables, and collects both streams; a run that outlives the deadline is killed. With
-// `closedOutput`, standard output is a pipe that nobody reads any more.
-ProgramRun RunWith(const std::string& program, const std::vector<std::string>& arguments,
-                   const std::map<std::string, std::string>& extra, bool closedOutput = false) {
-    ScratchFolder streams;
-    std::vector<std::string> environment;
-    for (char** entry = environ; *entry; ++entry) {
-        const std::string text = *entry;
-        const std::string name = text.substr(0, text.find('='));
-        if (name != "DISPLAY" && name != "WAYLAND_DISPLAY" && !extra.count(name)) {
-            environment.push_back(text);
-        }
-    }
-    for (const auto& [name, value] : extra) {
-        environment.push_back(name + "=" + value);
-    }
-    std::vector<std::string> argv = {program};
-    argv.insert(argv.end(), arguments.begin(), arguments.end());
-    auto pointers = [](std::vector<std::string>& texts) {
-        std::vector<char*> list;
-        for (std::string& text : texts) {
-            list.push_back(text.data());
-        }
-        list.push_back(nullptr);
-        return list;
-    };
-    std::vector<char*> argvPointers = pointers(argv);
-    std::vector<char*> environmentPointers = pointers(environment);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    const std::string outPath = streams / "out";
-    const std::string errPath = streams / "err";
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    int pipeEnds[2] = {-1, -1};
-    if (closedOutput && pipe(pipeEnds) == 0) {
-        close(pipeEnds[0]);
-        posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], 1);
-    } else {
-        posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT, 0600);
-    }
-    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT, 0600);
-    pid_t pid = 0;
-    ProgramRun run;
-    const int spawned = posix_spawn(&pid, argv[0].c_str(), &actions, nullptr, argvPointers.data(),
-                                    environmentPointers.data());
-    posix_spawn_file_actions_destroy(&actions);
-    if (pipeEnds[1] >= 0) {
-        close(pipeEnds[1]);
-    }
-    if (spawned != 0) {
-        ADD_FAILURE() << "cannot start " << argv[0];
-        return run;
-    }
-    int status = 0;
-    const bool ended = workertest::WaitUntil([&] { return waitpid(pid, &status, WNOHANG) == pid; },
-                                             std::chrono::seconds(60));
-    if (!ended) {
-        kill(pid, SIGKILL);
-        waitpid(pid, &status, 0);
-        ADD_FAILURE() << "the program did not end";
-    }
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.out = ReadFile(outPath).value_or("");
-    run.err = ReadFile(errPath).value_or("");
-    return run;
-}
-
-// The built installer.
-ProgramRun RunProgram(const std::vector<std::string>& arguments,
-                      const std::map<std::string, std::string>& extra = {},
-                      bool closedOutput = false) {
-    return RunWith(KESTREL_INSTALLER_PATH, arguments, extra, closedOutput);
-}
 
 // Every path below `root` with its size and time of change: what a run must leave as it was.
 std::map<std::string, std::string> Snapshot(const std::filesystem::path& root) {
@@ -324,41 +240,6 @@ TEST_F(SilentInstall, AFailedStepExitsWithTheWizardsErrorCode) {
     EXPECT_EQ(ReadFile(custom + "/Larkspur"), "in the way");
 }
 
-TEST_F(SilentInstall, RootWorkingForASudoUserHandsWhatItCreatesToThatUser) {
-    if (geteuid() != 0) {
-        GTEST_SKIP() << "handing files to another user needs root";
-    }
-    const passwd* nobody = getpwnam("nobody");
-    ASSERT_NE(nobody, nullptr);
-    const uid_t uid = nobody->pw_uid;
-    const gid_t gid = nobody->pw_gid;
-    const HostPrefix prefix({{4, true, HostFolder(4)}});
-    // The prefix is the sudo user's own, as theirs is; the folders in it stay root's.
-    ASSERT_EQ(chown(prefix.Root().c_str(), uid, gid), 0);
-    const std::string custom = scratch_ / "custom";
-    std::filesystem::create_directories(custom);
-
-    const ProgramRun run =
-        RunProgram({"--silent", "--custom=" + custom}, {{"SUDO_UID", std::to_string(uid)},
-                                                        {"SUDO_GID", std::to_string(gid)},
-                                                        {"SUDO_USER", "nobody"}});
-    ASSERT_EQ(run.exitCode, 0) << run.err;
-    const auto ownerOf = [](const std::string& path) {
-        struct stat info {};
-        lstat(path.c_str(), &info);
-        return std::make_pair(info.st_uid, info.st_gid);
-    };
-    const std::string hostPlugin = prefix.PluginOf(HostFolder(4));
-    for (const std::string& created :
-         {hostPlugin, std::filesystem::path(hostPlugin).parent_path().string(),
-          custom + "/Larkspur", custom + "/Larkspur/Kestrel.aex"}) {
-        EXPECT_EQ(ownerOf(created), std::make_pair(uid, gid)) << created;
-    }
-    // The folders that stood there before stay root's.
-    EXPECT_EQ(ownerOf(custom), std::make_pair(uid_t{0}, gid_t{0}));
-    EXPECT_EQ(ownerOf(prefix.LinuxFolder(HostFolder(4))), std::make_pair(uid_t{0}, gid_t{0}));
-}
-
 // A fault on the worker: the dump is written, the message goes to the error stream and no
 // window opens even on a desktop, and the process ends with its own code. The run happens in a
 // fresh start of this test program, where only the worker's thread is started.
@@ -373,6 +254,10 @@ constexpr char kFaultRunVariable[] = "KESTREL_TEST_SILENT_FAULT";
 
 TEST(SilentInstallFault, IsReportedOnTheErrorStreamAndEndsTheRunWithItsOwnCode) {
     if (const char* custom = std::getenv(kFaultRunVariable)) {
+        // As the program's entry does first.
+        if (!platform::BecomeInvokingUser(nullptr)) {
+            _exit(1);
+        }
         CommandLineOptions options;
         options.action = CommandLineAction::Silent;
         options.customFolder = custom;
@@ -395,7 +280,7 @@ TEST(SilentInstallFault, IsReportedOnTheErrorStreamAndEndsTheRunWithItsOwnCode) 
                                     {"HOME", scratch.path()},
                                     {"XDG_CONFIG_HOME", scratch / "config"},
                                     {"DISPLAY", ":kestrel-test"},
-                                    {"PATH", (scratch / "bin") + ":" + std::getenv("PATH")}});
+                                    {"KESTREL_TOOLS_FOLDER", scratch / "bin"}});
     EXPECT_EQ(run.exitCode, kExitFault) << run.err;
     const std::string logFolder = scratch / "Documents/Larkspur/Error Logs";
     const std::vector<std::string> dumps = workertest::EntriesIn(logFolder);
@@ -405,6 +290,46 @@ TEST(SilentInstallFault, IsReportedOnTheErrorStreamAndEndsTheRunWithItsOwnCode) 
     EXPECT_NE(run.out.find("Installing Custom version...\n"), std::string::npos) << run.out;
     EXPECT_FALSE(std::filesystem::exists(scratch / "shown"));
     EXPECT_TRUE(workertest::EntriesIn(custom + "/Larkspur").empty());
+}
+
+// Root working for a sudo user writes the dump as that user: into the user's documents, the
+// user's own, and nowhere the user's settings point to that the user could not write.
+TEST(SilentInstallFault, UnderSudoTheDumpIsTheUsersAndGoesNowhereElse) {
+    const testsupport::ThrowAwayUser user;
+    if (!user.problem().empty()) {
+        GTEST_SKIP() << user.problem();
+    }
+    ScratchFolder scratch;
+    ASSERT_EQ(chmod(scratch.path().c_str(), 0755), 0);
+    const std::string system = scratch / "system";
+    std::filesystem::create_directories(system);
+    const std::string documents = user.home() + "/Documents";
+    const std::string settings = user.home() + "/.config/user-dirs.dirs";
+    std::filesystem::create_directories(documents);
+    std::filesystem::create_directories(user.home() + "/.config");
+    user.Own(user.home());
+    std::map<std::string, std::string> variables = user.SudoVariables();
+    variables[kFaultRunVariable] = user.home();
+    variables["WINEPREFIX"] = user.home() + "/.wine";
+
+    const ProgramRun own =
+        RunWith("/proc/self/exe", {"--gtest_filter=SilentInstallFault.Is*"}, variables);
+    EXPECT_EQ(own.exitCode, kExitFault) << own.err;
+    const std::string logFolder = documents + "/Larkspur/Error Logs";
+    const std::vector<std::string> dumps = workertest::EntriesIn(logFolder);
+    ASSERT_EQ(dumps.size(), 1u) << own.err;
+    struct stat dump {};
+    ASSERT_EQ(stat((logFolder + "/" + dumps[0]).c_str(), &dump), 0);
+    EXPECT_GT(dump.st_size, 0);
+    EXPECT_EQ(dump.st_uid, user.uid());
+    EXPECT_EQ(dump.st_mode & 0777, 0600u);
+
+    // The user's settings name a folder only root may write to.
+    ASSERT_TRUE(workertest::WriteFile(settings, "XDG_DOCUMENTS_DIR=\"" + system + "\"\n"));
+    const ProgramRun elsewhere =
+        RunWith("/proc/self/exe", {"--gtest_filter=SilentInstallFault.Is*"}, variables);
+    EXPECT_EQ(elsewhere.exitCode, kExitFault) << elsewhere.err;
+    EXPECT_TRUE(workertest::EntriesIn(system).empty());
 }
 
 }  // namespace

@@ -1,105 +1,152 @@
-// Run as root through sudo or pkexec: the invoking user's prefix and documents, and everything
-// created handed to that user. Needs root; skipped otherwise.
+// Root started through sudo or pkexec becomes the user who asked, for good: that user's ids and
+// groups only, no way back to root, that user's home, and still a process the crash reporter
+// can read. Each case runs in a fresh start of this test program, as root; skipped otherwise.
 #include <gtest/gtest.h>
-#include <pwd.h>
-#include <sys/stat.h>
+#include <sys/prctl.h>
 #include <unistd.h>
 
-#include "platform/Files.h"
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
 #include "platform/Process.h"
-#include "platform/wine/wine_prefix.h"
-#include "support/worker_test_support.h"
+#include "platform/posix/child_process.h"
+#include "support/ProgramRun.h"
+#include "support/ThrowAwayUser.h"
 
 namespace {
 
-using workertest::ScopedEnvironment;
-using workertest::ScratchFolder;
+using testsupport::ProgramRun;
+using testsupport::ThrowAwayUser;
 
-constexpr uid_t kUserId = 4242;  // no account needed: the id alone decides
-constexpr gid_t kGroupId = 4343;
+constexpr char kChildVariable[] = "KESTREL_TEST_BECOME_INVOKING_USER";
+// Test output comes before it on standard output.
+constexpr char kReportMarker[] = "-- report --\n";
 
-using Owner = std::pair<uid_t, gid_t>;
-
-Owner OwnerOf(const std::string& path) {
-    struct stat info {};
-    lstat(path.c_str(), &info);
-    return {info.st_uid, info.st_gid};
+// What the process is after the change, one fact per line.
+std::string Report() {
+    uid_t uid[3];
+    gid_t gid[3];
+    getresuid(&uid[0], &uid[1], &uid[2]);
+    getresgid(&gid[0], &gid[1], &gid[2]);
+    std::vector<gid_t> groups(static_cast<size_t>(getgroups(0, nullptr)));
+    getgroups(static_cast<int>(groups.size()), groups.data());
+    std::string report = "uid " + std::to_string(uid[0]) + " " + std::to_string(uid[1]) + " " +
+                         std::to_string(uid[2]) + "\ngid " + std::to_string(gid[0]) + " " +
+                         std::to_string(gid[1]) + " " + std::to_string(gid[2]) + "\ngroups";
+    for (const gid_t group : groups) {
+        report += " " + std::to_string(group);
+    }
+    const bool regained = setuid(0) == 0 || seteuid(0) == 0 || setgid(0) == 0;
+    report += "\nregained " + std::to_string(regained);
+    report += "\ndumpable " + std::to_string(prctl(PR_GET_DUMPABLE, 0, 0, 0, 0));
+    for (const char* name : {"HOME", "USER", "XDG_CONFIG_HOME", "XDG_RUNTIME_DIR"}) {
+        const char* value = std::getenv(name);
+        report += std::string("\n") + name + " " + (value ? value : "(unset)");
+    }
+    // A desktop tool (the folder chooser's way) started from here: whose it is, and what it is
+    // given of an environment that sudo passed on.
+    report += "\ntool " + platform::posix::RunChild({"id", "-u"}).output;
+    report += "tool's environment";
+    for (const std::string name : {"PATH", "HOME", "LD_PRELOAD", "SUDO_USER", "DISPLAY"}) {
+        const platform::posix::ChildResult shown = platform::posix::RunChild({"printenv", name});
+        report += " " + (shown.exitCode == 0
+                             ? name + "=" + shown.output.substr(0, shown.output.find('\n'))
+                             : "-");
+    }
+    return report + "\n";
 }
 
-class InvokedAsRoot : public ::testing::Test {
+TEST(BecomeInvokingUser, ChildRun) {
+    if (std::getenv(kChildVariable) == nullptr) {
+        GTEST_SKIP() << "runs only as the child of the tests below";
+    }
+    std::string why;
+    if (!platform::BecomeInvokingUser(&why)) {
+        std::printf("%srefused: %s\n", kReportMarker, why.c_str());
+        std::fflush(stdout);
+        _exit(1);
+    }
+    std::printf("%s%s", kReportMarker, Report().c_str());
+    std::fflush(stdout);
+    _exit(0);
+}
+
+class AsRoot : public ::testing::Test {
   protected:
     void SetUp() override {
-        if (geteuid() != 0) {
-            GTEST_SKIP() << "handing files to another user needs root";
+        if (!user.problem().empty()) {
+            GTEST_SKIP() << user.problem();
         }
     }
-    // Whatever the test runner's own environment says about sudo is not this test's.
-    ScopedEnvironment sudoUid{"SUDO_UID", ""};
-    ScopedEnvironment sudoGid{"SUDO_GID", ""};
-    ScopedEnvironment sudoUser{"SUDO_USER", ""};
-    ScopedEnvironment pkexecUid{"PKEXEC_UID", ""};
-    ScratchFolder scratch;
+
+    // This program again, as root with root's own environment plus `variables`.
+    static ProgramRun RunChild(std::map<std::string, std::string> variables) {
+        variables[kChildVariable] = "1";
+        // What a hostile sudo policy could pass on: a library to load and tools of its own.
+        variables["LD_PRELOAD"] = "/nonexistent/preload.so";
+        variables["KESTREL_TOOLS_FOLDER"] = "/nonexistent";
+        variables["DISPLAY"] = ":7";
+        for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_RUNTIME_DIR", "USER"}) {
+            variables.try_emplace(name, std::string("/root/") + name);
+        }
+        for (const char* name : {"SUDO_UID", "SUDO_GID", "SUDO_USER", "PKEXEC_UID"}) {
+            variables.try_emplace(name, "");
+        }
+        ProgramRun run = testsupport::RunWith("/proc/self/exe",
+                                              {"--gtest_filter=BecomeInvokingUser.*"}, variables);
+        const size_t marker = run.out.find(kReportMarker);
+        run.out = marker == std::string::npos ? "" : run.out.substr(marker + strlen(kReportMarker));
+        return run;
+    }
+
+    std::string Expected(uid_t uid, gid_t gid, const std::string& name) const {
+        const std::string u = std::to_string(uid);
+        const std::string g = std::to_string(gid);
+        return "uid " + u + " " + u + " " + u + "\ngid " + g + " " + g + " " + g + "\ngroups " + g +
+               "\nregained 0\ndumpable 1\nHOME " + user.home() + "\nUSER " + name +
+               "\nXDG_CONFIG_HOME (unset)\nXDG_RUNTIME_DIR (unset)\ntool " + u +
+               "\ntool's environment PATH=/usr/local/bin:/usr/bin:/bin HOME=" + user.home() +
+               " - - DISPLAY=:7\n";
+    }
+
+    ThrowAwayUser user;
 };
 
-TEST_F(InvokedAsRoot, FoldersAndFilesTheProgramCreatesBelongToTheSudoUser) {
-    setenv("SUDO_UID", std::to_string(kUserId).c_str(), 1);
-    setenv("SUDO_GID", std::to_string(kGroupId).c_str(), 1);
-    const std::string existing = scratch / "existing";
-    ASSERT_TRUE(workertest::WriteFile(existing, "root's"));
+TEST_F(AsRoot, SudoAndPkexecUsersAreBecomeWithTheirGroupsOnlyAndNoWayBack) {
+    const ProgramRun bySudo = RunChild(user.SudoVariables());
+    EXPECT_EQ(bySudo.exitCode, 0) << bySudo.out << bySudo.err;
+    EXPECT_EQ(bySudo.out, Expected(user.uid(), user.gid(), user.name()));
 
-    ASSERT_TRUE(platform::CreateFolders(scratch / "Plug-ins/Larkspur"));
-    ASSERT_EQ(platform::ReplaceFileContents(scratch / "Plug-ins/Larkspur/Kestrel.aex", "MZ", 2),
-              platform::ReplaceResult::Replaced);
-    ASSERT_EQ(platform::ReplaceFileContents(existing, "MZ", 2), platform::ReplaceResult::Replaced);
+    const ProgramRun bySudoName = RunChild({{"SUDO_USER", user.name()}});
+    EXPECT_EQ(bySudoName.out, Expected(user.uid(), user.gid(), user.name()));
 
-    const Owner user{kUserId, kGroupId};
-    EXPECT_EQ(OwnerOf(scratch / "Plug-ins"), user);
-    EXPECT_EQ(OwnerOf(scratch / "Plug-ins/Larkspur"), user);
-    EXPECT_EQ(OwnerOf(scratch / "Plug-ins/Larkspur/Kestrel.aex"), user);
-    // What stood there before keeps its owner: the scratch folder, and a replaced file.
-    EXPECT_EQ(OwnerOf(scratch.path()), (Owner{0, 0}));
-    EXPECT_EQ(OwnerOf(existing), (Owner{0, 0}));
-
-    // A link is handed over itself, never what it points to.
-    const std::string link = scratch / "link";
-    ASSERT_EQ(symlink(existing.c_str(), link.c_str()), 0);
-    platform::HandToInvokingUser(link);
-    EXPECT_EQ(OwnerOf(link), user);
-    EXPECT_EQ(OwnerOf(existing), (Owner{0, 0}));
+    const ProgramRun byPkexec = RunChild({{"PKEXEC_UID", std::to_string(user.uid())}});
+    EXPECT_EQ(byPkexec.exitCode, 0) << byPkexec.out << byPkexec.err;
+    EXPECT_EQ(byPkexec.out, Expected(user.uid(), user.gid(), user.name()));
 }
 
-TEST_F(InvokedAsRoot, WithoutAnotherInvokingUserRootKeepsWhatItCreates) {
-    for (const char* uid : {"", "0", "12x"}) {  // none, root by sudo, not a number
-        setenv("SUDO_UID", uid, 1);
-        ASSERT_TRUE(platform::CreateFolder(scratch / ("by-" + std::string(uid))));
-        EXPECT_EQ(OwnerOf(scratch / ("by-" + std::string(uid))), (Owner{0, 0})) << uid;
+TEST_F(AsRoot, RootStartedByNoOneElseStaysRoot) {
+    for (const char* uid : {"", "0", "12x"}) {  // no sudo, root's own sudo, not a number
+        const ProgramRun run = RunChild({{"SUDO_UID", uid}});
+        EXPECT_EQ(run.exitCode, 0) << uid << run.out;
+        EXPECT_EQ(run.out.substr(0, run.out.find('\n')), "uid 0 0 0") << uid;
+        EXPECT_NE(run.out.find("HOME /root/HOME\n"), std::string::npos) << uid;
     }
 }
 
-TEST_F(InvokedAsRoot, PrefixAndDocumentsAreTheInvokingUsersNotRoots) {
-    const passwd* daemon = getpwnam("daemon");
-    ASSERT_NE(daemon, nullptr);
-    const std::string home = daemon->pw_dir;
-    const uid_t uid = daemon->pw_uid;
-    const gid_t gid = daemon->pw_gid;
-    ScopedEnvironment noPrefix("WINEPREFIX", "");
-    // Root's own documents would be found here.
-    ASSERT_EQ(mkdir((scratch / "Documents").c_str(), 0755), 0);
-    ScopedEnvironment rootHome("HOME", scratch.path());
-    ScopedEnvironment rootConfig("XDG_CONFIG_HOME", scratch / "config");
-    EXPECT_EQ(platform::DocumentsFolder(), scratch / "Documents");
+TEST_F(AsRoot, AnIdWithoutAccountIsBecomeOnlyWithAGroup) {
+    const std::string orphan = "4040404";  // no account has it
+    const ProgramRun withGroup = RunChild({{"SUDO_UID", orphan}, {"SUDO_GID", "4040405"}});
+    EXPECT_EQ(withGroup.out.substr(0, withGroup.out.find("\nregained")),
+              "uid 4040404 4040404 4040404\ngid 4040405 4040405 4040405\ngroups 4040405");
 
-    setenv("SUDO_USER", "daemon", 1);  // by name, the group from the account
-    EXPECT_EQ(platform::wine::PrefixPath(), home + "/.wine");
-    EXPECT_NE(platform::DocumentsFolder(), scratch / "Documents");
-    ASSERT_TRUE(platform::CreateFolder(scratch / "by-name"));
-    EXPECT_EQ(OwnerOf(scratch / "by-name"), (Owner{uid, gid}));
-
-    setenv("SUDO_USER", "", 1);
-    setenv("PKEXEC_UID", std::to_string(uid).c_str(), 1);
-    EXPECT_EQ(platform::wine::PrefixPath(), home + "/.wine");
-    ASSERT_TRUE(platform::CreateFolder(scratch / "by-pkexec"));
-    EXPECT_EQ(OwnerOf(scratch / "by-pkexec"), (Owner{uid, gid}));
+    const ProgramRun withoutGroup = RunChild({{"PKEXEC_UID", orphan}});
+    EXPECT_EQ(withoutGroup.exitCode, 1);
+    EXPECT_EQ(withoutGroup.out, "refused: user 4040404 has no account and no group was given\n");
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // Stand-in programs for the desktop's dialog tools (zenity, kdialog): shell scripts in a scratch
-// folder that is alone on PATH while the object lives, so the real tools are never found.
+// folder that is the only tools folder while the object lives, so the real tools are never found.
 #pragma once
 
 #include <sys/stat.h>
@@ -14,10 +14,12 @@ namespace testsupport {
 
 class StandInTools {
   public:
-    StandInTools() : m_path("PATH", m_scratch / "bin") { mkdir((m_scratch / "bin").c_str(), 0755); }
+    StandInTools() : m_folder("KESTREL_TOOLS_FOLDER", m_scratch / "bin") {
+        mkdir((m_scratch / "bin").c_str(), 0755);
+    }
 
-    // A script `name` that records its arguments, then runs `body` (shell built-ins only: there
-    // is nothing else on PATH).
+    // A script `name` that records its arguments, then runs `body` (shell built-ins and the
+    // system's programs).
     void Add(const std::string& name, const std::string& body) {
         const std::string path = m_scratch / ("bin/" + name);
         std::ofstream(path) << "#!/bin/sh\nprintf '%s\\0' \"$@\" > '" << (m_scratch / name)
@@ -42,7 +44,7 @@ class StandInTools {
 
   private:
     workertest::ScratchFolder m_scratch;
-    workertest::ScopedEnvironment m_path;
+    workertest::ScopedEnvironment m_folder;
 };
 
 // Prints the folder it was asked to open on (zenity's --filename, without the separator that

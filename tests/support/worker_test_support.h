@@ -3,8 +3,10 @@
 
 #include <dirent.h>
 #include <ftw.h>
+#include <spawn.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -20,7 +22,25 @@
 
 #include "support/WaitUntil.h"
 
+extern char** environ;
+
 namespace workertest {
+
+// Runs a program to its end with the test's environment; its exit code, or -1.
+inline int RunToEnd(std::vector<std::string> command) {
+    std::vector<char*> argv;
+    for (std::string& argument : command) {
+        argv.push_back(argument.data());
+    }
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    int status = 0;
+    if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0 ||
+        waitpid(pid, &status, 0) != pid) {
+        return -1;
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
 
 // A fresh folder below the temporary folder, removed with everything in it.
 class ScratchFolder {

@@ -1,4 +1,4 @@
-// The folder chooser over a real owner window, with stand-in dialog tools alone on PATH.
+// The folder chooser over a real owner window, with stand-in dialog tools as the only dialog tools.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -10,7 +10,6 @@
 
 #include "crash_server.h"
 #include "minidump_file.h"
-#include "platform/posix/invoking_user.h"
 
 namespace platform {
 
@@ -45,7 +44,6 @@ bool WriteProcessMinidump(const std::string& path, long pid, const FaultRecord* 
     if (fd < 0) {
         return false;
     }
-    posix::HandDescriptorToInvokingUser(fd);  // root working for a user: the dump is the user's
     const auto process = static_cast<pid_t>(pid);
     const ThreadState* known = fault ? fault->thread : nullptr;
     // Stopped until the dump is written, so that memory and registers agree.

@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -13,6 +14,9 @@
 #include <cerrno>
 #include <csignal>
 #include <vector>
+
+#include "platform/posix/invoking_user.h"
+#include "platform/posix/posix_util.h"
 
 extern char** environ;
 
@@ -39,6 +43,26 @@ bool DrainOutput(int fd, std::string& output) {
     }
 }
 
+// What a desktop tool needs to open its window on the user's display in the user's language
+// and scale, and nothing that could change which code it runs (LD_*, GTK_MODULES, ...).
+std::vector<std::string> DesktopToolEnvironment() {
+    std::vector<std::string> kept = {"PATH=/usr/local/bin:/usr/bin:/bin"};
+    static const char* const kNames[] = {"DISPLAY",       "XAUTHORITY",      "HOME",
+                                         "LANG",          "LANGUAGE",        "GDK_SCALE",
+                                         "GDK_DPI_SCALE", "QT_SCALE_FACTOR", "KESTREL_SCALE"};
+    for (char** entry = environ; *entry; ++entry) {
+        const std::string text = *entry;
+        const std::string name = text.substr(0, text.find('='));
+        const bool wanted =
+            name.starts_with("LC_") ||
+            std::find(std::begin(kNames), std::end(kNames), name) != std::end(kNames);
+        if (wanted && name.size() < text.size()) {
+            kept.push_back(text);
+        }
+    }
+    return kept;
+}
+
 }  // namespace
 
 void PollDescriptors(std::span<const int> descriptors) {
@@ -49,12 +73,21 @@ void PollDescriptors(std::span<const int> descriptors) {
     poll(watched.data(), watched.size(), -1);
 }
 
-pid_t StartProgram(const std::string& program, const std::vector<std::string>& argv, int outputFd) {
-    std::vector<char*> pointers;
-    for (const std::string& argument : argv) {
-        pointers.push_back(const_cast<char*>(argument.c_str()));
+pid_t StartProgram(const std::string& program, const std::vector<std::string>& argv, int outputFd,
+                   const std::vector<std::string>* environment) {
+    const auto pointersTo = [](const std::vector<std::string>& texts) {
+        std::vector<char*> pointers;
+        for (const std::string& text : texts) {
+            pointers.push_back(const_cast<char*>(text.c_str()));
+        }
+        pointers.push_back(nullptr);
+        return pointers;
+    };
+    std::vector<char*> pointers = pointersTo(argv);
+    std::vector<char*> environmentPointers;
+    if (environment) {
+        environmentPointers = pointersTo(*environment);
     }
-    pointers.push_back(nullptr);
 
     // Signals this process ignores or blocks (SIGXFSZ, the fault guard's) are not the child's.
     posix_spawnattr_t attributes;
@@ -75,20 +108,39 @@ pid_t StartProgram(const std::string& program, const std::vector<std::string>& a
     }
 
     pid_t pid = -1;
-    const int error =
-        posix_spawnp(&pid, program.c_str(), &actions, &attributes, pointers.data(), environ);
+    const int error = posix_spawn(&pid, program.c_str(), &actions, &attributes, pointers.data(),
+                                  environment ? environmentPointers.data() : environ);
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
     return error == 0 ? pid : -1;
 }
 
+std::string DesktopToolPath(const std::string& name) {
+    // Named folders serve tests and packagers; not when sudo or pkexec passed the environment on.
+    const std::string named = WorksForAnotherUser() ? "" : EnvironmentValue("KESTREL_TOOLS_FOLDER");
+    const std::vector<std::string> folders =
+        named.empty() ? std::vector<std::string>{"/usr/local/bin", "/usr/bin", "/bin"}
+                      : std::vector<std::string>{named};
+    for (const std::string& folder : folders) {
+        const std::string path = folder + "/" + name;
+        struct stat info {};
+        if (stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+            access(path.c_str(), X_OK) == 0) {
+            return path;
+        }
+    }
+    return "";
+}
+
 ChildResult RunChild(const std::vector<std::string>& arguments, WaitForDescriptors waitForOutput) {
     ChildResult result;
+    const std::string program = arguments.empty() ? "" : DesktopToolPath(arguments[0]);
     int pipeFds[2];
-    if (arguments.empty() || pipe2(pipeFds, O_CLOEXEC) != 0) {
+    if (program.empty() || pipe2(pipeFds, O_CLOEXEC) != 0) {
         return result;
     }
-    const pid_t pid = StartProgram(arguments[0], arguments, pipeFds[1]);
+    const std::vector<std::string> environment = DesktopToolEnvironment();
+    const pid_t pid = StartProgram(program, arguments, pipeFds[1], &environment);
     close(pipeFds[1]);
     if (pid < 0) {
         close(pipeFds[0]);

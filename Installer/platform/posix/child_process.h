@@ -11,12 +11,16 @@
 
 namespace platform::posix {
 
-// Starts `program` (looked up on PATH when it holds no '/') with `argv` as its argument vector,
-// every signal at its default and none blocked. With `outputFd`, the child reads nothing and
-// writes its standard output into that descriptor. Returns the process id, or -1 when the
-// program could not be run.
+// Starts the program at the path `program` with `argv` as its argument vector, every signal at
+// its default and none blocked, and `environment` (this process's own when null). With
+// `outputFd`, the child reads nothing and writes its standard output into that descriptor.
+// Returns the process id, or -1 when the program could not be run.
 pid_t StartProgram(const std::string& program, const std::vector<std::string>& argv,
-                   int outputFd = -1);
+                   int outputFd = -1, const std::vector<std::string>* environment = nullptr);
+
+// Where the desktop tool `name` (zenity, kdialog) is: looked up in the system's program folders
+// only, never on PATH; empty when it is not there.
+std::string DesktopToolPath(const std::string& name);
 
 struct ChildResult {
     bool started = false;  // false: the program could not be run at all
@@ -30,8 +34,9 @@ using WaitForDescriptors = void (*)(std::span<const int> descriptors);
 // Waits in poll(2) and nothing else: any thread may.
 void PollDescriptors(std::span<const int> descriptors);
 
-// Runs `arguments[0]` (looked up on PATH) with `arguments` until it ends; between reads of its
-// output, `waitForOutput` watches that output and the child's end.
+// Runs the desktop tool `arguments[0]` (see DesktopToolPath) with `arguments` until it ends, in
+// an environment of only what it needs to show itself; between reads of its output,
+// `waitForOutput` watches that output and the child's end.
 ChildResult RunChild(const std::vector<std::string>& arguments,
                      WaitForDescriptors waitForOutput = PollDescriptors);
 

@@ -12,7 +12,6 @@
 #include <fstream>
 #include <mutex>
 
-#include "platform/posix/invoking_user.h"
 #include "platform/posix/partial_files.h"
 #include "platform/posix/posix_util.h"
 
@@ -94,6 +93,62 @@ bool WriteAll(int fd, const void* data, size_t size) {
     return true;
 }
 
+// Opens the folder that holds `path`'s last name for use with the *at calls, and gives that
+// name; -1 when there is none. `flags` adds to how the folder itself is opened: O_NOFOLLOW
+// refuses a link in its place.
+int OpenParentFolder(const std::string& path, std::string* name, int flags = 0) {
+    std::string trimmed = path;
+    while (trimmed.size() > 1 && trimmed.back() == '/') {
+        trimmed.pop_back();
+    }
+    const size_t slash = trimmed.rfind('/');
+    *name = slash == std::string::npos ? trimmed : trimmed.substr(slash + 1);
+    if (name->empty() || *name == "." || *name == "..") {
+        return -1;
+    }
+    // Without a trailing separator: one would have a link in the folder's place followed.
+    size_t end = slash;
+    while (end != std::string::npos && end > 0 && trimmed[end - 1] == '/') {
+        --end;
+    }
+    const std::string parent = slash == std::string::npos ? "."
+                               : end == 0                 ? "/"
+                                                          : trimmed.substr(0, end);
+    return open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | flags);
+}
+
+// The replacement inside the open `folder`: every step names the file relative to it, so that
+// nothing swapped in along the path meanwhile is followed.
+ReplaceResult ReplaceIn(int folder, const std::string& name, const void* data, size_t size) {
+    // Only a file that could be written in place is replaced; what stands there is looked at, not
+    // opened, and a link, folder or device is not ours to replace.
+    struct stat existing {};
+    const bool exists = fstatat(folder, name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0;
+    if (exists &&
+        (!S_ISREG(existing.st_mode) || faccessat(folder, name.c_str(), W_OK, AT_EACCESS) != 0)) {
+        return ReplaceResult::CannotCreate;
+    }
+
+    posix::RemoveStalePartialFiles(folder, name);
+    const std::string partial = posix::PartialFileName(name);
+    const int fd = posix::CreatePartialFile(folder, partial);
+    if (fd < 0) {
+        return ReplaceResult::CannotCreate;
+    }
+    bool ok = WriteAll(fd, data, size);
+    if (ok && exists) {
+        fchmod(fd, existing.st_mode & 0777);
+    }
+    ok = ok && fsync(fd) == 0;
+    ok = close(fd) == 0 && ok;
+    ok = ok && renameat(folder, partial.c_str(), folder, name.c_str()) == 0;
+    if (!ok) {
+        unlinkat(folder, partial.c_str(), 0);
+    }
+    posix::EndPartialFile(partial);
+    return ok ? ReplaceResult::Replaced : ReplaceResult::WriteFailed;
+}
+
 }  // namespace
 
 bool FolderExists(const std::string& path) {
@@ -101,12 +156,18 @@ bool FolderExists(const std::string& path) {
 }
 
 bool CreateFolder(const std::string& path) {
-    struct stat info {};
-    if (mkdir(path.c_str(), 0777) == 0) {
-        HandToInvokingUser(path);
-        return true;
+    std::string name;
+    const int parent = OpenParentFolder(path, &name);
+    if (parent < 0) {
+        return false;
     }
-    return errno == EEXIST && stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    struct stat info {};
+    const bool made =
+        mkdirat(parent, name.c_str(), 0755) == 0 ||
+        (errno == EEXIST && fstatat(parent, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+         S_ISDIR(info.st_mode));
+    close(parent);
+    return made;
 }
 
 bool CreateFolders(const std::string& path) {
@@ -117,12 +178,6 @@ bool CreateFolders(const std::string& path) {
         }
     }
     return CreateFolder(path);
-}
-
-void HandToInvokingUser(const std::string& path) {
-    if (const std::optional<posix::InvokingUser> user = posix::InvokingUserOfRoot()) {
-        [[maybe_unused]] const int changed = lchown(path.c_str(), user->uid, user->gid);
-    }
 }
 
 std::string ChildPath(const std::string& folder, const std::string& name) {
@@ -138,43 +193,14 @@ bool BackslashSeparatesFolders() {
 
 ReplaceResult ReplaceFileContents(const std::string& path, const void* data, size_t size) {
     IgnoreFileSizeSignal();
-
-    // The target must be a file that could be opened for writing, as it would be if it were
-    // overwritten in place; O_NONBLOCK keeps a FIFO from blocking the test.
-    struct stat existing {};
-    const bool exists = lstat(path.c_str(), &existing) == 0;
-    if (exists) {
-        const int probe = open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-        if (probe < 0) {
-            return ReplaceResult::CannotCreate;
-        }
-        close(probe);
-    }
-
-    posix::RemoveStalePartialFiles(path);
-    const std::string sibling = posix::PartialFileName(path);
-    const int fd = posix::CreatePartialFile(sibling);
-    if (fd < 0) {
+    std::string name;
+    const int folder = OpenParentFolder(path, &name, O_NOFOLLOW);
+    if (folder < 0) {
         return ReplaceResult::CannotCreate;
     }
-    bool ok = WriteAll(fd, data, size);
-    if (ok && exists && S_ISREG(existing.st_mode)) {
-        // Best effort: a user's file replaced by root stays the user's.
-        fchmod(fd, existing.st_mode & 07777);
-        if (fchown(fd, existing.st_uid, existing.st_gid) != 0) {
-            fchmod(fd, existing.st_mode & 0777);
-        }
-    } else {
-        posix::HandDescriptorToInvokingUser(fd);
-    }
-    ok = ok && fsync(fd) == 0;
-    ok = close(fd) == 0 && ok;
-    ok = ok && rename(sibling.c_str(), path.c_str()) == 0;
-    if (!ok) {
-        unlink(sibling.c_str());
-    }
-    posix::EndPartialFile(sibling);
-    return ok ? ReplaceResult::Replaced : ReplaceResult::WriteFailed;
+    const ReplaceResult result = ReplaceIn(folder, name, data, size);
+    close(folder);
+    return result;
 }
 
 }  // namespace platform

@@ -1,26 +1,38 @@
 // Partial files of whole-file replacement: named after the writing process, so that a later run
-// can tell a killed writer's leftovers from a running one's work.
+// can tell a killed writer's leftovers from a running one's work, and kept in a table that the
+// interrupt handler can walk without taking a lock.
 #include "platform/posix/partial_files.h"
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <limits.h>
 #include <signal.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <mutex>
-#include <set>
 
 #include "platform/Files.h"
 
 namespace platform {
 namespace {
 
+// One partial file being written: its folder (a descriptor of this table's own) and its name.
+struct PartialSlot {
+    std::atomic<bool> used{false};
+    int folder = -1;
+    char name[NAME_MAX + 1] = {};
+};
+
+// As many as threads may write at once; the worker writes one at a time.
+constexpr int kSlotCount = 8;
+
 struct OpenPartials {
-    std::mutex mutex;
-    std::set<std::string> paths;
+    std::mutex mutex;  // claiming and freeing slots; never taken by the interrupt handler
+    PartialSlot slots[kSlotCount];
     bool closing = false;
 };
 
@@ -29,10 +41,20 @@ OpenPartials& Partials() {
     return *partials;
 }
 
-void SplitPath(const std::string& path, std::string* folder, std::string* name) {
-    const size_t slash = path.rfind('/');
-    *folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
-    *name = slash == std::string::npos ? path : path.substr(slash + 1);
+// Only calls that are safe in a signal handler.
+void RemoveRecordedFiles(OpenPartials& partials) {
+    for (PartialSlot& slot : partials.slots) {
+        if (slot.used.load(std::memory_order_acquire)) {
+            unlinkat(slot.folder, slot.name, 0);
+        }
+    }
+}
+
+std::atomic<int> interruptExitCode{0};
+
+void EndOnInterrupt(int) {
+    RemoveRecordedFiles(Partials());
+    _exit(interruptExitCode.load());
 }
 
 // The writer's process id of a partial file of `name`, or 0 when `entry` is not one.
@@ -57,39 +79,60 @@ long WriterOf(const std::string& entry, const std::string& name) {
 
 namespace posix {
 
-std::string PartialFileName(const std::string& path) {
+std::string PartialFileName(const std::string& name) {
     static std::atomic<unsigned> counter{0};
-    std::string folder, name;
-    SplitPath(path, &folder, &name);
-    return folder + "." + name + "." + std::to_string(getpid()) + "-" +
+    return "." + name + "." + std::to_string(getpid()) + "-" +
            std::to_string(counter.fetch_add(1)) + ".part";
 }
 
-int CreatePartialFile(const std::string& partial) {
+int CreatePartialFile(int folder, const std::string& partial) {
     OpenPartials& partials = Partials();
-    // Created and recorded in one step, so that the removal on the way out misses none.
     std::lock_guard<std::mutex> lock(partials.mutex);
-    if (partials.closing) {
+    if (partials.closing || partial.size() > NAME_MAX) {
         return -1;
     }
-    const int fd = open(partial.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, 0666);
-    if (fd >= 0) {
-        partials.paths.insert(partial);
+    for (PartialSlot& slot : partials.slots) {
+        if (slot.used.load(std::memory_order_relaxed)) {
+            continue;
+        }
+        slot.folder = fcntl(folder, F_DUPFD_CLOEXEC, 0);
+        if (slot.folder < 0) {
+            return -1;
+        }
+        std::memcpy(slot.name, partial.c_str(), partial.size() + 1);
+        // Recorded before it exists, so that an interrupt in between misses nothing.
+        slot.used.store(true, std::memory_order_release);
+        const int fd =
+            openat(folder, partial.c_str(),
+                   O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, 0644);
+        if (fd < 0) {
+            slot.used.store(false, std::memory_order_release);
+            close(slot.folder);
+        }
+        return fd;
     }
-    return fd;
+    return -1;
 }
 
 void EndPartialFile(const std::string& partial) {
     OpenPartials& partials = Partials();
     std::lock_guard<std::mutex> lock(partials.mutex);
-    partials.paths.erase(partial);
+    for (PartialSlot& slot : partials.slots) {
+        if (slot.used.load(std::memory_order_relaxed) && partial == slot.name) {
+            slot.used.store(false, std::memory_order_release);
+            close(slot.folder);
+            return;
+        }
+    }
 }
 
-void RemoveStalePartialFiles(const std::string& path) {
-    std::string folder, name;
-    SplitPath(path, &folder, &name);
-    DIR* dir = opendir(folder.empty() ? "." : folder.c_str());
+void RemoveStalePartialFiles(int folder, const std::string& name) {
+    const int listed = fcntl(folder, F_DUPFD_CLOEXEC, 0);
+    DIR* dir = listed >= 0 ? fdopendir(listed) : nullptr;
     if (!dir) {
+        if (listed >= 0) {
+            close(listed);
+        }
         return;
     }
     while (const dirent* entry = readdir(dir)) {
@@ -97,7 +140,7 @@ void RemoveStalePartialFiles(const std::string& path) {
         // Only a writer that is gone: another installer may be writing this very moment.
         if (writer > 0 && writer != getpid() && kill(static_cast<pid_t>(writer), 0) != 0 &&
             errno == ESRCH) {
-            unlink((folder + entry->d_name).c_str());
+            unlinkat(folder, entry->d_name, 0);
         }
     }
     closedir(dir);
@@ -109,10 +152,17 @@ void RemoveUnfinishedFiles() {
     OpenPartials& partials = Partials();
     std::lock_guard<std::mutex> lock(partials.mutex);
     partials.closing = true;
-    for (const std::string& partial : partials.paths) {
-        unlink(partial.c_str());
+    RemoveRecordedFiles(partials);
+}
+
+void RemoveUnfinishedFilesOnInterrupt(int exitCode) {
+    interruptExitCode.store(exitCode);
+    struct sigaction action {};
+    action.sa_handler = EndOnInterrupt;
+    sigfillset(&action.sa_mask);  // one handler run at a time
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        sigaction(signal, &action, nullptr);
     }
-    partials.paths.clear();
 }
 
 }  // namespace platform

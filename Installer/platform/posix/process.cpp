@@ -21,11 +21,9 @@ namespace platform {
 namespace {
 
 // XDG_DOCUMENTS_DIR from user-dirs.dirs: a quoted path, relative to $HOME when it starts with
-// "$HOME/"; other forms are not valid there. Working for an invoking user, this environment's
-// configuration folder is not theirs.
+// "$HOME/"; other forms are not valid there.
 std::string ConfiguredDocumentsFolder(const std::string& home) {
-    std::string config =
-        posix::InvokingUserOfRoot() ? "" : posix::EnvironmentValue("XDG_CONFIG_HOME");
+    std::string config = posix::EnvironmentValue("XDG_CONFIG_HOME");
     if (config.empty() || config[0] != '/') {
         config = home + "/.config";
     }

@@ -75,9 +75,6 @@ bool CreateFolders(const std::string& path) {
     return CreateFolder(path);
 }
 
-// The installer runs as the user who started it, elevated or not: what it creates is theirs.
-void HandToInvokingUser(const std::string&) {}
-
 std::string ChildPath(const std::string& folder, const std::string& name) {
     if (!folder.empty() && (folder.back() == '\\' || folder.back() == '/')) {
         return folder + name;
@@ -89,21 +86,47 @@ bool BackslashSeparatesFolders() {
     return true;
 }
 
-ReplaceResult ReplaceFileContents(const std::string& path, const void* data, size_t size) {
-    const std::wstring target = Utf8ToUtf16(path);
+namespace {
+
+// Opens the folder that holds `path` and keeps it where it is while the handle is open: without
+// delete sharing it cannot be renamed, and neither can the folders above it, so nothing can be
+// swapped in along the path meanwhile. A junction or link in its place is refused.
+HANDLE PinContainingFolder(const std::wstring& path) {
+    const size_t separator = path.find_last_of(L"\\/");
+    if (separator == std::wstring::npos) {
+        return INVALID_HANDLE_VALUE;
+    }
+    // A root keeps its separator: "C:" alone is the drive's current folder.
+    const size_t end = separator > RootLength(path) ? separator : separator + 1;
+    HANDLE folder = CreateFileW(path.substr(0, end).c_str(), FILE_READ_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    BY_HANDLE_FILE_INFORMATION information;
+    if (folder != INVALID_HANDLE_VALUE &&
+        (!GetFileInformationByHandle(folder, &information) ||
+         !(information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
+         (information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))) {
+        CloseHandle(folder);
+        return INVALID_HANDLE_VALUE;
+    }
+    return folder;
+}
+
+ReplaceResult ReplaceIn(const std::wstring& target, const void* data, size_t size) {
     // The target must be a file that could be opened for writing, as it would be if it were
-    // overwritten in place: a read-only file, a folder or a file in use without write sharing
-    // (a loaded plug-in) is refused here.
+    // overwritten in place: a read-only file, a folder, a link or a file in use without write
+    // sharing (a loaded plug-in) is refused here.
     const DWORD attributes = GetFileAttributesW(target.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES) {
         // Asked first: the file system of a process with every right (Wine run as root) would
         // let the probe below open a read-only file.
-        if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) {
+        if (attributes &
+            (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) {
             return ReplaceResult::CannotCreate;
         }
         HANDLE probe = CreateFileW(target.c_str(), GENERIC_WRITE,
                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+                                   OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
         if (probe == INVALID_HANDLE_VALUE) {
             return ReplaceResult::CannotCreate;
         }
@@ -127,6 +150,19 @@ ReplaceResult ReplaceFileContents(const std::string& path, const void* data, siz
     }
     win32::EndPartialFile(partial);
     return ok ? ReplaceResult::Replaced : ReplaceResult::WriteFailed;
+}
+
+}  // namespace
+
+ReplaceResult ReplaceFileContents(const std::string& path, const void* data, size_t size) {
+    const std::wstring target = Utf8ToUtf16(path);
+    HANDLE folder = PinContainingFolder(target);
+    if (folder == INVALID_HANDLE_VALUE) {
+        return ReplaceResult::CannotCreate;
+    }
+    const ReplaceResult result = ReplaceIn(target, data, size);
+    CloseHandle(folder);
+    return result;
 }
 
 }  // namespace platform

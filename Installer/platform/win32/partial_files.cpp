@@ -128,4 +128,21 @@ void RemoveUnfinishedFiles() {
     partials.paths.clear();
 }
 
+namespace {
+
+std::atomic<int> interruptExitCode{0};
+
+// Runs on a thread of its own that the system starts for the console event.
+BOOL WINAPI EndOnInterrupt(DWORD) {
+    RemoveUnfinishedFiles();
+    ExitProcess(static_cast<UINT>(interruptExitCode.load()));
+}
+
+}  // namespace
+
+void RemoveUnfinishedFilesOnInterrupt(int exitCode) {
+    interruptExitCode.store(exitCode);
+    SetConsoleCtrlHandler(EndOnInterrupt, TRUE);
+}
+
 }  // namespace platform

@@ -80,6 +80,22 @@ std::wstring WithoutTrailingSeparator(std::wstring folder) {
 
 }  // namespace
 
+// Windows has no sudo: an elevated program runs with the rights it was given.
+bool BecomeInvokingUser(std::string*) {
+    return true;
+}
+
+void LimitLibrarySearch() {
+    // Looked up: Windows 7 has it only with an update.
+    using SetDirectories = BOOL(WINAPI*)(DWORD);
+    const auto setDirectories = reinterpret_cast<SetDirectories>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
+    if (setDirectories) {
+        setDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    }
+    SetDllDirectoryW(L"");  // where it is missing: at least not the current folder
+}
+
 LocalTime CurrentLocalTime() {
     SYSTEMTIME now;
     GetLocalTime(&now);

@@ -49,7 +49,14 @@ DWORD StyleFor(int flags) {
 }
 
 HMODULE RichEditLibrary() {
-    static const HMODULE library = LoadLibraryW(L"MSFTEDIT.DLL");  // kept for the process
+    // By its full path in the system folder, wherever the search order would look first.
+    static const HMODULE library = [] {
+        wchar_t system[MAX_PATH];
+        const UINT length = GetSystemDirectoryW(system, MAX_PATH);
+        return length > 0 && length < MAX_PATH
+                   ? LoadLibraryW((std::wstring(system, length) + L"\\MSFTEDIT.DLL").c_str())
+                   : nullptr;
+    }();  // kept for the process
     return library;
 }
 

@@ -30,11 +30,8 @@ std::string PrefixPath() {
 }
 
 std::string PrefixOwnerProblem(const std::string& prefix) {
-    // Run by root for a sudo or pkexec user, the prefix must be that user's own.
-    const auto invoker = posix::InvokingUserOfRoot();
-    const uid_t user = invoker ? invoker->uid : geteuid();
     struct stat info;
-    if (stat(prefix.c_str(), &info) != 0 || info.st_uid == user) {
+    if (stat(prefix.c_str(), &info) != 0 || info.st_uid == geteuid()) {
         return {};
     }
     return "the Wine prefix " + prefix + " belongs to another user";
