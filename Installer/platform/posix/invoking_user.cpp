@@ -6,7 +6,6 @@
 #include <sys/prctl.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <charconv>
 #include <cstring>
@@ -145,8 +144,9 @@ void TakeUsersEnvironment(const Account& user) {
         setenv("USER", user.name.c_str(), 1);
         setenv("LOGNAME", user.name.c_str(), 1);
     }
+    // Tools of a folder named through sudo are not run, here or in the wizard's relaunch.
     for (const char* name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_STATE_HOME",
-                             "XDG_RUNTIME_DIR"}) {
+                             "XDG_RUNTIME_DIR", "KESTREL_TOOLS_FOLDER"}) {
         unsetenv(name);
     }
     // Root's authority file is not readable any more; the user's own opens their display.
@@ -161,13 +161,7 @@ void TakeUsersEnvironment(const Account& user) {
     }
 }
 
-std::atomic<bool> becameAnotherUser{false};
-
 }  // namespace
-
-bool WorksForAnotherUser() {
-    return becameAnotherUser.load();
-}
 
 std::string UserHome() {
     const std::string home = EnvironmentValue("HOME");
@@ -196,7 +190,6 @@ bool BecomeInvokingUser(std::string* why) {
         return false;
     }
     posix::TakeUsersEnvironment(*user);
-    posix::becameAnotherUser.store(true);
     return true;
 }
 

@@ -6,9 +6,6 @@
 
 namespace platform::posix {
 
-// True once the program, started by root for another user, has become that user.
-bool WorksForAnotherUser();
-
 // The home folder of the user the program runs as.
 std::string UserHome();
 
