@@ -53,19 +53,22 @@ unsigned HeldKeyModifiers() {
            (held(VK_MENU) ? kAltHeld : 0u);
 }
 
-// The top-level window keeps the state; the system's default procedure hands each change to
-// every child as WM_UPDATEUISTATE.
+// The top-level window's record keeps the state; the system's default procedure hands the
+// change to every child as WM_UPDATEUISTATE.
 void ShowFocusMarks(NativeWindow window) {
-    if (HWND hwnd = backend::HandleOf(window)) {
-        ::SendMessageW(GetAncestor(hwnd, GA_ROOT), WM_CHANGEUISTATE,
-                       MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+    HWND hwnd = backend::HandleOf(window);
+    const NativeWindow top = backend::RecordOf(hwnd ? GetAncestor(hwnd, GA_ROOT) : nullptr);
+    if (!top || top->focusMarksShown) {
+        return;
     }
+    top->focusMarksShown = true;
+    ::SendMessageW(top->hwnd, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
 }
 
 bool FocusMarksShown(NativeWindow window) {
     HWND hwnd = backend::HandleOf(window);
-    return hwnd && (::SendMessageW(GetAncestor(hwnd, GA_ROOT), WM_QUERYUISTATE, 0, 0) &
-                    UISF_HIDEFOCUS) == 0;
+    const NativeWindow top = backend::RecordOf(hwnd ? GetAncestor(hwnd, GA_ROOT) : nullptr);
+    return top && top->focusMarksShown;
 }
 
 Point GetCursorPos() {
