@@ -170,6 +170,8 @@ void InstallerUI::FillLicencePanel() {
     page->SetBackgroundColor(kLicenceWhite);
     licenceText = new LwTextControl(page, LwPoint{0, 0}, LwSize{client.width - 217, 50},
                                     std::string(LicenceDocumentText()), kRichReadOnlyMultiLine);
+    licenceText->eventHandler = AsEventHandler(&InstallerUI::OnViewFocus);
+    licenceText->eventTarget = this;
     licenceScrollBar = new LwScrollBar(licencePanel, licenceText, LwPoint{0, 0});
     auto* layout = new LwBoxLayout(LwBoxLayout::kHorizontal);
     layout->items.push_back(LwLayoutItem::Object(page, true));
@@ -218,6 +220,11 @@ void InstallerUI::PaintPageText(LwPaintContext& paint, const LwSize& client) {
             paint.DrawText(WelcomeText().c_str(), body, 0);
             break;
         case WizardPage::Licence:
+            if (licenceText && licenceText->ShowsFocusMark()) {
+                const LwPoint at = licencePanel->GetPosition();
+                const LwSize size = licencePanel->GetSize();
+                paint.DrawFocusMark(LwRect{at.x - 2, at.y - 2, size.width + 4, size.height + 4});
+            }
             break;
         case WizardPage::HostSelection:
             paint.SetFont(11.0f, kFont, platform::kFontBold);

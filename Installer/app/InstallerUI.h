@@ -37,6 +37,8 @@ class InstallerUI : public LwWindow, public HostTable {
 
     void OnButton(int code);
     void OnCustomToggled(int tag, LwControl* sender, int phase);
+    // The licence view took or lost the keyboard: its mark is the window's to draw.
+    void OnViewFocus(int code);
 
     WizardPage GetPage() const { return currentPage; }
     const InstallStatus& GetStatus() const { return *status_; }
@@ -46,6 +48,10 @@ class InstallerUI : public LwWindow, public HostTable {
     void OnTimer(int tag) override;
     void PreviewInput(LwInputEvent& event) override;
     bool CanClose() override;
+    void OnFirstActivate() override;
+    // What no control took: Enter presses the page's default button, Escape Cancel, and the
+    // scrolling keys scroll the licence or the summary.
+    bool OnKeyDown(unsigned key) override;
 
   private:
     void BuildHostPanel(const LwSize& client);
@@ -69,6 +75,9 @@ class InstallerUI : public LwWindow, public HostTable {
     void SetNavigationLabels(bool licencePage);
     void StartInstallation();
     void EnableButton(LwSystemButton* button, bool enable);
+    // Next > (I ACCEPT on the licence) while it is enabled, Finish or Cancel after that.
+    LwSystemButton* DefaultButton() const;
+    void FocusDefaultButton();
 
   public:
     // The members the wizard's parts name; the controls are owned by the object tree.

@@ -35,9 +35,11 @@ void InstallerUI::OnButton(int code) {
             if (!Next()) {
                 return;  // the validation dialog answered; the page stays as it was
             }
+            FocusDefaultButton();
             break;
         case kBackButtonTag:
             Back();
+            FocusDefaultButton();
             break;
         case kBrowseButtonTag:
             Browse();
@@ -168,6 +170,7 @@ void InstallerUI::OnTimer(int /*tag*/) {
     if (!status_->installFailed.load(std::memory_order_relaxed)) {
         cancelButton->SetText("Finish");
         currentPage = WizardPage::Finished;
+        FocusDefaultButton();
         Invalidate();
         return;
     }

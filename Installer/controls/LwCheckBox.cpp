@@ -31,10 +31,8 @@ void LwCheckBox::OnMouseEvent(int code) {
     }
     switch (code) {
         case kLwEventLeftUp:  // a click: the router's filter passes only a release after a press
-            NotifyChange(kLwChangeBefore);
-            *value_ = !*value_;
-            NotifyChange(kLwChangeAfter);
-            break;
+            Toggle();
+            return;
         case kLwEventEnter:
             hover_ = true;
             break;
@@ -45,6 +43,30 @@ void LwCheckBox::OnMouseEvent(int code) {
             return;
     }
     Invalidate();
+}
+
+bool LwCheckBox::OnKeyDown(unsigned key) {
+    if (!value_ || key != platform::kVkSpace) {
+        return false;
+    }
+    Toggle();
+    return true;
+}
+
+void LwCheckBox::Toggle() {
+    NotifyChange(kLwChangeBefore);
+    *value_ = !*value_;
+    NotifyChange(kLwChangeAfter);
+    Invalidate();
+}
+
+void LwCheckBox::PaintFocusMark(LwPaintContext& paint) {
+    if (label_.empty()) {
+        paint.DrawFocusMark(LwRect{0, 0, kBoxSide, kBoxSide});
+        return;
+    }
+    const LwSize text = paint.MeasureText(label_.c_str(), LwSize{0, 0});
+    paint.DrawFocusMark(LwRect{kLabelX - 2, 0, text.width + 4, kBoxSide});
 }
 
 void LwCheckBox::OnPaint() {
@@ -65,5 +87,8 @@ void LwCheckBox::OnPaint() {
         paint.SetTextColor(LwGrey(kLabelGrey));
         paint.SetFont(fontSize, fontFamily.c_str(), 0);
         paint.DrawText(label_.c_str(), LwRect{kLabelX, 0, 0, 0}, 0);
+    }
+    if (ShowsFocusMark()) {
+        PaintFocusMark(paint);
     }
 }

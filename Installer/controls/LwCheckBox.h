@@ -7,6 +7,8 @@
 #include "draw/LwImage.h"
 #include "toolkit/LwPanelControl.h"
 
+class LwPaintContext;
+
 class LwCheckBox : public LwPanelControl {
   public:
     // 200 × 14 with a label (even an empty one), 14 × 14 with none. A null `value` makes the box
@@ -16,6 +18,8 @@ class LwCheckBox : public LwPanelControl {
 
     bool IsHovered() const { return hover_; }
     const std::string& GetLabel() const { return label_; }
+    // Display-only boxes take no input, so no focus either.
+    bool AcceptsFocus() override { return value_ != nullptr; }
 
     std::string fontFamily = "Verdana";
     float fontSize = 11.0f;
@@ -23,8 +27,14 @@ class LwCheckBox : public LwPanelControl {
   protected:
     void OnPaint() override;
     void OnMouseEvent(int code) override;
+    // Space flips the value, as a click does.
+    bool OnKeyDown(unsigned key) override;
 
   private:
+    void Toggle();
+    // Around the label, or the box itself when there is none.
+    void PaintFocusMark(LwPaintContext& paint);
+
     bool* value_;  // the owner's; not owned
     bool hover_ = false;
     std::string label_;

@@ -99,6 +99,40 @@ void LwComboBox::OnMouseEvent(int code) {
     }
 }
 
+bool LwComboBox::OnKeyDown(unsigned key) {
+    if (!value_) {
+        return false;
+    }
+    const bool alt = (platform::HeldKeyModifiers() & platform::kAltHeld) != 0;
+    if (key == platform::kVkF4 || key == platform::kVkSpace ||
+        ((key == platform::kVkDown || key == platform::kVkUp) && alt)) {
+        OpenMenu();
+        return true;
+    }
+    if (key == platform::kVkDown || key == platform::kVkUp) {
+        StepChoice(key == platform::kVkDown ? 1 : -1);
+        return true;
+    }
+    return false;
+}
+
+void LwComboBox::StepChoice(int steps) {
+    const auto current =
+        std::find_if(items_.begin(), items_.end(),
+                     [this](const LwComboItem& item) { return item.id == *value_; });
+    // ParseItems always gives at least one item. A value that names none steps in from an end.
+    const long count = static_cast<long>(items_.size());
+    const long from = current != items_.end() ? current - items_.begin() : steps > 0 ? -1 : count;
+    const long to = std::clamp(from + steps, 0L, count - 1);
+    if (items_[static_cast<size_t>(to)].id == *value_) {
+        return;
+    }
+    NotifyChange(kLwChangeBefore);
+    *value_ = items_[static_cast<size_t>(to)].id;
+    NotifyChange(kLwChangeAfter);
+    Invalidate();
+}
+
 void LwComboBox::OpenMenu() {
     LwPopupMenu menu(this);
     const int current = *value_;
@@ -133,6 +167,10 @@ void LwComboBox::OnPaint() {
         paint.SetFillColor(kLwEmpty);
         paint.SetLineColor(kLwWhite, 1.0f);
         paint.DrawRect(LwRect{0, 0, size.width, size.height});
+    }
+    if (ShowsFocusMark()) {
+        // Dark dots: the skin under the label is light.
+        paint.DrawFocusMark(LwRect{2, 2, size.width - kDropButtonRoom, size.height - 4}, kLwBlack);
     }
     paint.SetClip(LwRect{kTextLeft, 0, size.width - kDropButtonRoom, size.height});
     paint.SetFont(10.0f, "Tahoma", platform::kFontBold);

@@ -31,13 +31,18 @@ class LwComboBox : public LwPanelControl {
 
     const std::vector<LwComboItem>& GetItems() const { return items_; }
     bool IsHovered() const { return hover_; }
+    bool AcceptsFocus() override { return value_ != nullptr; }
 
   protected:
     void OnPaint() override;
     void OnMouseEvent(int code) override;
+    // Alt+Down, F4 and Space open the menu; Up and Down alone step through the choices.
+    bool OnKeyDown(unsigned key) override;
 
   private:
     void OpenMenu();
+    // The choice `steps` items away from the current one, kept within the list.
+    void StepChoice(int steps);
 
     bool hover_ = false;
     int* value_;  // the owner's; not owned

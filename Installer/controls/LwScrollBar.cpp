@@ -16,6 +16,7 @@ constexpr int kTrackInset = 35;  // rows of the bar that are not track
 constexpr int kMinimumThumb = 20;
 constexpr int kArrowPress = 8;       // pixels a press on an arrow scrolls at once
 constexpr int kArrowRepeat = 10;     // and every repeat tick while it is held
+constexpr int kKeyLine = 20;         // pixels Up or Down scrolls
 constexpr int kWheelDivisor = 12;    // a standard notch (value 840) scrolls 70 pixels
 constexpr int kWholeStepLimit = 10;  // at most this much pending goes in one step
 constexpr unsigned kRepeatMs = 30;
@@ -75,6 +76,37 @@ void LwScrollBar::AddToPending(int pixels) {
 void LwScrollBar::ScrollBy(int amount) {
     AddToPending(amount / kWheelDivisor);
     StartSmoothScrolling();
+}
+
+bool LwScrollBar::ScrollKey(unsigned key) {
+    LwPanel* content = LiveContent();
+    const int page = GetSize().height;
+    // Past either end is as far as the content goes: the step stops there.
+    const int whole = content ? content->GetSize().height : 0;
+    switch (key) {
+        case platform::kVkUp:
+            AddToPending(kKeyLine);
+            break;
+        case platform::kVkDown:
+            AddToPending(-kKeyLine);
+            break;
+        case platform::kVkPrior:
+            AddToPending(page);
+            break;
+        case platform::kVkNext:
+            AddToPending(-page);
+            break;
+        case platform::kVkHome:
+            pendingScroll_ = whole;
+            break;
+        case platform::kVkEnd:
+            pendingScroll_ = -whole;
+            break;
+        default:
+            return false;
+    }
+    StartSmoothScrolling();
+    return true;
 }
 
 void LwScrollBar::StartSmoothScrolling() {
@@ -276,6 +308,9 @@ void LwScrollBar::OnPaint() {
         }
         paint.SetLineColor(LwGrey(76), 1.0f);
         paint.DrawLine(2, o + length + 16, w - 3, o + length + 16);
+        if (ShowsFocusMark()) {
+            paint.DrawFocusMark(LwRect{3, o + 19, w - 6, length - 4});
+        }
     }
 
     if (content && corrected != contentAt) {

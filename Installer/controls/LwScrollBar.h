@@ -17,6 +17,10 @@ class LwScrollBar : public LwPanel {
     // Adds amount ÷ 12 pixels (a wheel event's value) to the distance still to scroll, positive
     // towards the content's top.
     void ScrollBy(int amount);
+    // Up and Down scroll a line, Page Up and Page Down a viewport, Home and End to either end;
+    // false for any other key.
+    bool ScrollKey(unsigned key);
+    bool AcceptsFocus() override { return true; }
 
     // The thumb as the last paint laid it out; all zero before the first paint.
     int GetTrackLength() const { return trackLength_; }
@@ -31,6 +35,7 @@ class LwScrollBar : public LwPanel {
     void OnPaint() override;
     void OnMouseEvent(int code) override;
     void OnTimer(int tag) override;
+    bool OnKeyDown(unsigned key) override { return ScrollKey(key); }
 
   private:
     // Applies one step of the pending distance to the content.

@@ -18,6 +18,7 @@ constexpr ButtonGreys kIdleGreys{54, 119, 84, 12, 28};
 constexpr uint8_t kDefaultFill = 75;
 constexpr uint8_t kDefaultHoverFill = 95;
 constexpr uint8_t kDisabledTextGrey = 100;
+constexpr int kFocusMarkInset = 3;
 
 bool IsDefaultLabel(const std::string& text) {
     return text.size() == 2 && (text[0] == 'O' || text[0] == 'o') &&
@@ -54,6 +55,14 @@ void LwSystemButton::OnMouseEvent(int code) {
     Invalidate();
 }
 
+bool LwSystemButton::OnKeyDown(unsigned key) {
+    if (key != platform::kVkReturn && key != platform::kVkSpace) {
+        return false;
+    }
+    FireEvent(kLwEventLeftUp);
+    return true;
+}
+
 void LwSystemButton::OnPaint() {
     LwPaintContext paint(this);
     const LwSize size = GetSize();
@@ -81,4 +90,9 @@ void LwSystemButton::OnPaint() {
     paint.SetFont(static_cast<float>(fontSize), "Verdana", isDefault ? platform::kFontBold : 0);
     paint.SetTextColor(disabled ? LwGrey(kDisabledTextGrey) : textColor);
     paint.DrawText(text_.c_str(), LwRect{0, 0, size.width, size.height}, AlignCenter | AlignMiddle);
+    if (ShowsFocusMark()) {
+        paint.DrawFocusMark(LwRect{kFocusMarkInset, kFocusMarkInset,
+                                   size.width - 2 * kFocusMarkInset,
+                                   size.height - 2 * kFocusMarkInset});
+    }
 }

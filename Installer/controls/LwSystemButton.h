@@ -16,6 +16,7 @@ class LwSystemButton : public LwPanel {
     void SetText(const std::string& textUtf8);
     const std::string& GetText() const { return text_; }
     bool IsHovered() const { return hover_; }
+    bool AcceptsFocus() override { return true; }
 
     int fontSize = 10;                // label size in pixels
     LwColor textColor = LwGrey(175);  // label colour while enabled
@@ -23,6 +24,8 @@ class LwSystemButton : public LwPanel {
   protected:
     void OnPaint() override;
     void OnMouseEvent(int code) override;
+    // Enter and Space press the button.
+    bool OnKeyDown(unsigned key) override;
 
   private:
     bool hover_ = false;

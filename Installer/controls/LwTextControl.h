@@ -27,6 +27,8 @@ class LwTextControl : public LwPanel {
                   const std::string& text, int flags);
     ~LwTextControl() override;
 
+    bool AcceptsFocus() override { return true; }
+
   private:
     static platform::MessageResult WindowProc(platform::NativeWindow window,
                                               platform::MessageId message, platform::WParam wParam,

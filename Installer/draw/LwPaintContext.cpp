@@ -59,6 +59,33 @@ void LwPaintContext::DrawLine(int x1, int y1, int x2, int y2) {
     }
 }
 
+void LwPaintContext::DrawFocusMark(const LwRect& r, const LwColor& color) {
+    if (r.width <= 0 || r.height <= 0) {
+        return;
+    }
+    const int right = r.x + r.width - 1;
+    const int bottom = r.y + r.height - 1;
+    // Dots by their distance along the outline, so that the corners keep the rhythm.
+    int along = 0;
+    auto dot = [&](int x, int y) {
+        if (along++ % 2 == 0) {
+            canvas_->FillRect(LwRect{x, y, 1, 1}, color);
+        }
+    };
+    for (int x = r.x; x < right; ++x) {
+        dot(x, r.y);
+    }
+    for (int y = r.y; y < bottom; ++y) {
+        dot(right, y);
+    }
+    for (int x = right; x > r.x; --x) {
+        dot(x, bottom);
+    }
+    for (int y = bottom; y > r.y; --y) {
+        dot(r.x, y);
+    }
+}
+
 void LwPaintContext::SetClip(const LwRect& r) {
     canvas_->SetClip(r);
 }

@@ -33,6 +33,9 @@ class LwPaintContext {
     void FillGradient(const LwRect& r, const LwColor& top, const LwColor& bottom);
     // Both end points are drawn.
     void DrawLine(int x1, int y1, int x2, int y2);
+    // The keyboard focus mark: every other pixel of r's outline (which lies inside r) in the
+    // given colour, starting at the top-left corner; pen and fill untouched.
+    void DrawFocusMark(const LwRect& r, const LwColor& color = kLwFocusMarkColor);
     void SetClip(const LwRect& r);
 
     // Text (LwPaintContextText.cpp). Sizes are pixels; style bits 1 bold, 2 italic, 4 underline,

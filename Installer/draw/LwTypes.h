@@ -14,6 +14,13 @@ inline constexpr LwColor kLwBlack{0, 0, 0, 255};
 inline constexpr LwColor kLwEmpty{0, 0, 0, 0};
 
 // A background whose r, g, b are magenta paints nothing, whatever its alpha.
-inline bool IsNoBackground(const LwColor& c) { return c.r == 255 && c.g == 0 && c.b == 255; }
+inline bool IsNoBackground(const LwColor& c) {
+    return c.r == 255 && c.g == 0 && c.b == 255;
+}
 
-inline constexpr LwColor LwGrey(uint8_t level) { return LwColor{level, level, level, 255}; }
+inline constexpr LwColor LwGrey(uint8_t level) {
+    return LwColor{level, level, level, 255};
+}
+
+// The dots of the keyboard focus mark, light on the wizard's dark greys.
+inline constexpr LwColor kLwFocusMarkColor = LwGrey(210);

@@ -26,7 +26,11 @@ inline constexpr MessageId kWmGetDlgCode = 0x0087;
 inline constexpr MessageId kWmKeyDown = 0x0100;
 inline constexpr MessageId kWmKeyUp = 0x0101;
 inline constexpr MessageId kWmChar = 0x0102;
+// A key pressed with Alt held (Windows sends these; other backends may send kWmKeyDown).
+inline constexpr MessageId kWmSysKeyDown = 0x0104;
 inline constexpr MessageId kWmTimer = 0x0113;
+// The focus marks of the window's tree were shown or hidden (FocusMarksShown tells which).
+inline constexpr MessageId kWmUpdateUiState = 0x0128;
 inline constexpr MessageId kWmMouseFirst = 0x0200;
 inline constexpr MessageId kWmMouseMove = 0x0200;
 inline constexpr MessageId kWmLButtonDown = 0x0201;
@@ -61,9 +65,12 @@ inline constexpr WParam kVkUp = 0x26;
 inline constexpr WParam kVkRight = 0x27;
 inline constexpr WParam kVkDown = 0x28;
 inline constexpr WParam kVkShift = 0x10;
+inline constexpr WParam kVkPrior = 0x21;  // Page Up
+inline constexpr WParam kVkNext = 0x22;   // Page Down
 inline constexpr WParam kVkEnd = 0x23;
 inline constexpr WParam kVkHome = 0x24;
 inline constexpr WParam kVkDelete = 0x2E;
+inline constexpr WParam kVkF4 = 0x73;
 inline constexpr WParam kVkOemPeriod = 0xBE;
 
 // Answers to kWmGetDlgCode (wParam: the virtual key about to be handled).

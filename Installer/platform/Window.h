@@ -119,6 +119,15 @@ void SetArrowCursor(NativeWindow window);
 // Where the pointer is now, in screen coordinates (not where the last message saw it).
 Point GetCursorPos();
 
+// Modifier keys held when the key message now being handled was sent.
+enum KeyModifiers : unsigned { kShiftHeld = 1, kControlHeld = 2, kAltHeld = 4 };
+unsigned HeldKeyModifiers();
+// Focus marks of a top-level window and its descendants (any window of the tree names it):
+// hidden when it is created, shown for good from the first key. Showing sends each window of
+// the tree kWmUpdateUiState.
+void ShowFocusMarks(NativeWindow window);
+bool FocusMarksShown(NativeWindow window);
+
 }  // namespace platform
 
 template <>

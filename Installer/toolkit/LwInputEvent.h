@@ -21,6 +21,9 @@ enum LwEventCode : int {
     kLwEventKeyDown = 13,
     kLwEventChar = 14,
     kLwEventKeyUp = 15,
+    // Through the event binding only: the object took or lost the keyboard focus.
+    kLwEventFocusIn = 16,
+    kLwEventFocusOut = 17,
 };
 
 struct LwInputEvent {

@@ -112,6 +112,18 @@ void LwObject::Invalidate() {
     platform::InvalidateWindow(window_, true);
 }
 
+void LwObject::FireEvent(int code) {
+    if (eventHandler && eventTarget) {
+        eventTarget->eventSender = this;
+        eventTarget->eventSenderTag = eventTag;
+        (eventTarget->*eventHandler)(code);
+    }
+}
+
+bool LwObject::ShowsFocusMark() const {
+    return window_ && platform::GetFocus() == window_ && platform::FocusMarksShown(window_);
+}
+
 void LwObject::SetLayout(LwBoxLayout* layout) {
     if (layout != layout_.get()) {
         layout_.reset(layout);

@@ -43,6 +43,9 @@ class LwObject {
     // Showing paints the object before returning.
     virtual void Show(bool show);
     virtual void Focus();
+    // Whether Tab stops at the object and it shows a focus mark: controls that take input. A
+    // click focuses any object.
+    virtual bool AcceptsFocus() { return false; }
 
   protected:
     // Hooks called by the router and the timer service; they do nothing by default, except
@@ -56,6 +59,9 @@ class LwObject {
     virtual void OnPaint();
     // The UTF-16 code unit of a typed character; false swallows it.
     virtual bool OnChar(unsigned /*character*/) { return true; }
+    // The virtual-key code of a key pressed while the object or a descendant has the focus;
+    // false offers it to the parent, up to the top-level window.
+    virtual bool OnKeyDown(unsigned /*key*/) { return false; }
     virtual void OnCaptureChanged() {}
     virtual void OnMouseEvent(int /*code*/) {}
     // After the layout and the anchors have been applied.
@@ -76,6 +82,10 @@ class LwObject {
 
     // Asks the platform to repaint this object and all its descendants.
     void Invalidate();
+    // Calls the event binding with `code`, as a click does.
+    void FireEvent(int code);
+    // Has the keyboard focus, and the window shows focus marks.
+    bool ShowsFocusMark() const;
     // Replaces and owns the layout (the one already set stays), and applies it at once to the
     // current size.
     void SetLayout(LwBoxLayout* layout);

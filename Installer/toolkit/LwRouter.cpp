@@ -21,13 +21,14 @@ bool IsRoutedMouseMessage(MessageId message) {
 
 bool IsPreviewedMessage(MessageId message) {
     return IsRoutedMouseMessage(message) || message == platform::kWmKeyDown ||
-           message == platform::kWmChar || message == platform::kWmKeyUp ||
-           message == platform::kWmMouseLeave;
+           message == platform::kWmSysKeyDown || message == platform::kWmChar ||
+           message == platform::kWmKeyUp || message == platform::kWmMouseLeave;
 }
 
 LwEventCode PreviewCode(MessageId message) {
     switch (message) {
         case platform::kWmKeyDown:
+        case platform::kWmSysKeyDown:
             return kLwEventKeyDown;
         case platform::kWmChar:
             return kLwEventChar;
@@ -93,14 +94,39 @@ int LwRouter::MousePath(LwObject* object, int code) {
         return 1;
     }
     object->OnMouseEvent(code);
-    const LwEventHandler handler = object->eventHandler;
-    LwObject* target = object->eventTarget;
-    if (handler && target) {
-        target->eventSender = object;
-        target->eventSenderTag = object->eventTag;
-        (target->*handler)(code);
-    }
+    object->FireEvent(code);
     return 0;
+}
+
+void LwRouter::FocusChanged(LwObject* object, bool gained) {
+    if (gained) {
+        object->OnSetFocus();
+        if (LwWindow* window = LwWindow::Containing(object); window && window != object) {
+            window->focusedControl_ = object->GetNativeWindow();
+        }
+    } else {
+        object->OnKillFocus();
+    }
+    if (object->AcceptsFocus()) {
+        object->Invalidate();
+        object->FireEvent(gained ? kLwEventFocusIn : kLwEventFocusOut);
+    }
+}
+
+bool LwRouter::KeyDown(LwObject* object, NativeWindow window, unsigned key) {
+    if (!platform::FocusMarksShown(window)) {
+        platform::ShowFocusMarks(window);
+    }
+    // Up to the top-level window and no further: a dialog's keys never reach its owner.
+    for (LwObject* up = object; up; up = up->GetParent()) {
+        if (up->OnKeyDown(key)) {
+            return true;
+        }
+        if (dynamic_cast<LwWindow*>(up)) {
+            break;
+        }
+    }
+    return false;
 }
 
 int LwRouter::RouteMessage(LwObject* object, NativeWindow window, MessageId message, WParam wParam,
@@ -127,10 +153,14 @@ int LwRouter::RouteMessage(LwObject* object, NativeWindow window, MessageId mess
             }
             return 1;
         case platform::kWmSetFocus:
-            object->OnSetFocus();
-            return 1;
         case platform::kWmKillFocus:
-            object->OnKillFocus();
+            FocusChanged(object, message == platform::kWmSetFocus);
+            return 1;
+        case platform::kWmKeyDown:
+        case platform::kWmSysKeyDown:
+            return KeyDown(object, window, static_cast<unsigned>(wParam)) ? 0 : 1;
+        case platform::kWmUpdateUiState:
+            object->Invalidate();
             return 1;
         case platform::kWmPaint: {
             LwRect update;
@@ -205,6 +235,15 @@ platform::MessageResult LwRouter::TopLevelWindowProc(NativeWindow window, Messag
             return 0;
         case platform::kWmEraseBkgnd:
             return 1;
+        case platform::kWmActivate: {
+            const int result = RouteMessage(object, window, message, wParam, lParam);
+            platform::DefaultWindowProc(window, message, wParam, lParam);
+            // The platform may have given the keyboard to the window itself.
+            if (wParam != platform::kWaInactive) {
+                object->RestoreFocus();
+            }
+            return result == 1 ? 0 : result;
+        }
         default: {
             int result = RouteMessage(object, window, message, wParam, lParam);
             if (result == 1) {

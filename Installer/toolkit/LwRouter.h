@@ -38,4 +38,7 @@ class LwRouter {
                                platform::WParam wParam);
     static bool PassesClickFilter(LwObject* object, int code);
     static int MousePath(LwObject* object, int code);
+    static void FocusChanged(LwObject* object, bool gained);
+    // Offers the key to the object, then to its parents; true when one of them took it.
+    static bool KeyDown(LwObject* object, platform::NativeWindow window, unsigned key);
 };

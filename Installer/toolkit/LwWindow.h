@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "toolkit/LwObject.h"
 
@@ -23,6 +24,8 @@ class LwWindow : public LwObject {
 
     // Re-enables and focuses the owner of a running loop before the native window goes.
     void Close() override;
+    // Gives the keyboard back to the control that last had it, or else to the window itself.
+    void Focus() override;
     // Outer top-left corner, screen coordinates.
     LwPoint GetPosition() override;
     void SetPosition(const LwPoint& position) override;
@@ -30,9 +33,19 @@ class LwWindow : public LwObject {
     // Keeps the outer top-left corner.
     void SetSize(const LwSize& size) override;
 
+    // The nearest top-level window up the parent chain, the object itself included.
+    static LwWindow* Containing(LwObject* object);
+    // The shown and enabled objects that accept the focus, in reading order: top to bottom,
+    // then left to right, by their top-left corners.
+    std::vector<LwObject*> FocusOrder();
+    // Moves the focus to the next object of the focus order, or the previous one; wraps round.
+    void MoveFocus(bool backwards);
+
   protected:
     // Asked when the frame's close box is used; false keeps the window open.
     virtual bool CanClose() { return true; }
+    // Tab and Shift+Tab move the focus.
+    bool OnKeyDown(unsigned key) override;
 
   public:
     // Shows the window and dispatches messages until it is closed; the nearest window up the
@@ -54,6 +67,9 @@ class LwWindow : public LwObject {
     // Disables the owner for the length of this window's loop; the owner counts its holders.
     void HoldOwner();
     void ReleaseOwner();
+    // The remembered control, when it can still take the keyboard.
+    void RestoreFocus();
+    LwObject* FocusedControl() const;
 
     bool running_ = false;
     int modalResult_ = 0;
@@ -62,4 +78,6 @@ class LwWindow : public LwObject {
     // As an owner: how many running loops hold it disabled, and its state before the first.
     int modalHolders_ = 0;
     bool enabledBeforeModal_ = true;
+    // The descendant that last had the keyboard; a handle, since the control may go first.
+    platform::NativeWindow focusedControl_;
 };

@@ -23,6 +23,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/keysym.h>
 
 extern char** environ;
 
@@ -184,7 +185,8 @@ class WizardProgram : public WizardTest {
     }
     virtual std::vector<std::string> Command() { return {KESTREL_INSTALLER_PATH, "/UAC"}; }
 
-    bool HoldsFocus() {
+    bool HoldsFocus(::Window window = 0) {
+        window = window ? window : window_;
         Atom type = 0;
         int format = 0;
         unsigned long length = 0, after = 0;
@@ -193,7 +195,7 @@ class WizardProgram : public WizardTest {
                                XInternAtom(display_, "_NET_ACTIVE_WINDOW", False), 0, 1, False,
                                XA_WINDOW, &type, &format, &length, &after, &active) == Success &&
             active) {
-            const bool ours = length == 1 && *reinterpret_cast<unsigned long*>(active) == window_;
+            const bool ours = length == 1 && *reinterpret_cast<unsigned long*>(active) == window;
             XFree(active);
             return ours;
         }
@@ -204,7 +206,7 @@ class WizardProgram : public WizardTest {
             return true;  // nobody holds the focus: the clicks go where the pointer is
         }
         for (::Window w = focus; w && w != PointerRoot;) {
-            if (w == window_) {
+            if (w == window) {
                 return true;
             }
             ::Window root = 0, parent = 0, *children = nullptr;
@@ -310,6 +312,74 @@ class WizardProgram : public WizardTest {
         int code = -1;
         ASSERT_TRUE(PumpUntil([&] { return Exited(&code); }, 10s));
         EXPECT_EQ(code, 0);
+    }
+    // The whole installation with keys alone, from the welcome page to the exit: the focus mark
+    // after Tab twice, Escape's question answered "NO" with Escape, Enter through the
+    // pages, Page Down on the licence, and Enter on "Finish". No click is made.
+    void KeyThroughInstallationThenExitZero() {
+        // As a window manager gives it to the window the user activates: without one, a Wine
+        // window takes no keys until it was activated.
+        GiveFocus(window_);
+        const LwPoint nextMark{293, 323};  // the first dot of the mark inside "Next >"
+        const LwColor unmarked = Pixel(nextMark);
+        // Twice round the welcome page's order: Next >, Cancel, and not the disabled "< Back".
+        Key(XK_Tab);
+        Key(XK_Tab);
+        ASSERT_TRUE(PumpUntil([&] { return Pixel(nextMark) != unmarked; }));
+        EXPECT_GT(Pixel(nextMark).g, 180);
+
+        Key(XK_Escape);
+        ::Window dialog = 0;
+        ASSERT_TRUE(PumpUntil([&] {
+            dialog = FindWindowNamed(display_, DefaultRootWindow(display_), kCancelTitle);
+            XWindowAttributes attributes;
+            return dialog && XGetWindowAttributes(display_, dialog, &attributes) &&
+                   attributes.map_state == IsViewable;
+        }));
+        GiveFocus(dialog);
+        Key(XK_Escape);
+        ASSERT_TRUE(PumpUntil(
+            [&] { return !FindWindowNamed(display_, DefaultRootWindow(display_), kCancelTitle); }));
+        GiveFocus(window_);
+
+        Key(XK_Return);
+        ASSERT_TRUE(PumpUntil([&] { return Pixel({250, 150}) == (LwColor{255, 255, 255, 255}); }));
+        const LwRect licence{190, 70, 250, 200};
+        const std::vector<uint32_t> top = Pixels(licence);
+        Key(XK_Next);
+        ASSERT_TRUE(PumpUntil([&] { return Pixels(licence) != top; }));
+        Key(XK_Return);
+        ASSERT_TRUE(PumpUntil([&] { return Pixel({250, 150}) == LwGrey(45); }));
+        Key(XK_Return);
+        ASSERT_TRUE(PumpUntil([&] { return Pixel({400, 250}) == LwGrey(30); }));
+        const LwRect cancelLabel{420, 330, 55, 10};  // inside the focus mark
+        const std::vector<uint32_t> cancel = Pixels(cancelLabel);
+        Key(XK_Return);
+        const auto plugin32 = prefix_->PluginOf(HostFolder(1));
+        const auto plugin64 = prefix_->PluginOf(HostFolder(5));
+        ASSERT_TRUE(PumpUntil([&] { return Pixels(cancelLabel) != cancel; }, 20s));  // "Finish"
+        EXPECT_EQ(workertest::ReadFile(plugin32), Payload(300));
+        EXPECT_EQ(workertest::ReadFile(plugin64), Payload(400));
+        Key(XK_Return);
+        int code = -1;
+        ASSERT_TRUE(PumpUntil([&] { return Exited(&code); }, 10s));
+        EXPECT_EQ(code, 0);
+    }
+    void GiveFocus(::Window window) {
+        XSetInputFocus(display_, window, RevertToParent, CurrentTime);
+        XSync(display_, False);
+        ASSERT_TRUE(PumpUntil([&] { return HoldsFocus(window); }));
+    }
+    // Taps a key, with Shift held when asked, and lets the program see it.
+    void Key(unsigned long keysym, bool shift = false) {
+        if (shift) {
+            testsupport::PressKey(XK_Shift_L);
+        }
+        testsupport::TapKey(keysym);
+        if (shift) {
+            testsupport::ReleaseKey(XK_Shift_L);
+        }
+        XSync(display_, False);
     }
     bool Exited(int* code) {
         int status = 0;

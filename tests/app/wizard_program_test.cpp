@@ -21,6 +21,11 @@ TEST_F(WizardProgram, ClickedThroughItInstallsBothViewsAndExitsZero) {
     ExpectBothViewsInstalledThenFinishExitsZero();
 }
 
+TEST_F(WizardProgram, DrivenByKeysAloneItInstallsBothViewsAndExitsZero) {
+    Start({{1, false, HostFolder(1)}, {5, true, HostFolder(5)}});
+    KeyThroughInstallationThenExitZero();
+}
+
 TEST_F(WizardProgram, ClosedDuringInstallationItAsksThenLeavesNothingHalfWritten) {
     // The second host's file is held as it is created, so the close comes mid-installation.
     std::unique_ptr<FileOpenGate> gate;

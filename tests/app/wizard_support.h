@@ -56,7 +56,9 @@ class DialogAnswers {
         current_ = nullptr;
     }
 
-    void Answer(int buttonIndex) { answers_.push_back(buttonIndex); }
+    void Answer(int buttonIndex) { answers_.push_back({buttonIndex, 0}); }
+    // Answers with a key (an X keysym) instead, as a keyboard user would.
+    void AnswerWithKey(unsigned long keysym) { answers_.push_back({-1, keysym}); }
     const std::vector<std::string>& Messages() const { return messages_; }
 
   private:
@@ -92,14 +94,23 @@ class DialogAnswers {
                 buttons.push_back(button);
             }
         }
-        const int index = answers_.front();
+        const Reply answer = answers_.front();
         answers_.erase(answers_.begin());
-        ClickOn(buttons.at(static_cast<size_t>(index)));
+        if (answer.keysym) {
+            testsupport::TapKey(answer.keysym);
+        } else {
+            ClickOn(buttons.at(static_cast<size_t>(answer.button)));
+        }
     }
+
+    struct Reply {
+        int button;
+        unsigned long keysym;  // 0: a click on the button
+    };
 
     static inline DialogAnswers* current_ = nullptr;
     InstallerUI* wizard_;
-    std::vector<int> answers_;
+    std::vector<Reply> answers_;
     std::vector<std::string> messages_;
     platform::NativeWindow answered_;
 };

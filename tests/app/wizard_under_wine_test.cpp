@@ -42,4 +42,9 @@ TEST_F(WizardUnderWine, ClickedThroughItInstallsBothViewsAndExitsZero) {
     ExpectBothViewsInstalledThenFinishExitsZero();
 }
 
+TEST_F(WizardUnderWine, DrivenByKeysAloneItInstallsBothViewsAndExitsZero) {
+    Start({{1, false, HostFolder(1)}, {5, true, HostFolder(5)}});
+    KeyThroughInstallationThenExitZero();
+}
+
 }  // namespace

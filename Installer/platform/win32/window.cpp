@@ -294,10 +294,15 @@ NativeWindow CreateTopLevelWindow(NativeWindow owner, Point outerPosition, Size 
     w->topLevel = true;
     w->proc = proc;
     w->minimumOuter = outer;
-    return Created(w, CreateWindowExW(exStyle, kTopLevelClass, Utf8ToUtf16(titleUtf8).c_str(), bits,
-                                      outerPosition.x, outerPosition.y, outer.width, outer.height,
-                                      backend::HandleOf(owner), nullptr, backend::ModuleInstance(),
-                                      const_cast<NativeWindow*>(&w)));
+    HWND hwnd = CreateWindowExW(exStyle, kTopLevelClass, Utf8ToUtf16(titleUtf8).c_str(), bits,
+                                outerPosition.x, outerPosition.y, outer.width, outer.height,
+                                backend::HandleOf(owner), nullptr, backend::ModuleInstance(),
+                                const_cast<NativeWindow*>(&w));
+    if (hwnd) {
+        // Focus marks wait for the first key, as in the system's own dialogs.
+        ::SendMessageW(hwnd, WM_CHANGEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS), 0);
+    }
+    return Created(w, hwnd);
 }
 
 NativeWindow CreateChildWindow(NativeWindow parent, Point position, Size size, WindowProc proc,

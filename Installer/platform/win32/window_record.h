@@ -26,6 +26,9 @@ struct NativeWindowRecord {
     // Set for a window (and its descendants and owned windows) that DestroyWindow is taking
     // down: the platform procedure hears nothing more of it.
     bool dying = false;
+    // Top-level: a key was pressed in its tree. The system's own UI state may be set again by
+    // activation (UIS_INITIALIZE), so the marks follow this.
+    bool focusMarksShown = false;
     WindowProc proc = nullptr;
     void* userData = nullptr;
     // A system control (rich edit, edit field) routed through our procedure: its own.

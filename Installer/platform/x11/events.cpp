@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "platform/settling_queue.h"
+#include "platform/x11/input_state.h"
+#include "platform/x11/key_codes.h"
 #include "platform/x11/selection.h"
 #include "platform/x11/window_record.h"
 #include "platform/x11/x11_display.h"
@@ -334,6 +336,10 @@ bool PeekMessage(Message& out) {
 MessageResult DispatchMessage(const Message& message) {
     if (message.message == kWmTimer) {
         return backend::DispatchTimerTick(message);
+    }
+    if (message.message == kWmKeyDown || message.message == kWmKeyUp ||
+        message.message == kWmChar) {
+        backend::Input().heldModifiers = backend::ModifiersOf(message.lParam);
     }
     return SendMessage(message.window, message.message, message.wParam, message.lParam);
 }

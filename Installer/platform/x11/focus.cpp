@@ -1,5 +1,5 @@
 // Keyboard focus and activation: which top-level window is active, which window in it has
-// the keyboard, and a disabled window's activation handed on to its dialog.
+// the keyboard, a disabled window's activation handed on to its dialog, and focus marks.
 #include "platform/x11/input_state.h"
 #include "platform/x11/window_record.h"
 #include "platform/x11/x11_display.h"
@@ -150,6 +150,41 @@ void SetFocus(NativeWindow window) {
     if (s.active != top && backend::Alive(top)) {
         GiveInputFocus(top);
     }
+}
+
+namespace {
+
+void SendToTree(NativeWindow w, MessageId message, WParam wParam) {
+    SendMessage(w, message, wParam, 0);
+    if (!backend::Alive(w)) {
+        return;
+    }
+    const std::vector<NativeWindow> children = w->children;  // a handler may change the list
+    for (NativeWindow child : children) {
+        if (backend::Alive(child)) {
+            SendToTree(child, message, wParam);
+        }
+    }
+}
+
+// As Windows words it: clear the hide-focus flag.
+constexpr WParam kShowFocusState = 2 | (1 << 16);
+
+}  // namespace
+
+void ShowFocusMarks(NativeWindow window) {
+    if (!backend::Alive(window)) {
+        return;
+    }
+    const NativeWindow top = backend::TopLevelOf(window);
+    if (!top->focusMarksShown) {
+        top->focusMarksShown = true;
+        SendToTree(top, kWmUpdateUiState, kShowFocusState);
+    }
+}
+
+bool FocusMarksShown(NativeWindow window) {
+    return backend::Alive(window) && backend::TopLevelOf(window)->focusMarksShown;
 }
 
 NativeWindow GetFocus() {

@@ -157,7 +157,7 @@ void TranslateKeyEvent(NativeWindow w, XKeyEvent& event) {
     }
     const bool press = event.type == KeyPress;
     const uint32_t keyData = 1u | ((event.keycode & 0xFFu) << 16) | (press ? 0u : 0xC0000000u);
-    const LParam lParam = static_cast<LParam>(keyData);
+    const LParam lParam = static_cast<LParam>(keyData) | ModifierBits(event.state);
     const WParam vk = VirtualKey(XLookupKeysym(&event, 0));
     if (!press) {
         if (vk) {
@@ -237,6 +237,10 @@ void ReleaseCapture() {
         XFlush(display);
     }
     SendMessage(old, kWmCaptureChanged, 0, 0);
+}
+
+unsigned HeldKeyModifiers() {
+    return backend::Input().heldModifiers;
 }
 
 NativeWindow GetCapture() {

@@ -11,6 +11,7 @@ struct InputState {
     NativeWindow focus = nullptr;
     NativeWindow active = nullptr;  // top-level window holding the X input focus
     NativeWindow capture = nullptr;
+    unsigned heldModifiers = 0;  // of the key message being dispatched
     struct {
         NativeWindow window = nullptr;
         unsigned button = 0;

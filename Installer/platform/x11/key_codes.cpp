@@ -4,6 +4,8 @@
 
 #include <X11/keysym.h>
 
+#include "platform/Window.h"
+
 namespace platform::backend {
 
 WParam VirtualKey(KeySym sym) {
@@ -107,6 +109,24 @@ WParam VirtualKey(KeySym sym) {
         default:
             return 0;
     }
+}
+
+namespace {
+
+constexpr LParam kShiftBit = LParam{1} << 25;
+constexpr LParam kControlBit = LParam{1} << 26;
+constexpr LParam kAltBit = LParam{1} << 29;
+
+}  // namespace
+
+LParam ModifierBits(unsigned state) {
+    return ((state & ShiftMask) ? kShiftBit : 0) | ((state & ControlMask) ? kControlBit : 0) |
+           ((state & Mod1Mask) ? kAltBit : 0);
+}
+
+unsigned ModifiersOf(LParam keyData) {
+    return ((keyData & kShiftBit) ? kShiftHeld : 0u) |
+           ((keyData & kControlBit) ? kControlHeld : 0u) | ((keyData & kAltBit) ? kAltHeld : 0u);
 }
 
 char32_t KeysymCharacter(KeySym sym) {

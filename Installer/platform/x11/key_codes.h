@@ -14,4 +14,10 @@ WParam VirtualKey(KeySym sym);
 // when it types none.
 char32_t KeysymCharacter(KeySym sym);
 
+// The modifiers of an X key event's state, kept in its key messages' lParam: Alt in the bit
+// Windows gives it (the context code), Shift and Control in bits Windows leaves unused.
+LParam ModifierBits(unsigned state);
+// HeldKeyModifiers' answer for a key message with this lParam.
+unsigned ModifiersOf(LParam keyData);
+
 }  // namespace platform::backend

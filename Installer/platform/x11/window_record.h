@@ -52,7 +52,8 @@ struct NativeWindowRecord {
     bool iconAdded = false;  // _NET_WM_ICON holds images of ours
     // Request number of the last move or resize: older configure notices are out of date.
     unsigned long configureSerial = 0;
-    NativeWindow lastFocus;  // gets the focus back when the window is activated
+    NativeWindow lastFocus;        // gets the focus back when the window is activated
+    bool focusMarksShown = false;  // top-level: a key was pressed in its tree
 };
 
 namespace backend {
