@@ -32,6 +32,9 @@ bool RegistryHasSeparate64BitView();
 // not. A key that is simply absent is no refusal.
 std::string RegistryReadProblem();
 
+// What the registry is read from, for the log: the Wine prefix's folder, or the system's own.
+std::string RegistrySource();
+
 struct RegistryKeyState;  // the backend's
 
 // An open key below the machine root. Key paths use `\` and compare without case.

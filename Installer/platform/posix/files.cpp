@@ -142,10 +142,13 @@ ReplaceResult ReplaceIn(int folder, const std::string& name, const void* data, s
     ok = ok && fsync(fd) == 0;
     ok = close(fd) == 0 && ok;
     ok = ok && renameat(folder, partial.c_str(), folder, name.c_str()) == 0;
+    // The reason of the failure is the caller's to report; cleaning up must not replace it.
+    const int reason = errno;
     if (!ok) {
         unlinkat(folder, partial.c_str(), 0);
     }
     posix::EndPartialFile(partial);
+    errno = reason;
     return ok ? ReplaceResult::Replaced : ReplaceResult::WriteFailed;
 }
 

@@ -145,10 +145,13 @@ ReplaceResult ReplaceIn(const std::wstring& target, const void* data, size_t siz
     // A rename in the same folder: the old file stays whole until the new one takes its place.
     ok = ok && MoveFileExW(partial.c_str(), target.c_str(),
                            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    // The reason of the failure is the caller's to report; cleaning up must not replace it.
+    const DWORD reason = GetLastError();
     if (!ok) {
         DeleteFileW(partial.c_str());
     }
     win32::EndPartialFile(partial);
+    SetLastError(reason);
     return ok ? ReplaceResult::Replaced : ReplaceResult::WriteFailed;
 }
 

@@ -37,6 +37,10 @@ std::string RegistryReadProblem() {
     return {};  // the system's own registry: a key it does not open is absent
 }
 
+std::string RegistrySource() {
+    return "the system registry";
+}
+
 RegistryKey::RegistryKey() = default;
 RegistryKey::~RegistryKey() = default;
 RegistryKey::RegistryKey(RegistryKey&&) noexcept = default;

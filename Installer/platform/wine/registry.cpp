@@ -163,6 +163,10 @@ std::string RegistryReadProblem() {
     return readProblem;
 }
 
+std::string RegistrySource() {
+    return "the Wine prefix " + wine::PrefixPath();
+}
+
 RegistryKey::RegistryKey() = default;
 RegistryKey::~RegistryKey() = default;
 RegistryKey::RegistryKey(RegistryKey&&) noexcept = default;
