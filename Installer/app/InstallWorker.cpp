@@ -1,6 +1,9 @@
 // The install worker.
 #include "app/InstallWorker.h"
 
+#include <algorithm>
+
+#include "platform/Checksum.h"
 #include "platform/Files.h"
 #include "platform/HostPaths.h"
 #include "platform/Thread.h"
@@ -78,17 +81,41 @@ int InstallWorker::InstallSlot(int slot) {
         folderPath = platform::HostPathToFilePath(pluginFolder);
         filePath = platform::HostPathToFilePath(pluginFolder + "\\" + kPluginFile);
     }
-    if (!folderPath.empty()) {
+    InstalledFile file;
+    file.slot = slot;
+    file.path = filePath;
+    if (!folderPath.empty() && !platform::FolderExists(folderPath)) {
         // One level, and the result does not matter: a failure shows when the file is created.
-        platform::CreateFolder(folderPath);
+        file.folderCreated = platform::CreateFolder(folderPath);
     }
+    // A folder that names no place here is reported as the host names it.
+    m_status->errorFolder =
+        folderPath.empty() ? m_hosts.hostFolder[slot] + "\\" + kMakerFolder : folderPath;
 
+    file.payloadId = PayloadIdForSlot(slot, m_hosts.customBitness);
     platform::ResourceBlock payload;
-    if (!m_findPayload(platform::kResourceTypeRcData, PayloadIdForSlot(slot, m_hosts.customBitness),
-                       &payload)) {
+    if (!m_findPayload(platform::kResourceTypeRcData, file.payloadId, &payload)) {
+        m_status->errorReason = "the plug-in build is not in the installer";
         return kStepPayloadMissing;
     }
-    return WritePayload(filePath, &payload);
+    std::string existing;
+    file.unchanged =
+        m_keepMatchingFiles && payload.data && platform::ReadFileContents(filePath, &existing) &&
+        existing.size() == payload.size &&
+        std::equal(existing.begin(), existing.end(), reinterpret_cast<const char*>(payload.data));
+    if (!file.unchanged) {
+        if (const int step = WritePayload(filePath, &payload)) {
+            m_status->errorReason = filePath.empty() ? "the folder names no place on this machine"
+                                    : step == kStepPayloadUnreadable
+                                        ? "the plug-in build cannot be read"
+                                        : platform::LastFileError();
+            return step;
+        }
+    }
+    file.size = payload.size;
+    file.sha256 = platform::Sha256Hex(payload.data, payload.size);
+    m_status->installedFiles.push_back(std::move(file));
+    return 0;
 }
 
 void InstallWorker::Finish(int32_t errorCode) {

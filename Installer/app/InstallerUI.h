@@ -4,8 +4,10 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 
 #include "app/HostTable.h"
+#include "app/InstallLog.h"
 #include "app/InstallWorker.h"
 #include "draw/LwImage.h"
 #include "toolkit/LwTimer.h"
@@ -101,4 +103,6 @@ class InstallerUI : public LwWindow, public HostTable {
   private:
     // Shared with the worker, which may outlive the window when the user cancels.
     std::shared_ptr<InstallStatus> status_ = std::make_shared<InstallStatus>();
+    // Opened when the installation starts.
+    std::optional<InstallLog> log_;
 };

@@ -11,3 +11,6 @@ void CollapseSlashes(std::string& path);
 
 // The normalised path with `\` separators; null gives the empty string.
 std::string ToNativePath(const char* path);
+
+// The folder that holds the file-system path `path`; empty when it names none.
+std::string FolderOf(const std::string& path);

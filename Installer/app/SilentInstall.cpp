@@ -7,8 +7,11 @@
 #include <string>
 #include <string_view>
 
+#include "app/AfterInstall.h"
 #include "app/CrashReporter.h"
+#include "app/InstallReport.h"
 #include "app/InstallerThread.h"
+#include "app/JsonOutput.h"
 #include "app/Startup.h"
 #include "app/WizardTexts.h"
 #include "platform/Files.h"
@@ -33,10 +36,14 @@ void ReportRegistryProblem(const HostTable& hosts) {
     }
 }
 
-int ListHosts() {
+int ListHosts(bool json) {
     HostTable hosts;
     hosts.DetectAllHosts();
     ReportRegistryProblem(hosts);
+    if (json) {
+        PrintLine(stdout, HostsAsJson(hosts));
+        return kExitSuccess;
+    }
     for (int slot = 0; slot < kDetectedSlotCount; ++slot) {
         if (hosts.IsDetected(slot)) {
             PrintLine(stdout, std::string(kHostSlots[slot].label) + "\t" + hosts.hostFolder[slot]);
@@ -72,8 +79,11 @@ int InstallSilently(const CommandLineOptions& options, PayloadFinder findPayload
         return kExitUsage;
     }
     const HostTable hosts = ChooseHosts(options);
+    const InstallLog log(options.logFile);
+    LogInstallStart(log, hosts);
     if (!IsValidHostChoice(hosts)) {
         PrintDialog(kValidationTitle, kValidationMessage);
+        LogResult(log, "nothing to install", kExitNothingToInstall);
         return kExitNothingToInstall;
     }
 
@@ -83,28 +93,43 @@ int InstallSilently(const CommandLineOptions& options, PayloadFinder findPayload
     status->SetRepaintHook([progress] {
         PrintLine(stdout, ProgressLine(progress->progressStep.load(std::memory_order_acquire)));
     });
-    if (!InstallerThread::Start(InstallWorker(hosts, status, findPayload),
-                                &ReportCrashOnErrorStream)) {
+    InstallWorker worker(hosts, status, findPayload);
+    worker.KeepMatchingFiles();
+    if (!InstallerThread::Start(std::move(worker), &ReportCrashOnErrorStream)) {
         PrintDialog(kInstallErrorTitle, ComposeInstallError(kNoWorkerThreadError));
+        LogResult(log, "the installation could not be started", kNoWorkerThreadError);
         return kNoWorkerThreadError;
     }
     status->WaitForWorkerEnd();
     status->DetachRepaintHook();
+    // Before replacements end for good: after success the record is written as the plug-ins are.
+    LogInstallFiles(log, *status);
     // A fault may have stopped a replacement half-way: its new file must not stay.
     platform::RemoveUnfinishedFiles();
 
     if (!status->installDone.load(std::memory_order_acquire)) {
+        LogResult(log, "the installer faulted", kExitFault);
         return kExitFault;  // the crash reporter has named its dump on the error stream
     }
     if (status->installFailed.load(std::memory_order_relaxed)) {
         const int32_t code = status->errorCode.load(std::memory_order_relaxed);
         PrintDialog(kInstallErrorTitle, ComposeInstallError(code));
+        LogResult(log, "failed", code);
         return code;
+    }
+    bool changed = false;
+    for (const InstalledFile& file : status->installedFiles) {
+        if (file.unchanged) {
+            PrintLine(stdout, std::string(kHostSlots[file.slot].label) + ": unchanged");
+        }
+        changed = changed || !file.unchanged;
     }
     // The finished page's first line; the rest is about its Finish button.
     const std::string_view finished = kFinishedText;
     PrintLine(stdout, finished.substr(0, finished.find('\n')));
-    return kExitSuccess;
+    const int code = changed ? options.changedExit : kExitSuccess;
+    LogResult(log, changed ? "installed" : "unchanged", code);
+    return code;
 }
 
 }  // namespace
@@ -119,9 +144,13 @@ int RunCommandLine(const CommandLineOptions& options, PayloadFinder findPayload)
             std::fputs(UsageText().c_str(), stdout);
             return kExitSuccess;
         case CommandLineAction::List:
-            return ListHosts();
+            return ListHosts(options.json);
         case CommandLineAction::Silent:
             return InstallSilently(options, findPayload);
+        case CommandLineAction::Uninstall:
+            return UninstallRecorded(options);
+        case CommandLineAction::Verify:
+            return VerifyRecorded(options.json, findPayload);
         case CommandLineAction::Invalid:
             PrintLine(stderr, std::string(kProgramName) + ": " + options.error + " (see --help)");
             return kExitUsage;

@@ -25,6 +25,9 @@ inline constexpr const char* kCancelTitle = "Exit Installer";
 inline constexpr const char* kCancelMessage =
     "Are you sure you want to cancel Kestrel 3D for After Effects installation?\n\n";
 inline constexpr const char* kInstallErrorTitle = "Unexpected error";
+inline constexpr const char* kUninstallQuestion =
+    "Remove Kestrel 3D for After Effects from this computer?\n\nFiles changed since they were "
+    "installed are kept.";
 
 // The welcome page's text, naming the plug-in's version.
 std::string WelcomeText();

@@ -9,6 +9,7 @@
 #include "controls/LwScrollBar.h"
 #include "controls/LwTextControl.h"
 #include "controls/LwTextPanel.h"
+#include "platform/RecordFolders.h"
 #include "support/MenuDriver.h"
 #include "support/StandInTools.h"
 #include "wizard_support.h"
@@ -102,6 +103,9 @@ TEST_F(Wizard, EveryPageFromWelcomeToFinishedInstallsBothViews) {
     EXPECT_EQ(workertest::ReadFile(prefix_->PluginOf(HostFolder(0))), Payload(300));
     EXPECT_EQ(workertest::ReadFile(prefix_->PluginOf(HostFolder(5))), Payload(400));
     EXPECT_FALSE(workertest::Exists(prefix_->PluginOf(HostFolder(3))));
+
+    const std::string log = workertest::ReadFile(platform::DefaultLogPath()).value_or("");
+    EXPECT_TRUE(log.ends_with(" result: installed; exit code 0\n")) << log;
 
     ClickOn(w.cancelButton);  // "Finish" closes without a question
     EXPECT_TRUE(PumpUntil([&] { return w.IsDestroyed(); }));
@@ -317,9 +321,16 @@ TEST_F(Wizard, AFailedInstallationShowsItsCodeThenCloses) {
     ClickOn(w.nextButton);
     ASSERT_TRUE(PumpUntil([&] { return w.IsDestroyed(); }, 10s));
     ASSERT_EQ(answers.Messages().size(), 1u);
+    // The system's error dialog text, then one line naming the log, which tells the error.
     EXPECT_EQ(answers.Messages()[0],
               "An error occurred while installing Kestrel 3D.\nPlease contact support.\n"
-              "Error code:54");
+              "Error code:54\nInstallation log: " +
+                  platform::DefaultLogPath());
+    const std::string log = workertest::ReadFile(platform::DefaultLogPath()).value_or("");
+    EXPECT_NE(log.find(" error 54 in \"Q:\\Gone\\Plug-ins\\Larkspur\": the folder names no place "
+                       "on this machine\n"),
+              std::string::npos)
+        << log;
     EXPECT_EQ(workertest::ReadFile(prefix_->PluginOf(HostFolder(0))), Payload(300));
 }
 
@@ -336,7 +347,7 @@ TEST_F(Wizard, AHostFolderGoneBeforeTheInstallationGivesItsCode) {
     ClickOn(w.nextButton);
     ASSERT_TRUE(PumpUntil([&] { return w.IsDestroyed(); }, 10s));
     ASSERT_EQ(answers.Messages().size(), 1u);
-    EXPECT_EQ(answers.Messages()[0].substr(answers.Messages()[0].rfind('\n') + 1), "Error code:34");
+    EXPECT_NE(answers.Messages()[0].find("\nError code:34\n"), std::string::npos);
     EXPECT_EQ(workertest::ReadFile(prefix_->PluginOf(HostFolder(0))), Payload(300));
     EXPECT_FALSE(std::filesystem::exists(prefix_->LinuxFolder(HostFolder(2))));
 }
