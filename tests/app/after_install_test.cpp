@@ -14,6 +14,7 @@
 
 #include "app/host_prefix.h"
 #include "support/ProgramRun.h"
+#include "support/StandInTools.h"
 #include "support/worker_test_support.h"
 
 namespace {
@@ -210,6 +211,33 @@ TEST_F(AfterInstall, UninstallKeepsAChangedFileAndGivesTheHostFoldersBack) {
     const ProgramRun clean = RunProgram({"--uninstall", "--silent"});
     EXPECT_EQ(clean.exitCode, 0) << clean.err;
     EXPECT_EQ(Shape(drive), before);
+}
+
+TEST_F(AfterInstall, OnADesktopUninstallAsksOnceAndNoLeavesEverything) {
+    const HostPrefix prefix(Hosts());
+    ASSERT_EQ(RunProgram({"--silent", "--hosts=CC"}).exitCode, 0);
+    const std::string cc = prefix.PluginOf(HostFolder(5));
+    testsupport::StandInTools tools;
+    const std::map<std::string, std::string> desktop = {{"DISPLAY", ":kestrel-test"}};
+
+    tools.Add("zenity", "exit 1");  // "No", or the dialog closed
+    const ProgramRun declined = RunProgram({"--uninstall"}, desktop);
+    EXPECT_EQ(declined.exitCode, 5);
+    EXPECT_EQ(declined.err, "Kestrel 3D installer: not uninstalled\n");
+    const std::vector<std::string> asked = tools.ArgumentsOf("zenity");
+    ASSERT_FALSE(asked.empty());
+    EXPECT_EQ(asked[0], "--question");
+    EXPECT_NE(
+        std::find(asked.begin(), asked.end(), "--title=Kestrel 3D for After Effects Installer"),
+        asked.end());
+    EXPECT_EQ(ReadFile(cc), Payload(400));
+    EXPECT_TRUE(std::filesystem::exists(RecordPath()));
+
+    tools.Add("zenity", "exit 0");
+    const ProgramRun accepted = RunProgram({"--uninstall"}, desktop);
+    EXPECT_EQ(accepted.exitCode, 0) << accepted.err;
+    EXPECT_EQ(accepted.out, "removed\t" + cc + "\n");
+    EXPECT_FALSE(std::filesystem::exists(cc));
 }
 
 TEST_F(AfterInstall, ASecondSilentRunWritesNothingAndSaysSo) {
