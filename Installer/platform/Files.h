@@ -36,7 +36,10 @@ enum class ReplaceResult {
 // it, which is flushed to disk and then takes the old file's place in one step, so that a
 // failure never leaves a truncated file where a complete one stood. A replaced file keeps its
 // permissions and owner; a new one belongs to the invoking user (see HandToInvokingUser).
-ReplaceResult ReplaceFileContents(const std::string& path, const void* data, size_t size);
+// On failure, `systemError` (when given) receives the system's error number of the step that
+// failed (see SystemError.h), or 0 when the program refused by itself.
+ReplaceResult ReplaceFileContents(const std::string& path, const void* data, size_t size,
+                                  int* systemError = nullptr);
 
 // On the way out of the process: removes the new files of replacements still being written (a
 // worker the user left behind), and lets no further one begin. Leftovers of a process that was

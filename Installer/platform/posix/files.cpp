@@ -136,8 +136,24 @@ bool BackslashSeparatesFolders() {
     return false;
 }
 
-ReplaceResult ReplaceFileContents(const std::string& path, const void* data, size_t size) {
+ReplaceResult ReplaceFileContents(const std::string& path, const void* data, size_t size,
+                                  int* systemError) {
     IgnoreFileSizeSignal();
+    int error = 0;
+    // Keeps the errno of the first call that failed: the clean-up's calls would overwrite it. A
+    // write that stopped short sets none.
+    const auto check = [&error](bool succeeded) {
+        if (!succeeded && error == 0) {
+            error = errno != 0 ? errno : EIO;
+        }
+        return succeeded;
+    };
+    const auto result = [&error, systemError](ReplaceResult outcome) {
+        if (systemError) {
+            *systemError = outcome == ReplaceResult::Replaced ? 0 : error;
+        }
+        return outcome;
+    };
 
     // The target must be a file that could be opened for writing, as it would be if it were
     // overwritten in place; O_NONBLOCK keeps a FIFO from blocking the test.
@@ -145,19 +161,21 @@ ReplaceResult ReplaceFileContents(const std::string& path, const void* data, siz
     const bool exists = lstat(path.c_str(), &existing) == 0;
     if (exists) {
         const int probe = open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-        if (probe < 0) {
-            return ReplaceResult::CannotCreate;
+        if (!check(probe >= 0)) {
+            return result(ReplaceResult::CannotCreate);
         }
         close(probe);
     }
 
     posix::RemoveStalePartialFiles(path);
     const std::string sibling = posix::PartialFileName(path);
+    errno = 0;
     const int fd = posix::CreatePartialFile(sibling);
-    if (fd < 0) {
-        return ReplaceResult::CannotCreate;
+    if (!check(fd >= 0)) {
+        return result(ReplaceResult::CannotCreate);
     }
-    bool ok = WriteAll(fd, data, size);
+    errno = 0;
+    bool ok = check(WriteAll(fd, data, size));
     if (ok && exists && S_ISREG(existing.st_mode)) {
         // Best effort: a user's file replaced by root stays the user's.
         fchmod(fd, existing.st_mode & 07777);
@@ -167,14 +185,14 @@ ReplaceResult ReplaceFileContents(const std::string& path, const void* data, siz
     } else {
         posix::HandDescriptorToInvokingUser(fd);
     }
-    ok = ok && fsync(fd) == 0;
-    ok = close(fd) == 0 && ok;
-    ok = ok && rename(sibling.c_str(), path.c_str()) == 0;
+    ok = ok && check(fsync(fd) == 0);
+    ok = check(close(fd) == 0) && ok;
+    ok = ok && check(rename(sibling.c_str(), path.c_str()) == 0);
     if (!ok) {
         unlink(sibling.c_str());
     }
     posix::EndPartialFile(sibling);
-    return ok ? ReplaceResult::Replaced : ReplaceResult::WriteFailed;
+    return result(ok ? ReplaceResult::Replaced : ReplaceResult::WriteFailed);
 }
 
 }  // namespace platform

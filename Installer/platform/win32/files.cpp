@@ -89,7 +89,23 @@ bool BackslashSeparatesFolders() {
     return true;
 }
 
-ReplaceResult ReplaceFileContents(const std::string& path, const void* data, size_t size) {
+ReplaceResult ReplaceFileContents(const std::string& path, const void* data, size_t size,
+                                  int* systemError) {
+    DWORD error = 0;
+    // Keeps the code of the first call that failed: the clean-up's calls would overwrite it.
+    const auto check = [&error](bool succeeded) {
+        if (!succeeded && error == 0) {
+            error = GetLastError() != 0 ? GetLastError() : ERROR_WRITE_FAULT;
+        }
+        return succeeded;
+    };
+    const auto result = [&error, systemError](ReplaceResult outcome) {
+        if (systemError) {
+            *systemError = outcome == ReplaceResult::Replaced ? 0 : static_cast<int>(error);
+        }
+        return outcome;
+    };
+
     const std::wstring target = Utf8ToUtf16(path);
     // The target must be a file that could be opened for writing, as it would be if it were
     // overwritten in place: a read-only file, a folder or a file in use without write sharing
@@ -99,34 +115,37 @@ ReplaceResult ReplaceFileContents(const std::string& path, const void* data, siz
         // Asked first: the file system of a process with every right (Wine run as root) would
         // let the probe below open a read-only file.
         if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) {
-            return ReplaceResult::CannotCreate;
+            error = ERROR_ACCESS_DENIED;  // what opening it for writing would have said
+            return result(ReplaceResult::CannotCreate);
         }
         HANDLE probe = CreateFileW(target.c_str(), GENERIC_WRITE,
                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (probe == INVALID_HANDLE_VALUE) {
-            return ReplaceResult::CannotCreate;
+        if (!check(probe != INVALID_HANDLE_VALUE)) {
+            return result(ReplaceResult::CannotCreate);
         }
         CloseHandle(probe);
     }
 
     win32::RemoveStalePartialFiles(target);
     const std::wstring partial = win32::PartialFileName(target);
+    SetLastError(0);
     HANDLE file = win32::CreatePartialFile(partial);
-    if (file == INVALID_HANDLE_VALUE) {
-        return ReplaceResult::CannotCreate;
+    if (!check(file != INVALID_HANDLE_VALUE)) {
+        return result(ReplaceResult::CannotCreate);
     }
-    bool ok = WriteAll(file, data, size);
-    ok = ok && FlushFileBuffers(file);
-    ok = CloseHandle(file) && ok;
+    SetLastError(0);
+    bool ok = check(WriteAll(file, data, size));
+    ok = ok && check(FlushFileBuffers(file));
+    ok = check(CloseHandle(file)) && ok;
     // A rename in the same folder: the old file stays whole until the new one takes its place.
-    ok = ok && MoveFileExW(partial.c_str(), target.c_str(),
-                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    ok = ok && check(MoveFileExW(partial.c_str(), target.c_str(),
+                                 MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
     if (!ok) {
         DeleteFileW(partial.c_str());
     }
     win32::EndPartialFile(partial);
-    return ok ? ReplaceResult::Replaced : ReplaceResult::WriteFailed;
+    return result(ok ? ReplaceResult::Replaced : ReplaceResult::WriteFailed);
 }
 
 }  // namespace platform

@@ -32,7 +32,7 @@ void UseInvokingUsersAuthority() {
 std::string ConnectDisplay() {
     const std::string name = posix::EnvironmentValue("DISPLAY");
     if (name.empty()) {
-        return "no display is set (DISPLAY is empty)";
+        return "DISPLAY is empty";
     }
     UseInvokingUsersAuthority();
     if (!x11::Connection()) {
