@@ -181,7 +181,8 @@ std::string UsageText() {
            "      a mistake in the switches, or --custom names no folder; nothing was written\n"
            "  " +
            std::to_string(kExitNothingToInstall) +
-           "      nothing to install: no version found (none of --hosts) and no --custom\n"
+           "      nothing to install: no version found (none of --hosts) and no --custom;\n"
+           "         for --list: no version found\n"
            "  " +
            std::to_string(kExitFault) +
            "      the installer faulted; the error stream names the crash dump it wrote\n"

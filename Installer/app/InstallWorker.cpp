@@ -3,12 +3,30 @@
 
 #include "platform/Files.h"
 #include "platform/HostPaths.h"
+#include "platform/SystemError.h"
 #include "platform/Thread.h"
 
 namespace {
 
 constexpr const char* kMakerFolder = "Larkspur";
 constexpr const char* kPluginFile = "Kestrel.aex";
+
+// Why a step failed, in the system's words where the system refused.
+std::string FailureReason(int step, int systemError) {
+    if (systemError != 0) {
+        return platform::SystemErrorText(systemError);
+    }
+    switch (step) {
+        case kStepPayloadMissing:
+            return "the installer holds no plug-in build for it";
+        case kStepPayloadUnreadable:
+            return "the installer's plug-in build cannot be read";
+        case kStepCannotCreate:
+            return "no such folder on this computer";
+        default:
+            return "the installer is closing";
+    }
+}
 
 }  // namespace
 
@@ -84,29 +102,39 @@ int InstallWorker::InstallSlot(int slot) {
     }
 
     platform::ResourceBlock payload;
-    if (!m_findPayload(platform::kResourceTypeRcData, PayloadIdForSlot(slot, m_hosts.customBitness),
-                       &payload)) {
-        return kStepPayloadMissing;
+    int systemError = 0;
+    int step = kStepPayloadMissing;
+    if (m_findPayload(platform::kResourceTypeRcData, PayloadIdForSlot(slot, m_hosts.customBitness),
+                      &payload)) {
+        step = WritePayload(filePath, &payload, &systemError);
     }
-    return WritePayload(filePath, &payload);
+    if (step != 0) {
+        // A host path that names no place on this computer is shown as the host spells it.
+        const std::string folder =
+            folderPath.empty() ? m_hosts.hostFolder[slot] + "\\" + kMakerFolder : folderPath;
+        m_failure = folder + ": " + FailureReason(step, systemError);
+    }
+    return step;
 }
 
 void InstallWorker::Finish(int32_t errorCode) {
     if (errorCode != 0) {
+        m_status->errorDetail = m_failure;
         m_status->installFailed.store(true, std::memory_order_release);
         m_status->errorCode.store(errorCode, std::memory_order_release);
     }
     m_status->installDone.store(true, std::memory_order_release);
 }
 
-int WritePayload(const std::string& path, const platform::ResourceBlock* resource) {
+int WritePayload(const std::string& path, const platform::ResourceBlock* resource,
+                 int* systemError) {
     if (!resource || !resource->data) {
         return kStepPayloadUnreadable;
     }
     if (path.empty()) {
         return kStepCannotCreate;  // the host path names no place on this machine
     }
-    switch (platform::ReplaceFileContents(path, resource->data, resource->size)) {
+    switch (platform::ReplaceFileContents(path, resource->data, resource->size, systemError)) {
         case platform::ReplaceResult::Replaced:
             return 0;
         case platform::ReplaceResult::CannotCreate:

@@ -34,6 +34,9 @@ class InstallStatus {
     std::atomic<bool> installDone{false};
     std::atomic<bool> installFailed{false};
     std::atomic<int32_t> errorCode{0};
+    // The failed slot's folder and the system's reason, as one line. Written before installDone,
+    // so a reader that has seen installDone may read it.
+    std::string errorDetail;
 
     // Called from the worker thread whenever the progress changes: it may only post a request.
     void SetRepaintHook(std::function<void()> hook);
@@ -72,6 +75,7 @@ class InstallWorker {
     int InstallSlot(int slot);
     void Finish(int32_t errorCode);
 
+    std::string m_failure;  // the error's detail line, once a slot failed
     HostTable m_hosts;
     std::shared_ptr<InstallStatus> m_status;
     PayloadFinder m_findPayload;
@@ -79,4 +83,6 @@ class InstallWorker {
 
 // Makes `path` (a file-system path) hold exactly the payload's bytes. 0 on success, otherwise
 // the step code: 3 no payload bytes, 4 the file can't be created, 5 writing or replacing failed.
-int WritePayload(const std::string& path, const platform::ResourceBlock* resource);
+// `systemError` (when given) receives the system's error number of the failure, or 0.
+int WritePayload(const std::string& path, const platform::ResourceBlock* resource,
+                 int* systemError = nullptr);

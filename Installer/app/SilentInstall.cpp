@@ -2,6 +2,7 @@
 // worker and its status) driven without a window, reporting on the standard streams.
 #include "app/SilentInstall.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -13,6 +14,7 @@
 #include "app/WizardTexts.h"
 #include "platform/Files.h"
 #include "platform/Process.h"
+#include "platform/Registry.h"
 
 namespace {
 
@@ -26,6 +28,26 @@ void PrintDialog(const char* title, const std::string& message) {
     PrintLine(stderr, std::string(title) + ": " + message);
 }
 
+// A dialog's text broken to fit its box reads as one sentence on a terminal.
+std::string OneLine(std::string text) {
+    std::replace(text.begin(), text.end(), '\n', ' ');
+    return text;
+}
+
+bool AnyDetected(const HostTable& hosts) {
+    for (int slot = 0; slot < kDetectedSlotCount; ++slot) {
+        if (hosts.IsDetected(slot)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void ReportNothingFound() {
+    PrintLine(stderr, std::string(kProgramName) + ": No After Effects version found in " +
+                          platform::RegistryLocation());
+}
+
 // A registry that was refused is no registry without hosts: the user is told why.
 void ReportRegistryProblem(const HostTable& hosts) {
     if (!hosts.registryProblem.empty()) {
@@ -37,6 +59,10 @@ int ListHosts() {
     HostTable hosts;
     hosts.DetectAllHosts();
     ReportRegistryProblem(hosts);
+    if (!AnyDetected(hosts)) {
+        ReportNothingFound();
+        return kExitNothingToInstall;
+    }
     for (int slot = 0; slot < kDetectedSlotCount; ++slot) {
         if (hosts.IsDetected(slot)) {
             PrintLine(stdout, std::string(kHostSlots[slot].label) + "\t" + hosts.hostFolder[slot]);
@@ -56,7 +82,8 @@ HostTable ChooseHosts(const CommandLineOptions& options) {
         hosts.hostSelected[slot] = wanted && hosts.IsDetected(slot);
         if (options.hostsNarrowed && wanted && !hosts.IsDetected(slot)) {
             PrintLine(stderr, std::string(kProgramName) + ": " + kHostSlots[slot].label +
-                                  " was not found; skipped");
+                                  " was not found in " + platform::RegistryLocation() +
+                                  "; skipped");
         }
     }
     hosts.hostFolder[kCustomSlot] = options.customFolder;
@@ -73,7 +100,10 @@ int InstallSilently(const CommandLineOptions& options, PayloadFinder findPayload
     }
     const HostTable hosts = ChooseHosts(options);
     if (!IsValidHostChoice(hosts)) {
-        PrintDialog(kValidationTitle, kValidationMessage);
+        if (!AnyDetected(hosts)) {
+            ReportNothingFound();
+        }
+        PrintDialog(kValidationTitle, OneLine(kValidationMessage));
         return kExitNothingToInstall;
     }
 
@@ -98,7 +128,7 @@ int InstallSilently(const CommandLineOptions& options, PayloadFinder findPayload
     }
     if (status->installFailed.load(std::memory_order_relaxed)) {
         const int32_t code = status->errorCode.load(std::memory_order_relaxed);
-        PrintDialog(kInstallErrorTitle, ComposeInstallError(code));
+        PrintDialog(kInstallErrorTitle, ComposeInstallError(code, status->errorDetail));
         return code;
     }
     // The finished page's first line; the rest is about its Finish button.

@@ -53,9 +53,14 @@ std::string ComposeSummary(const HostTable& hosts) {
     return summary;
 }
 
-std::string ComposeInstallError(int32_t errorCode) {
-    return "An error occurred while installing Kestrel 3D.\nPlease contact support.\nError code:" +
-           std::to_string(errorCode);
+std::string ComposeInstallError(int32_t errorCode, const std::string& detail) {
+    std::string message =
+        "An error occurred while installing Kestrel 3D.\nPlease contact support.\nError code:" +
+        std::to_string(errorCode);
+    if (!detail.empty()) {
+        message += "\n" + detail;
+    }
+    return message;
 }
 
 bool IsValidHostChoice(const HostTable& hosts) {

@@ -32,6 +32,10 @@ bool RegistryHasSeparate64BitView();
 // not. A key that is simply absent is no refusal.
 std::string RegistryReadProblem();
 
+// Where the registry is read, in words that can follow "found in": the Wine prefix's folder on
+// Linux, the computer's own registry on Windows.
+std::string RegistryLocation();
+
 struct RegistryKeyState;  // the backend's
 
 // An open key below the machine root. Key paths use `\` and compare without case.

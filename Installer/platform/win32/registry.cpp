@@ -37,6 +37,10 @@ std::string RegistryReadProblem() {
     return {};  // the system's own registry: a key it does not open is absent
 }
 
+std::string RegistryLocation() {
+    return "the registry of this computer";
+}
+
 RegistryKey::RegistryKey() = default;
 RegistryKey::~RegistryKey() = default;
 RegistryKey::RegistryKey(RegistryKey&&) noexcept = default;

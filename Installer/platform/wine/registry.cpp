@@ -163,6 +163,10 @@ std::string RegistryReadProblem() {
     return readProblem;
 }
 
+std::string RegistryLocation() {
+    return wine::PrefixPath();
+}
+
 RegistryKey::RegistryKey() = default;
 RegistryKey::~RegistryKey() = default;
 RegistryKey::RegistryKey(RegistryKey&&) noexcept = default;
