@@ -7,6 +7,8 @@
 #include <string_view>
 
 #include "app/InstallWorker.h"
+#include "app/Startup.h"
+#include "app/Version.h"
 
 namespace {
 
@@ -77,6 +79,7 @@ CommandLineOptions ParseCommandLine(const std::vector<std::string>& arguments) {
     }
 
     bool help = false;
+    bool version = false;
     bool silent = false;
     bool list = false;
     bool bitsGiven = false;
@@ -106,6 +109,8 @@ CommandLineOptions ParseCommandLine(const std::vector<std::string>& arguments) {
             complain(Quoted(name) + " is given twice");
         } else if (name == "--help") {
             raise(&help);
+        } else if (name == "--version") {
+            raise(&version);
         } else if (name == "--silent") {
             raise(&silent);
         } else if (name == "--list") {
@@ -128,8 +133,8 @@ CommandLineOptions ParseCommandLine(const std::vector<std::string>& arguments) {
         }
     }
 
-    if (help) {
-        options.action = CommandLineAction::Help;
+    if (help || version) {
+        options.action = help ? CommandLineAction::Help : CommandLineAction::Version;
         return options;
     }
     const bool narrows = options.hostsNarrowed || !options.customFolder.empty() || bitsGiven;
@@ -157,7 +162,7 @@ std::string UsageText() {
         slots += (slot > 0 ? ", " : "") + std::to_string(slot + 1) + " " + kHostSlots[slot].label;
     }
     return "Usage: kestrel-installer [--silent [--hosts=LIST] [--custom=FOLDER [--bits=32|64]]]\n"
-           "       kestrel-installer --list | --help\n"
+           "       kestrel-installer --list | --help | --version\n"
            "Without switches the installer opens its wizard.\n"
            "\n"
            "  --silent         install without a window or a question into every After Effects\n"
@@ -170,9 +175,10 @@ std::string UsageText() {
            "  --bits=32|64     the plug-in build for FOLDER (32 unless given)\n"
            "  --list           print each version found: its label, a tab, its plug-in folder\n"
            "  --help           print this text and install nothing\n"
+           "  --version        print the installer's version and build number\n"
            "\n"
            "Exit codes:\n"
-           "  0      installed (--list, --help: done)\n"
+           "  0      installed (--list, --help, --version: done)\n"
            "  " +
            std::to_string(kNoWorkerThreadError) +
            "      the installation could not be started\n"
@@ -195,4 +201,10 @@ std::string UsageText() {
            std::to_string(kStepPayloadUnreadable) + " unreadable, " +
            std::to_string(kStepCannotCreate) + " plug-in file cannot be\n         created, " +
            std::to_string(kStepWriteFailed) + " writing it failed\n";
+}
+
+std::string VersionText() {
+    return std::string(kProgramName) + " " + std::to_string(kVersionMajor) + "." +
+           std::to_string(kVersionMinor) + "." + std::to_string(kVersionPatch) + " (build " +
+           std::to_string(kVersionBuild) + ")";
 }

@@ -148,6 +148,9 @@ int RunCommandLine(const CommandLineOptions& options, PayloadFinder findPayload)
         case CommandLineAction::Help:
             std::fputs(UsageText().c_str(), stdout);
             return kExitSuccess;
+        case CommandLineAction::Version:
+            PrintLine(stdout, VersionText());
+            return kExitSuccess;
         case CommandLineAction::List:
             return ListHosts();
         case CommandLineAction::Silent:

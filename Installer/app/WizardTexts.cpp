@@ -3,11 +3,9 @@
 
 #include <cstdio>
 
-namespace {
+#include "app/Version.h"
 
-constexpr int kVersionMajor = 1;
-constexpr int kVersionMinor = 6;
-constexpr int kVersionPatch = 2;
+namespace {
 
 constexpr const char* kProgressLines[] = {
     "Installing CS3 version...",    "Installing CS4 version...", "Installing CS5 version...",

@@ -13,6 +13,7 @@
 
 #include "app/CrashReporter.h"
 #include "app/SilentInstall.h"
+#include "app/WizardTexts.h"
 #include "app/host_prefix.h"
 #include "platform/Process.h"
 #include "support/ProgramRun.h"
@@ -144,9 +145,9 @@ TEST_F(SilentInstall, ListAndHelpAnswerAndWriteNothing) {
     const ProgramRun help = RunProgram({"--silent", "--custom=" + custom, "--help"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_EQ(help.err, "");
-    for (const char* documented :
-         {"--silent", "--hosts=LIST", "--custom=FOLDER", "--bits=32|64", "--list", "--help",
-          "\n  0 ", "\n  1 ", "\n  2 ", "\n  3 ", "\n  4 ", "\n  12-75 ", "CS5.5", "7 Custom"}) {
+    for (const char* documented : {"--silent", "--hosts=LIST", "--custom=FOLDER", "--bits=32|64",
+                                   "--list", "--help", "--version", "\n  0 ", "\n  1 ", "\n  2 ",
+                                   "\n  3 ", "\n  4 ", "\n  12-75 ", "CS5.5", "7 Custom"}) {
         EXPECT_NE(help.out.find(documented), std::string::npos) << documented;
     }
 
@@ -160,6 +161,19 @@ TEST_F(SilentInstall, ListAndHelpAnswerAndWriteNothing) {
     EXPECT_EQ(none.out, "");
     EXPECT_EQ(none.err, "Kestrel 3D installer: No After Effects version found in " +
                             empty.Root().string() + "\n");
+}
+
+// The one version reaches every text that names it: the release on the welcome page as it
+// always read, and release and build (which the dumps' names carry) in --version.
+TEST_F(SilentInstall, VersionNamesTheWelcomePagesReleaseAndTheBuild) {
+    const ProgramRun run = RunProgram({"--version"});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, "Kestrel 3D installer 1.6.2 (build 480)\n");
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(WelcomeText(),
+              "This will install Kestrel 3D 1.6.2 plugin on your computer.\n\nIt is recommended "
+              "that you close all other applications before continuing.\n\nClick Next to "
+              "continue, or Cancel to exit the installer.");
 }
 
 TEST_F(SilentInstall, ARefusedRegistryIsExplainedOnTheErrorStream) {
