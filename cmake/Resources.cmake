@@ -102,7 +102,7 @@ endforeach()
 
 if(WIN32)
   # For the Win32 backend the blocks are resources of the executable, which
-  # Installer/resources/installer.rc includes from here.
+  # Installer/resources/installer.rc.in includes from here.
   set(KESTREL_RESOURCE_RC ${KESTREL_GENERATED_RESOURCE_DIR}/embedded_blocks.rc)
   file(WRITE ${KESTREL_RESOURCE_RC}.new
     "// Generated from Installer/resources/embed.list by cmake/Resources.cmake.\n${rc_blocks}")

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets up, then builds and runs every test: the plain build, the AddressSanitizer +
-# UndefinedBehaviorSanitizer build, the ThreadSanitizer run of the worker, the fuzzers, and the
-# Windows builds of both bitnesses (their tests under Wine, and their programs walked through).
+# UndefinedBehaviorSanitizer build, the ThreadSanitizer run of the worker, the fuzzers, the
+# Windows builds of both bitnesses (their tests under Wine, and their programs walked through),
+# and the release: signed, packaged, checked, and built again to show it reproducible.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/setup-debian.sh
@@ -52,8 +53,15 @@ if [ $((program - payloads)) -ge $((600 * 1024)) ]; then
   exit 1
 fi
 
-step "Windows programs walked through (Wine)"
+step "Release: signed with a throw-away certificate, packaged, checked"
+bash tools/check-release.sh build-release-check build-win32/wine-prefix
+
+step "Reproducible: the programs and the package built again elsewhere, compared"
+bash tools/check-reproducible.sh
+
+step "Windows programs walked through (Wine), the i686 one as signed"
+signed=$(ls "$PWD"/build-release-check/kestrel-installer-*.exe)
 cmake -S . -B build \
   -DKESTREL_WINDOWS_INSTALLER_X86_64="$PWD/build-win64/kestrel-installer.exe" \
-  -DKESTREL_WINDOWS_INSTALLER_I686="$PWD/build-win32/kestrel-installer.exe"
+  -DKESTREL_WINDOWS_INSTALLER_I686="$signed"
 ctest --test-dir build --output-on-failure -R wizard_wine

@@ -19,6 +19,9 @@ packages=(
   # bitnesses (wine32 comes from the i386 architecture) with Wine's own fonts (Tahoma, the system
   # dialogs' font) for their tests.
   wine wine64 wine32:i386 fonts-wine mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
+  # The release: Authenticode signing of the Windows program; the Debian package's man page, and
+  # the check of its desktop entry.
+  osslsigncode help2man desktop-file-utils
 )
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   dpkg --add-architecture i386

@@ -7,6 +7,8 @@
 #include <string_view>
 
 #include "app/InstallWorker.h"
+#include "app/Startup.h"
+#include "app/Version.h"
 
 namespace {
 
@@ -89,6 +91,7 @@ CommandLineOptions ParseCommandLine(const std::vector<std::string>& arguments) {
     }
 
     bool help = false;
+    bool version = false;
     bool silent = false;
     bool list = false;
     bool uninstall = false;
@@ -121,6 +124,8 @@ CommandLineOptions ParseCommandLine(const std::vector<std::string>& arguments) {
             complain(Quoted(name) + " is given twice");
         } else if (name == "--help") {
             raise(&help);
+        } else if (name == "--version") {
+            raise(&version);
         } else if (name == "--silent") {
             raise(&silent);
         } else if (name == "--list") {
@@ -160,8 +165,8 @@ CommandLineOptions ParseCommandLine(const std::vector<std::string>& arguments) {
         }
     }
 
-    if (help) {
-        options.action = CommandLineAction::Help;
+    if (help || version) {
+        options.action = help ? CommandLineAction::Help : CommandLineAction::Version;
         return options;
     }
     const bool narrows = options.hostsNarrowed || !options.customFolder.empty() || bitsGiven;
@@ -209,7 +214,7 @@ std::string UsageText() {
     return "Usage: kestrel-installer --silent [--hosts=LIST] [--custom=FOLDER [--bits=32|64]]\n"
            "                        [--changed-exit[=N]] [--log=FILE]\n"
            "       kestrel-installer --uninstall [--silent] [--log=FILE]\n"
-           "       kestrel-installer --list [--json] | --verify [--json] | --help\n"
+           "       kestrel-installer --list [--json] | --verify [--json] | --help | --version\n"
            "Without switches the installer opens its wizard.\n"
            "\n"
            "  --silent         install without a window or a question into every After Effects\n"
@@ -231,9 +236,11 @@ std::string UsageText() {
            "  --list           print each version found: its label, a tab, its plug-in folder\n"
            "  --json           --list and --verify print one JSON document instead\n"
            "  --help           print this text and install nothing\n"
+           "  --version        print the installer's version and build number\n"
            "\n"
            "Exit codes:\n"
-           "  0      installed (--list, --help: done; --uninstall: removed; --verify: all ok)\n"
+           "  0      installed (--list, --help, --version: done; --uninstall: removed; --verify:\n"
+           "         all ok)\n"
            "  " +
            std::to_string(kNoWorkerThreadError) +
            "      the installation could not be started\n"
@@ -243,7 +250,8 @@ std::string UsageText() {
            "  " +
            std::to_string(kExitNothingToInstall) +
            "      nothing to install: no version found (none of --hosts) and no --custom;\n"
-           "         --uninstall, --verify: nothing is recorded as installed\n"
+           "         for --list: no version found; --uninstall, --verify: nothing is recorded as\n"
+           "         installed\n"
            "  " +
            std::to_string(kExitFault) +
            "      the installer faulted; the error stream names the crash dump it wrote\n"
@@ -266,4 +274,10 @@ std::string UsageText() {
            std::to_string(kStepPayloadUnreadable) + " unreadable, " +
            std::to_string(kStepCannotCreate) + " plug-in file cannot be\n         created, " +
            std::to_string(kStepWriteFailed) + " writing it failed\n";
+}
+
+std::string VersionText() {
+    return std::string(kProgramName) + " " + std::to_string(kVersionMajor) + "." +
+           std::to_string(kVersionMinor) + "." + std::to_string(kVersionPatch) + " (build " +
+           std::to_string(kVersionBuild) + ")";
 }

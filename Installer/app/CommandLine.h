@@ -11,6 +11,7 @@
 enum class CommandLineAction {
     Wizard,  // no switch at all: the interactive path, elevation marker and all
     Help,
+    Version,
     List,
     Silent,
     Uninstall,
@@ -48,8 +49,10 @@ inline constexpr int kExitChanged = 8;
 
 // `arguments` without the program's name. Any argument that begins with "-" makes this a
 // command line of switches, in which every argument must be a known switch; otherwise the
-// action is Wizard. --help wins over everything else.
+// action is Wizard. --help wins over everything else, and --version over everything but --help.
 CommandLineOptions ParseCommandLine(const std::vector<std::string>& arguments);
 
 // The text --help prints: the switches and the exit codes.
 std::string UsageText();
+// The line --version prints: "Kestrel 3D installer 1.6.2 (build 480)".
+std::string VersionText();

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "app/Version.h"
 #include "platform/Files.h"
 #include "platform/MessageBox.h"
 #include "toolkit/LwThread.h"
@@ -10,7 +11,6 @@
 namespace {
 
 constexpr char kProductName[] = "Kestrel";
-constexpr int kVersion[] = {1, 6, 480};
 
 std::string Format(const char* pattern, auto... values) {
     const int length = std::snprintf(nullptr, 0, pattern, values...);
@@ -38,7 +38,7 @@ std::string CrashLogFolder() {
 std::string CrashDumpPath(const std::string& logFolder, const platform::LocalTime& time,
                           long processId, long threadId) {
     const std::string label =
-        Format("%s_v%d.%d.%d", kProductName, kVersion[0], kVersion[1], kVersion[2]);
+        Format("%s_v%d.%d.%d", kProductName, kVersionMajor, kVersionMinor, kVersionBuild);
     return platform::ChildPath(
         logFolder,
         Format("%s-%04d%02d%02d-%02d%02d%02d-%ld-%ld.dmp", label.c_str(), time.year, time.month,

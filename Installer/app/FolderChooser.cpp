@@ -6,9 +6,9 @@
 #include "platform/FolderDialog.h"
 #include "toolkit/LwObject.h"
 
-std::string BrowseForFolder(LwObject* owner, const std::string& initialFolder) {
+std::string BrowseForFolder(LwObject* owner, const std::string& initialFolder, bool* noChooser) {
     std::string folder = platform::ChooseFolder(owner ? owner->GetNativeWindow() : nullptr,
-                                                kFolderChooserTitle, initialFolder);
+                                                kFolderChooserTitle, initialFolder, noChooser);
     // Where `\` is a character of names, turning it into a separator would name another folder.
     if (platform::BackslashSeparatesFolders()) {
         NormalizeSlashes(folder);

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <charconv>
 
-#include "app/Version.h"
+#include "app/CommandLine.h"
 #include "platform/Files.h"
 #include "platform/RecordFolders.h"
 

@@ -1,6 +1,7 @@
 // The log's lines for an installation, and the record after success.
 #include "app/InstallReport.h"
 
+#include "app/CommandLine.h"
 #include "app/InstallRecord.h"
 #include "app/Version.h"
 #include "platform/Files.h"
@@ -17,12 +18,11 @@ void RegisterInList(const InstallLog& log, const InstallRecord& record) {
     for (const RecordedFile& file : record.files) {
         bytes += file.size;
     }
-    const InstallerVersion version = CurrentVersion();
     const platform::UninstallEntry entry{kUninstallKeyName,
                                          "Kestrel 3D for After Effects",
-                                         std::to_string(version.major) + "." +
-                                             std::to_string(version.minor) + "." +
-                                             std::to_string(version.patch),
+                                         std::to_string(kVersionMajor) + "." +
+                                             std::to_string(kVersionMinor) + "." +
+                                             std::to_string(kVersionPatch),
                                          "Larkspur",
                                          platform::InstallRecordFolder(),
                                          static_cast<uint32_t>((bytes + 1023) / 1024)};
@@ -38,13 +38,13 @@ std::string UninstallerPath() {
 }
 
 void LogRunHeader(const InstallLog& log) {
-    log.Write("Kestrel 3D installer " + VersionText());
+    log.Write(VersionText());
     log.Write("command line: " + platform::CommandLine());
 }
 
 void LogInstallStart(const InstallLog& log, const HostTable& hosts) {
     LogRunHeader(log);
-    log.Write("searching " + platform::RegistrySource());
+    log.Write("hosts searched in " + platform::RegistryLocation());
     for (int slot = 0; slot < kDetectedSlotCount; ++slot) {
         if (hosts.IsDetected(slot)) {
             log.Write(std::string("found ") + kHostSlots[slot].label + ": " +
@@ -71,7 +71,7 @@ void LogInstallFiles(const InstallLog& log, const InstallStatus& status) {
     }
     if (status.installFailed.load(std::memory_order_relaxed)) {
         log.Write("error " + std::to_string(status.errorCode.load(std::memory_order_relaxed)) +
-                  " in \"" + status.errorFolder + "\": " + status.errorReason);
+                  ": " + status.errorDetail);
         return;
     }
     InstallRecord earlier;

@@ -6,12 +6,30 @@
 #include "platform/Checksum.h"
 #include "platform/Files.h"
 #include "platform/HostPaths.h"
+#include "platform/SystemError.h"
 #include "platform/Thread.h"
 
 namespace {
 
 constexpr const char* kMakerFolder = "Larkspur";
 constexpr const char* kPluginFile = "Kestrel.aex";
+
+// Why a step failed, in the system's words where the system refused.
+std::string FailureReason(int step, int systemError) {
+    if (systemError != 0) {
+        return platform::SystemErrorText(systemError);
+    }
+    switch (step) {
+        case kStepPayloadMissing:
+            return "the installer holds no plug-in build for it";
+        case kStepPayloadUnreadable:
+            return "the installer's plug-in build cannot be read";
+        case kStepCannotCreate:
+            return "no such folder on this computer";
+        default:
+            return "the installer is closing";
+    }
+}
 
 }  // namespace
 
@@ -88,29 +106,26 @@ int InstallWorker::InstallSlot(int slot) {
         // One level, and the result does not matter: a failure shows when the file is created.
         file.folderCreated = platform::CreateFolder(folderPath);
     }
-    // A folder that names no place here is reported as the host names it.
-    m_status->errorFolder =
-        folderPath.empty() ? m_hosts.hostFolder[slot] + "\\" + kMakerFolder : folderPath;
 
     file.payloadId = PayloadIdForSlot(slot, m_hosts.customBitness);
     platform::ResourceBlock payload;
-    if (!m_findPayload(platform::kResourceTypeRcData, file.payloadId, &payload)) {
-        m_status->errorReason = "the plug-in build is not in the installer";
-        return kStepPayloadMissing;
+    int systemError = 0;
+    int step = kStepPayloadMissing;
+    if (m_findPayload(platform::kResourceTypeRcData, file.payloadId, &payload)) {
+        std::string existing;
+        file.unchanged = m_keepMatchingFiles && payload.data &&
+                         platform::ReadFileContents(filePath, &existing) &&
+                         existing.size() == payload.size &&
+                         std::equal(existing.begin(), existing.end(),
+                                    reinterpret_cast<const char*>(payload.data));
+        step = file.unchanged ? 0 : WritePayload(filePath, &payload, &systemError);
     }
-    std::string existing;
-    file.unchanged =
-        m_keepMatchingFiles && payload.data && platform::ReadFileContents(filePath, &existing) &&
-        existing.size() == payload.size &&
-        std::equal(existing.begin(), existing.end(), reinterpret_cast<const char*>(payload.data));
-    if (!file.unchanged) {
-        if (const int step = WritePayload(filePath, &payload)) {
-            m_status->errorReason = filePath.empty() ? "the folder names no place on this machine"
-                                    : step == kStepPayloadUnreadable
-                                        ? "the plug-in build cannot be read"
-                                        : platform::LastFileError();
-            return step;
-        }
+    if (step != 0) {
+        // A host path that names no place on this computer is shown as the host spells it.
+        const std::string folder =
+            folderPath.empty() ? m_hosts.hostFolder[slot] + "\\" + kMakerFolder : folderPath;
+        m_failure = folder + ": " + FailureReason(step, systemError);
+        return step;
     }
     file.size = payload.size;
     file.sha256 = platform::Sha256Hex(payload.data, payload.size);
@@ -120,20 +135,22 @@ int InstallWorker::InstallSlot(int slot) {
 
 void InstallWorker::Finish(int32_t errorCode) {
     if (errorCode != 0) {
+        m_status->errorDetail = m_failure;
         m_status->installFailed.store(true, std::memory_order_release);
         m_status->errorCode.store(errorCode, std::memory_order_release);
     }
     m_status->installDone.store(true, std::memory_order_release);
 }
 
-int WritePayload(const std::string& path, const platform::ResourceBlock* resource) {
+int WritePayload(const std::string& path, const platform::ResourceBlock* resource,
+                 int* systemError) {
     if (!resource || !resource->data) {
         return kStepPayloadUnreadable;
     }
     if (path.empty()) {
         return kStepCannotCreate;  // the host path names no place on this machine
     }
-    switch (platform::ReplaceFileContents(path, resource->data, resource->size)) {
+    switch (platform::ReplaceFileContents(path, resource->data, resource->size, systemError)) {
         case platform::ReplaceResult::Replaced:
             return 0;
         case platform::ReplaceResult::CannotCreate:

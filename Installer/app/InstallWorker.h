@@ -46,11 +46,12 @@ class InstallStatus {
     std::atomic<bool> installDone{false};
     std::atomic<bool> installFailed{false};
     std::atomic<int32_t> errorCode{0};
-    // Written by the worker before it raises installDone (or ends), read after that: each slot
-    // it finished, and for a failure its folder and the system's reason.
+    // The failed slot's folder and the system's reason, as one line. Written before installDone,
+    // so a reader that has seen installDone may read it.
+    std::string errorDetail;
+    // Each slot the worker finished, in order; written before installDone (or the worker's end),
+    // read after it.
     std::vector<InstalledFile> installedFiles;
-    std::string errorFolder;
-    std::string errorReason;
 
     // Called from the worker thread whenever the progress changes: it may only post a request.
     void SetRepaintHook(std::function<void()> hook);
@@ -92,6 +93,7 @@ class InstallWorker {
     int InstallSlot(int slot);
     void Finish(int32_t errorCode);
 
+    std::string m_failure;  // the error's detail line, once a slot failed
     HostTable m_hosts;
     std::shared_ptr<InstallStatus> m_status;
     PayloadFinder m_findPayload;
@@ -100,4 +102,6 @@ class InstallWorker {
 
 // Makes `path` (a file-system path) hold exactly the payload's bytes. 0 on success, otherwise
 // the step code: 3 no payload bytes, 4 the file can't be created, 5 writing or replacing failed.
-int WritePayload(const std::string& path, const platform::ResourceBlock* resource);
+// `systemError` (when given) receives the system's error number of the failure, or 0.
+int WritePayload(const std::string& path, const platform::ResourceBlock* resource,
+                 int* systemError = nullptr);

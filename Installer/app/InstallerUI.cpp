@@ -23,7 +23,6 @@
 
 namespace {
 
-constexpr LwSize kClientSize{500, 360};
 constexpr LwColor kWindowGrey = LwGrey(45);
 constexpr LwColor kSummaryGrey = LwGrey(30);
 constexpr LwColor kLicenceWhite{255, 255, 255, 255};
@@ -48,13 +47,13 @@ constexpr int kRichReadOnlyMultiLine = 0x31;
 }  // namespace
 
 InstallerUI::InstallerUI()
-    : LwWindow(nullptr, LwPoint{0, 0}, kClientSize, kWizardTitle, kLwWindowMinimizeBox) {
+    : LwWindow(nullptr, LwPoint{0, 0}, kWizardClientSize, kWizardTitle, kLwWindowMinimizeBox) {
     // Decoding the icon's seven sizes and laying out the licence need not delay the first
     // picture of the window: the welcome page shows neither.
     platform::RunWhenSettled(GetNativeWindow(), [this] { LoadIcon(); });
     platform::RunWhenSettled(GetNativeWindow(), [this] { FillLicencePanel(); });
     CenterOnOwner();
-    const LwSize client = GetSize();
+    const LwSize client = kWizardClientSize;
 
     const LwSize narrow{85, 30};
     const int buttonY = client.height - 40;
@@ -169,7 +168,7 @@ void InstallerUI::FillLicencePanel() {
     if (licenceText) {
         return;
     }
-    const LwSize client = GetSize();
+    const LwSize client = kWizardClientSize;
     auto* page = new LwPanel(licencePanel, LwPoint{0, 0}, LwSize{50, 50});
     page->SetBackgroundColor(kLicenceWhite);
     licenceText = new LwTextControl(page, LwPoint{0, 0}, LwSize{client.width - 217, 50},
@@ -200,9 +199,11 @@ void InstallerUI::BuildSummaryPanel(const LwSize& client) {
 
 void InstallerUI::OnPaint() {
     LwPaintContext paint(this);
-    const LwSize client = GetSize();
+    const LwSize window = GetSize();
+    const LwSize client = kWizardClientSize;
     paint.SetFillColor(kWindowGrey);
-    paint.DrawRect(LwRect{0, 0, client.width, client.height});
+    paint.DrawRect(
+        LwRect{0, 0, std::max(window.width, client.width), std::max(window.height, client.height)});
     paint.DrawImage(bannerImage, LwPoint{0, 0}, LwSize{0, 0});
 
     paint.SetTextColor(kTextGrey);
@@ -213,7 +214,8 @@ void InstallerUI::OnPaint() {
     paint.SetFillColor(kFooterGrey);
     paint.DrawRect(LwRect{0, client.height - kFooterHeight, client.width, kFooterHeight});
     paint.SetLineColor(kLineGrey, 1.0f);
-    paint.DrawLine(0, client.height - kFooterHeight, client.width, client.height - kFooterHeight);
+    paint.DrawLine(0, client.height - kFooterHeight, client.width - 1,
+                   client.height - kFooterHeight);
 }
 
 void InstallerUI::PaintPageText(LwPaintContext& paint, const LwSize& client) {

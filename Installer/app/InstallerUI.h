@@ -22,6 +22,10 @@ class LwSystemButton;
 class LwTextControl;
 class LwTextPanel;
 
+// The wizard's own client size. A window manager may still force another size on the window:
+// the layout then stays at this size in the top left corner.
+inline constexpr LwSize kWizardClientSize{500, 360};
+
 enum class WizardPage { Welcome, Licence, HostSelection, Summary, Installing, Finished };
 
 // Event tags of the buttons.
@@ -103,6 +107,8 @@ class InstallerUI : public LwWindow, public HostTable {
   private:
     // Shared with the worker, which may outlive the window when the user cancels.
     std::shared_ptr<InstallStatus> status_ = std::make_shared<InstallStatus>();
+    // While the cancel question is open, the worker's outcome waits for its answer.
+    bool cancelQuestionOpen_ = false;
     // Opened when the installation starts.
     std::optional<InstallLog> log_;
 };

@@ -6,6 +6,7 @@
 #include "app/InstallReport.h"
 #include "app/InstallerThread.h"
 #include "app/InstallerUI.h"
+#include "app/PathHelpers.h"
 #include "app/WizardTexts.h"
 #include "controls/LwComboBox.h"
 #include "controls/LwPopupDialog.h"
@@ -110,12 +111,19 @@ void InstallerUI::Back() {
 }
 
 void InstallerUI::Browse() {
-    const std::string folder = BrowseForFolder(this, std::string());
+    bool noChooser = false;
+    const std::string folder = BrowseForFolder(this, std::string(), &noChooser);
+    if (noChooser) {
+        LwPopupDialog(this, kNoChooserTitle, kNoChooserMessage, false, false).RunModal();
+    }
     if (folder.empty()) {
         return;  // cancelled: the earlier choice stays
     }
     hostFolder[kCustomSlot] = folder;
-    customFolderText->SetText(folder);
+    // One line that stays inside the page; the summary shows the whole path.
+    customFolderText->SetText(ElidePathMiddle(
+        folder, customFolderText->WrapWidth(),
+        [this](const std::string& text) { return customFolderText->LineWidth(text); }));
 }
 
 void InstallerUI::ShowWelcome() {
@@ -124,7 +132,7 @@ void InstallerUI::ShowWelcome() {
 }
 
 void InstallerUI::SetNavigationLabels(bool licencePage) {
-    const LwSize client = GetSize();
+    const LwSize client = kWizardClientSize;
     const int y = client.height - 40;
     const LwSize size = licencePage ? kWideButton : kNarrowButton;
     backButton->SetText(licencePage ? "I DO NOT ACCEPT" : "< Back");
@@ -166,7 +174,9 @@ void InstallerUI::OnCustomToggled(int /*tag*/, LwControl* /*sender*/, int phase)
 }
 
 void InstallerUI::OnTimer(int /*tag*/) {
-    if (!status_->installDone.load(std::memory_order_acquire)) {
+    // One question at a time: the poll goes on, and the outcome is shown after the answer
+    // unless the answer closed the wizard.
+    if (cancelQuestionOpen_ || !status_->installDone.load(std::memory_order_acquire)) {
         return;
     }
     pollTimer.Stop();
@@ -181,8 +191,10 @@ void InstallerUI::OnTimer(int /*tag*/) {
     }
     const int32_t code = status_->errorCode.load(std::memory_order_relaxed);
     LogResult(*log_, "failed with error code " + std::to_string(code), 0);
-    LwPopupDialog(this, kInstallErrorTitle,
-                  ComposeInstallError(code) + "\n" + LogPathLine(log_->Path()), false, false)
+    LwPopupDialog(
+        this, kInstallErrorTitle,
+        ComposeInstallError(code, status_->errorDetail) + "\n" + LogPathLine(log_->Path()), false,
+        false)
         .RunModal();
     Close();
 }
@@ -191,7 +203,11 @@ bool InstallerUI::CanClose() {
     if (status_->installDone.load(std::memory_order_acquire)) {
         return true;
     }
-    return LwPopupDialog(this, kCancelTitle, kCancelMessage, true, true).RunModal() == 0;
+    cancelQuestionOpen_ = true;
+    const bool leave =
+        LwPopupDialog(this, kCancelTitle, kCancelMessage, true, true).RunModal() == 0;
+    cancelQuestionOpen_ = false;
+    return leave;
 }
 
 void InstallerUI::PreviewInput(LwInputEvent& event) {

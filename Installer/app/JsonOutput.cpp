@@ -26,7 +26,7 @@ std::string HostsAsJson(const HostTable& hosts) {
                             {"view", hosts.hostView64[slot] ? 64 : 32}});
         }
     }
-    json document = {{"registry", platform::RegistrySource()}, {"hosts", list}};
+    json document = {{"registry", platform::RegistryLocation()}, {"hosts", list}};
     if (!hosts.registryProblem.empty()) {
         document["registryProblem"] = hosts.registryProblem;
     }

@@ -2,6 +2,7 @@
 // worker and its status) driven without a window, reporting on the standard streams.
 #include "app/SilentInstall.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -16,6 +17,7 @@
 #include "app/WizardTexts.h"
 #include "platform/Files.h"
 #include "platform/Process.h"
+#include "platform/Registry.h"
 
 namespace {
 
@@ -29,6 +31,26 @@ void PrintDialog(const char* title, const std::string& message) {
     PrintLine(stderr, std::string(title) + ": " + message);
 }
 
+// A dialog's text broken to fit its box reads as one sentence on a terminal.
+std::string OneLine(std::string text) {
+    std::replace(text.begin(), text.end(), '\n', ' ');
+    return text;
+}
+
+bool AnyDetected(const HostTable& hosts) {
+    for (int slot = 0; slot < kDetectedSlotCount; ++slot) {
+        if (hosts.IsDetected(slot)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void ReportNothingFound() {
+    PrintLine(stderr, std::string(kProgramName) + ": No After Effects version found in " +
+                          platform::RegistryLocation());
+}
+
 // A registry that was refused is no registry without hosts: the user is told why.
 void ReportRegistryProblem(const HostTable& hosts) {
     if (!hosts.registryProblem.empty()) {
@@ -40,16 +62,20 @@ int ListHosts(bool json) {
     HostTable hosts;
     hosts.DetectAllHosts();
     ReportRegistryProblem(hosts);
-    if (json) {
-        PrintLine(stdout, HostsAsJson(hosts));
-        return kExitSuccess;
+    const bool found = AnyDetected(hosts);
+    if (!found) {
+        ReportNothingFound();
     }
-    for (int slot = 0; slot < kDetectedSlotCount; ++slot) {
+    if (json) {
+        // A document even when nothing was found: a deployment tool reads one either way.
+        PrintLine(stdout, HostsAsJson(hosts));
+    }
+    for (int slot = 0; slot < kDetectedSlotCount && !json; ++slot) {
         if (hosts.IsDetected(slot)) {
             PrintLine(stdout, std::string(kHostSlots[slot].label) + "\t" + hosts.hostFolder[slot]);
         }
     }
-    return kExitSuccess;
+    return found ? kExitSuccess : kExitNothingToInstall;
 }
 
 // The wizard's start-up choice, every detected version ticked, narrowed to the versions that
@@ -63,7 +89,8 @@ HostTable ChooseHosts(const CommandLineOptions& options) {
         hosts.hostSelected[slot] = wanted && hosts.IsDetected(slot);
         if (options.hostsNarrowed && wanted && !hosts.IsDetected(slot)) {
             PrintLine(stderr, std::string(kProgramName) + ": " + kHostSlots[slot].label +
-                                  " was not found; skipped");
+                                  " was not found in " + platform::RegistryLocation() +
+                                  "; skipped");
         }
     }
     hosts.hostFolder[kCustomSlot] = options.customFolder;
@@ -82,7 +109,10 @@ int InstallSilently(const CommandLineOptions& options, PayloadFinder findPayload
     const InstallLog log(options.logFile);
     LogInstallStart(log, hosts);
     if (!IsValidHostChoice(hosts)) {
-        PrintDialog(kValidationTitle, kValidationMessage);
+        if (!AnyDetected(hosts)) {
+            ReportNothingFound();
+        }
+        PrintDialog(kValidationTitle, OneLine(kValidationMessage));
         LogResult(log, "nothing to install", kExitNothingToInstall);
         return kExitNothingToInstall;
     }
@@ -113,7 +143,7 @@ int InstallSilently(const CommandLineOptions& options, PayloadFinder findPayload
     }
     if (status->installFailed.load(std::memory_order_relaxed)) {
         const int32_t code = status->errorCode.load(std::memory_order_relaxed);
-        PrintDialog(kInstallErrorTitle, ComposeInstallError(code));
+        PrintDialog(kInstallErrorTitle, ComposeInstallError(code, status->errorDetail));
         LogResult(log, "failed", code);
         return code;
     }
@@ -142,6 +172,9 @@ int RunCommandLine(const CommandLineOptions& options, PayloadFinder findPayload)
     switch (options.action) {
         case CommandLineAction::Help:
             std::fputs(UsageText().c_str(), stdout);
+            return kExitSuccess;
+        case CommandLineAction::Version:
+            PrintLine(stdout, VersionText());
             return kExitSuccess;
         case CommandLineAction::List:
             return ListHosts(options.json);

@@ -21,7 +21,7 @@ bool CheckDisplay() {
     if (problem.empty()) {
         return true;
     }
-    std::fprintf(stderr, "%s: %s; start it from a graphical desktop session.\n", kProgramName,
+    std::fprintf(stderr, "%s: no display: use --silent, or set DISPLAY (%s)\n", kProgramName,
                  problem.c_str());
     return false;
 }

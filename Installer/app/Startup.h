@@ -19,6 +19,6 @@ bool IsElevatedInstance(const std::vector<std::string>& arguments);
 // the launcher's exit code: 0 when the new instance started, 1 otherwise.
 int RelaunchElevated();
 
-// True when the wizard's windows can be shown; otherwise writes one line saying why on the
-// error stream.
+// True when the wizard's windows can be shown; otherwise writes one line on the error stream
+// that points to --silent and says why.
 bool CheckDisplay();

@@ -3,11 +3,9 @@
 
 #include <cstdio>
 
-namespace {
+#include "app/Version.h"
 
-constexpr int kVersionMajor = 1;
-constexpr int kVersionMinor = 6;
-constexpr int kVersionPatch = 2;
+namespace {
 
 constexpr const char* kProgressLines[] = {
     "Installing CS3 version...",    "Installing CS4 version...", "Installing CS5 version...",
@@ -53,9 +51,14 @@ std::string ComposeSummary(const HostTable& hosts) {
     return summary;
 }
 
-std::string ComposeInstallError(int32_t errorCode) {
-    return "An error occurred while installing Kestrel 3D.\nPlease contact support.\nError code:" +
-           std::to_string(errorCode);
+std::string ComposeInstallError(int32_t errorCode, const std::string& detail) {
+    std::string message =
+        "An error occurred while installing Kestrel 3D.\nPlease contact support.\nError code:" +
+        std::to_string(errorCode);
+    if (!detail.empty()) {
+        message += "\n" + detail;
+    }
+    return message;
 }
 
 bool IsValidHostChoice(const HostTable& hosts) {

@@ -25,6 +25,10 @@ inline constexpr const char* kCancelTitle = "Exit Installer";
 inline constexpr const char* kCancelMessage =
     "Are you sure you want to cancel Kestrel 3D for After Effects installation?\n\n";
 inline constexpr const char* kInstallErrorTitle = "Unexpected error";
+inline constexpr const char* kNoChooserTitle = "No folder chooser";
+inline constexpr const char* kNoChooserMessage =
+    "No folder chooser could be started.\nInstall the zenity or kdialog package,\nthen click "
+    "Browse again.";
 inline constexpr const char* kUninstallQuestion =
     "Remove Kestrel 3D for After Effects from this computer?\n\nFiles changed since they were "
     "installed are kept.";
@@ -35,7 +39,8 @@ std::string WelcomeText();
 const char* ProgressLine(int32_t progressStep);
 // Every ticked slot's folder in slot order; Custom only with a folder.
 std::string ComposeSummary(const HostTable& hosts);
-// The error dialog's message, ending in "Error code:" and the code.
-std::string ComposeInstallError(int32_t errorCode);
+// The error dialog's message: its text ending in "Error code:" and the code, then the worker's
+// line naming the folder and the system's reason, when there is one.
+std::string ComposeInstallError(int32_t errorCode, const std::string& detail = std::string());
 // At least one version slot ticked, or Custom ticked with a folder.
 bool IsValidHostChoice(const HostTable& hosts);

@@ -1,5 +1,5 @@
-// Process entry: switches choose the command-line mode; without them the launcher starts the
-// program again with the elevation marker, and that instance runs the wizard.
+// Process entry: switches choose the command-line mode; without them the launcher checks the
+// display, starts the program again with the elevation marker, and that instance runs the wizard.
 #include "app/CommandLine.h"
 #include "app/InstallerUI.h"
 #include "app/SilentInstall.h"
@@ -25,11 +25,13 @@ int main() {
     if (options.action != CommandLineAction::Wizard) {
         return RunCommandLine(options);
     }
-    if (!IsElevatedInstance(platform::CommandLineArguments())) {
-        return RelaunchElevated();
-    }
+    // Asked before the relaunch: the launcher is the process whose exit code and error stream
+    // the user sees.
     if (!CheckDisplay()) {
         return 1;
+    }
+    if (!IsElevatedInstance(platform::CommandLineArguments())) {
+        return RelaunchElevated();
     }
     // The wizard's outcome (installed, cancelled, failed) never changes the exit code.
     auto* wizard = new InstallerUI();

@@ -25,10 +25,19 @@ void LwTextPanel::SetText(const std::string& textUtf8) {
     const int width = GetSize().width;
     text_ = textUtf8;
     measure.SetFont(kFontSize, kFontFamily, 0);
-    const LwSize needed =
-        measure.MeasureText(text_.c_str(), LwSize{width - kWrapMargin, kMeasureHeight});
+    const LwSize needed = measure.MeasureText(text_.c_str(), LwSize{WrapWidth(), kMeasureHeight});
     SetSize(LwSize{width, needed.height});
     Invalidate();
+}
+
+int LwTextPanel::LineWidth(const std::string& textUtf8) {
+    LwPaintContext measure(nullptr);
+    measure.SetFont(kFontSize, kFontFamily, 0);
+    return measure.MeasureText(textUtf8.c_str(), LwSize{0, 0}).width;
+}
+
+int LwTextPanel::WrapWidth() {
+    return GetSize().width - kWrapMargin;
 }
 
 void LwTextPanel::OnPaint() {

@@ -14,6 +14,10 @@ class LwTextPanel : public LwPanel {
     // Stores the text, fits the panel's height to it and repaints.
     void SetText(const std::string& textUtf8);
     const std::string& GetText() const { return text_; }
+    // The width `textUtf8` takes unwrapped in the panel's font, and the width the panel's text
+    // wraps at: text no wider stays on one line.
+    int LineWidth(const std::string& textUtf8);
+    int WrapWidth();
 
   protected:
     void OnPaint() override;

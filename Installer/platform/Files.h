@@ -32,8 +32,11 @@ enum class ReplaceResult {
 // failure never leaves a truncated file where a complete one stood. A replaced file keeps its
 // permissions; the new file belongs to whoever the program runs as. The folder holding the file
 // is not entered through a link, and only a file that could be written in place is replaced:
-// a link, folder or device there gives CannotCreate.
-ReplaceResult ReplaceFileContents(const std::string& path, const void* data, size_t size);
+// a link, folder or device there gives CannotCreate. On failure, `systemError` (when given)
+// receives the system's error number of the step that failed (see SystemError.h), or 0 when
+// the program refused by itself.
+ReplaceResult ReplaceFileContents(const std::string& path, const void* data, size_t size,
+                                  int* systemError = nullptr);
 
 // The whole content of the file `path`; false when it cannot be read.
 bool ReadFileContents(const std::string& path, std::string* contents);
@@ -53,7 +56,8 @@ bool RemoveFile(const std::string& path);
 // Removes the folder `path` when it is empty; false when it is still there.
 bool RemoveEmptyFolder(const std::string& path);
 
-// The system's reason for the last file call of this thread that failed, in its own words.
+// The system's reason for the last file call above of this thread that failed, in its own words
+// (platform/SystemError.h).
 std::string LastFileError();
 
 // On the way out of the process: removes the new files of replacements still being written (a

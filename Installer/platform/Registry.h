@@ -32,8 +32,9 @@ bool RegistryHasSeparate64BitView();
 // not. A key that is simply absent is no refusal.
 std::string RegistryReadProblem();
 
-// What the registry is read from, for the log: the Wine prefix's folder, or the system's own.
-std::string RegistrySource();
+// Where the registry is read, in words that can follow "found in": the Wine prefix's folder on
+// Linux, the computer's own registry on Windows.
+std::string RegistryLocation();
 
 struct RegistryKeyState;  // the backend's
 

@@ -84,7 +84,7 @@ TEST_F(AfterInstall, TheLogNamesVersionCommandHostsFilesErrorsAndResults) {
     for (const std::string& expected :
          {std::string("Kestrel 3D installer 1.6.2 (build 480)\n"),
           std::string("command line: --silent\n"),
-          "searching the Wine prefix " + prefix.Root().string() + "\n",
+          "hosts searched in " + prefix.Root().string() + "\n",
           "found CS3: " + HostFolder(0) + " (32-bit view)\n",
           "found CC: " + HostFolder(5) + " (64-bit view)\n",
           "wrote " + cc + " (" + std::to_string(std::filesystem::file_size(cc)) +
@@ -102,7 +102,7 @@ TEST_F(AfterInstall, TheLogNamesVersionCommandHostsFilesErrorsAndResults) {
         RunProgram({"--silent", "--hosts=CC", "--custom=" + custom, "--log=" + elsewhere}).exitCode,
         74);
     const std::string failed = ReadFile(elsewhere).value_or("");
-    EXPECT_NE(failed.find(" error 74 in \"" + custom + "/Larkspur\": Not a directory\n"),
+    EXPECT_NE(failed.find(" error 74: " + custom + "/Larkspur: Not a directory\n"),
               std::string::npos)
         << failed;
     EXPECT_NE(failed.find(" result: failed; exit code 74\n"), std::string::npos) << failed;
@@ -130,7 +130,8 @@ TEST_F(AfterInstall, AFailedRunLeavesTheLastGoodRecordAsItWas) {
     // The makers' folders of CS3 and CS5.5 were there before it: made by the failed run.
     ASSERT_EQ(RunProgram({"--silent"}).exitCode, 0);
     const std::string record = ReadFile(RecordPath()).value_or("");
-    EXPECT_TRUE(record.starts_with("Kestrel 3D install record 1\ninstaller\t1.6.2 (build 480)\n"))
+    EXPECT_TRUE(record.starts_with(
+        "Kestrel 3D install record 1\ninstaller\tKestrel 3D installer 1.6.2 (build 480)\n"))
         << record;
     for (const int slot : {0, 3, 5}) {
         const std::string plugin = prefix.PluginOf(HostFolder(slot));
@@ -278,7 +279,7 @@ TEST_F(AfterInstall, ListJsonParsesBackToTheHostsFound) {
     EXPECT_EQ(run.exitCode, 0) << run.err;
     const json document = json::parse(run.out, nullptr, false);
     ASSERT_TRUE(document.is_object()) << run.out;
-    EXPECT_EQ(document["registry"], "the Wine prefix " + prefix.Root().string());
+    EXPECT_EQ(document["registry"], prefix.Root().string());
     EXPECT_EQ(document["hosts"], json::parse(R"([
         {"label": "CS3", "folder": "C:\\Program Files\\Adobe\\After Effects CS3\\Support Files\\Plug-ins", "view": 32},
         {"label": "CS5.5", "folder": "C:\\Program Files\\Adobe\\After Effects CS5.5\\Support Files\\Plug-ins", "view": 64},

@@ -60,8 +60,18 @@ TEST(CommandLine, ListAndHelpAndHelpWinsOverAnything) {
     EXPECT_EQ(ParseCommandLine({"--list"}).action, CommandLineAction::List);
     for (const Arguments& arguments :
          {Arguments{"--help"}, Arguments{"--silent", "--help"}, Arguments{"--help", "--bogus"},
-          Arguments{"/UAC", "--help"}, Arguments{"--list", "--hosts=CS9", "--help"}}) {
+          Arguments{"/UAC", "--help"}, Arguments{"--list", "--hosts=CS9", "--help"},
+          Arguments{"--version", "--help"}}) {
         EXPECT_EQ(ParseCommandLine(arguments).action, CommandLineAction::Help)
+            << testing::PrintToString(arguments);
+    }
+}
+
+TEST(CommandLine, VersionWinsOverAnythingButHelp) {
+    for (const Arguments& arguments :
+         {Arguments{"--version"}, Arguments{"--silent", "--version"},
+          Arguments{"--version", "--bogus"}, Arguments{"/UAC", "--version"}}) {
+        EXPECT_EQ(ParseCommandLine(arguments).action, CommandLineAction::Version)
             << testing::PrintToString(arguments);
     }
 }

@@ -13,6 +13,7 @@
 
 #include "app/CrashReporter.h"
 #include "app/SilentInstall.h"
+#include "app/WizardTexts.h"
 #include "app/host_prefix.h"
 #include "platform/Process.h"
 #include "support/ProgramRun.h"
@@ -57,10 +58,11 @@ std::string Lines(std::initializer_list<int> steps) {
     return text;
 }
 
-std::string InstallError(int code) {
+// The dialog's text, then the folder and why it failed.
+std::string InstallError(int code, const std::string& detail) {
     return "Unexpected error: An error occurred while installing Kestrel 3D.\nPlease contact "
            "support.\nError code:" +
-           std::to_string(code) + "\n";
+           std::to_string(code) + "\n" + detail + "\n";
 }
 
 class SilentInstall : public ::testing::Test {
@@ -112,7 +114,8 @@ TEST_F(SilentInstall, HostsNarrowAndCustomAddsItsFolderWithTheChosenBuild) {
     const ProgramRun run = RunProgram({"--silent", "--hosts=CC,CS6", "--custom=" + custom});
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out, Lines({5, 6, 7}) + kFinished);
-    EXPECT_EQ(run.err, "Kestrel 3D installer: CS6 was not found; skipped\n");
+    EXPECT_EQ(run.err, "Kestrel 3D installer: CS6 was not found in " + prefix.Root().string() +
+                           "; skipped\n");
     EXPECT_EQ(ReadFile(prefix.PluginOf(HostFolder(5))), Payload(400));
     EXPECT_EQ(ReadFile(customPlugin), Payload(300));
     EXPECT_FALSE(std::filesystem::exists(prefix.PluginOf(HostFolder(0))));
@@ -142,19 +145,35 @@ TEST_F(SilentInstall, ListAndHelpAnswerAndWriteNothing) {
     const ProgramRun help = RunProgram({"--silent", "--custom=" + custom, "--help"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_EQ(help.err, "");
-    for (const char* documented :
-         {"--silent", "--hosts=LIST", "--custom=FOLDER", "--bits=32|64", "--list", "--help",
-          "\n  0 ", "\n  1 ", "\n  2 ", "\n  3 ", "\n  4 ", "\n  12-75 ", "CS5.5", "7 Custom"}) {
+    for (const char* documented : {"--silent", "--hosts=LIST", "--custom=FOLDER", "--bits=32|64",
+                                   "--list", "--help", "--version", "\n  0 ", "\n  1 ", "\n  2 ",
+                                   "\n  3 ", "\n  4 ", "\n  12-75 ", "CS5.5", "7 Custom"}) {
         EXPECT_NE(help.out.find(documented), std::string::npos) << documented;
     }
 
     EXPECT_EQ(Snapshot(prefix.LinuxFolder("C:\\")), prefixBefore);
     EXPECT_EQ(Snapshot(scratch_.path()), customBefore);
 
+    // Nothing found is said, naming where it was looked for, with the code --silent gives it.
     const HostPrefix empty({});
     const ProgramRun none = RunProgram({"--list"});
-    EXPECT_EQ(none.exitCode, 0);
+    EXPECT_EQ(none.exitCode, 3);
     EXPECT_EQ(none.out, "");
+    EXPECT_EQ(none.err, "Kestrel 3D installer: No After Effects version found in " +
+                            empty.Root().string() + "\n");
+}
+
+// The one version reaches every text that names it: the release on the welcome page as it
+// always read, and release and build (which the dumps' names carry) in --version.
+TEST_F(SilentInstall, VersionNamesTheWelcomePagesReleaseAndTheBuild) {
+    const ProgramRun run = RunProgram({"--version"});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, "Kestrel 3D installer 1.6.2 (build 480)\n");
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(WelcomeText(),
+              "This will install Kestrel 3D 1.6.2 plugin on your computer.\n\nIt is recommended "
+              "that you close all other applications before continuing.\n\nClick Next to "
+              "continue, or Cancel to exit the installer.");
 }
 
 TEST_F(SilentInstall, ARefusedRegistryIsExplainedOnTheErrorStream) {
@@ -164,9 +183,12 @@ TEST_F(SilentInstall, ARefusedRegistryIsExplainedOnTheErrorStream) {
     std::filesystem::create_symlink(prefix.Root() / "elsewhere.reg", registry);
 
     const ProgramRun list = RunProgram({"--list"});
+    EXPECT_EQ(list.exitCode, 3);
     EXPECT_EQ(list.out, "");
     EXPECT_EQ(list.err, "Kestrel 3D installer: the registry file " + registry.string() +
-                            " is a symbolic link; it was not read\n");
+                            " is a symbolic link; it was not read\n"
+                            "Kestrel 3D installer: No After Effects version found in " +
+                            prefix.Root().string() + "\n");
 }
 
 TEST_F(SilentInstall, MistakesExitTwoWithOneLineBeforeAnythingIsWritten) {
@@ -200,20 +222,23 @@ TEST_F(SilentInstall, MistakesExitTwoWithOneLineBeforeAnythingIsWritten) {
 }
 
 TEST_F(SilentInstall, NothingToInstallExitsThreeWithTheValidationText) {
+    // On one line, as a terminal shows it, after the line that names the prefix searched.
     const std::string validation =
-        "Unable to continue: Please select at least one After Effects\ninstallation to "
+        "Unable to continue: Please select at least one After Effects installation to "
         "continue.\n";
     {
         const HostPrefix empty({});
         const ProgramRun run = RunProgram({"--silent"});
         EXPECT_EQ(run.exitCode, 3);
         EXPECT_EQ(run.out, "");
-        EXPECT_EQ(run.err, validation);
+        EXPECT_EQ(run.err, "Kestrel 3D installer: No After Effects version found in " +
+                               empty.Root().string() + "\n" + validation);
     }
     const HostPrefix onlyCC({{5, true, HostFolder(5)}});
     const ProgramRun run = RunProgram({"--silent", "--hosts=CS6"});
     EXPECT_EQ(run.exitCode, 3);
-    EXPECT_EQ(run.err, "Kestrel 3D installer: CS6 was not found; skipped\n" + validation);
+    EXPECT_EQ(run.err, "Kestrel 3D installer: CS6 was not found in " + onlyCC.Root().string() +
+                           "; skipped\n" + validation);
     EXPECT_FALSE(std::filesystem::exists(onlyCC.PluginOf(HostFolder(5))));
 }
 
@@ -225,7 +250,9 @@ TEST_F(SilentInstall, AFailedStepExitsWithTheWizardsErrorCode) {
     const ProgramRun run = RunProgram({"--silent"});
     EXPECT_EQ(run.exitCode, 34);
     EXPECT_EQ(run.out, Lines({0, 2}));
-    EXPECT_EQ(run.err, InstallError(34));
+    EXPECT_EQ(run.err, InstallError(34,
+                                    "D:\\Adobe\\CS5\\Plug-ins\\Larkspur: no such folder on this "
+                                    "computer"));
     EXPECT_EQ(ReadFile(prefix.PluginOf(HostFolder(0))), Payload(300));
     EXPECT_FALSE(std::filesystem::exists(prefix.PluginOf(HostFolder(5))));
 
@@ -236,7 +263,7 @@ TEST_F(SilentInstall, AFailedStepExitsWithTheWizardsErrorCode) {
     const ProgramRun blocked = RunProgram({"--silent", "--hosts=CC", "--custom=" + custom});
     EXPECT_EQ(blocked.exitCode, 74);
     EXPECT_EQ(blocked.out, Lines({5, 6}));
-    EXPECT_EQ(blocked.err, InstallError(74));
+    EXPECT_EQ(blocked.err, InstallError(74, custom + "/Larkspur: Not a directory"));
     EXPECT_EQ(ReadFile(custom + "/Larkspur"), "in the way");
 }
 

@@ -109,25 +109,27 @@ ProgramRun RunInstaller(const std::string& arguments, const std::string& display
     return run;
 }
 
+constexpr char kNoDisplay[] = "Kestrel 3D installer: no display: use --silent, or set DISPLAY (";
+
 TEST(InstallerProgram, WithoutADisplayTheElevatedInstanceSaysWhyOnOneLineAndFails) {
     const ProgramRun run = RunInstaller("/UAC", "");
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.Lines(), 1) << run.errors;
-    EXPECT_NE(run.errors.find("DISPLAY"), std::string::npos) << run.errors;
+    EXPECT_TRUE(run.errors.starts_with(kNoDisplay)) << run.errors;
     const ProgramRun unreachable = RunInstaller("/UAC", ":64999");
     EXPECT_EQ(unreachable.exitCode, 1);
     EXPECT_EQ(unreachable.Lines(), 1) << unreachable.errors;
+    EXPECT_TRUE(unreachable.errors.starts_with(kNoDisplay)) << unreachable.errors;
     EXPECT_NE(unreachable.errors.find("\":64999\""), std::string::npos) << unreachable.errors;
 }
 
-TEST(InstallerProgram, TheLauncherStartsTheMarkedInstanceAndSucceeds) {
-    // The one line comes from the relaunched instance, which found no display: it carried the
-    // marker, or it would have relaunched in turn instead.
+TEST(InstallerProgram, WithoutADisplayTheLauncherFailsBeforeItRelaunches) {
+    // One line: a relaunched instance would have added its own.
     for (const char* arguments : {"", "/uac", "/UA C"}) {
         const ProgramRun run = RunInstaller(arguments, "");
-        EXPECT_EQ(run.exitCode, 0) << arguments;
+        EXPECT_EQ(run.exitCode, 1) << arguments;
         EXPECT_EQ(run.Lines(), 1) << run.errors;
-        EXPECT_NE(run.errors.find("DISPLAY"), std::string::npos) << run.errors;
+        EXPECT_TRUE(run.errors.starts_with(kNoDisplay)) << run.errors;
     }
 }
 

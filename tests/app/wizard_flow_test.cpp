@@ -3,6 +3,8 @@
 // folder chooser, and installations that finish or fail, checked on disk.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "app/WizardTexts.h"
 #include "controls/LwCheckBox.h"
 #include "controls/LwComboBox.h"
@@ -112,6 +114,57 @@ TEST_F(Wizard, EveryPageFromWelcomeToFinishedInstallsBothViews) {
     EXPECT_EQ(w.GetModalResult(), 1);
 }
 
+TEST_F(Wizard, AForcedSizeKeepsTheLayoutAtItsOwnSizeInTheTopLeft) {
+    Open({{4, false, HostFolder(4)}});
+    InstallerUI& w = *wizard_;
+    ASSERT_TRUE(Press(w.nextButton, WizardPage::Licence));
+    testsupport::ParkPointer();
+    testsupport::Settle();
+    const LwRect own{0, 0, 500, 360};
+    const auto before = testsupport::ReadPixels(w.GetNativeWindow(), own);
+
+    // As a tiling window manager would, past the size the window asks for.
+    testsupport::ResizeFromOutside(w.GetNativeWindow(), platform::Size{700, 520});
+    if (!PumpUntil(
+            [&] {
+                return !testsupport::ReadPixels(w.GetNativeWindow(), LwRect{699, 519, 1, 1})
+                            .empty();
+            },
+            2s)) {
+        GTEST_SKIP() << "the window manager keeps the size the wizard asks for";
+    }
+    const LwRect right{500, 0, 200, 520};
+    const LwRect below{0, 360, 500, 160};
+    // The first pixel of the area that is not the window's colour, as "x,y r g b"; empty when
+    // there is none.
+    const auto stray = [&](const LwRect& area) -> std::string {
+        const auto pixels = testsupport::ReadPixels(w.GetNativeWindow(), area);
+        if (pixels.size() != size_t(area.width) * area.height) {
+            return "unread";
+        }
+        for (size_t i = 0; i < pixels.size(); ++i) {
+            const LwColor c = pixels[i];
+            if (c != LwGrey(45)) {
+                return std::to_string(area.x + int(i) % area.width) + "," +
+                       std::to_string(area.y + int(i) / area.width) + " " + std::to_string(c.r) +
+                       " " + std::to_string(c.g) + " " + std::to_string(c.b);
+            }
+        }
+        return "";
+    };
+    EXPECT_TRUE(PumpUntil([&] {
+        testsupport::Settle();
+        return stray(right).empty() && stray(below).empty();
+    })) << "not the window's colour: "
+        << stray(right) << " / " << stray(below);
+    EXPECT_EQ(testsupport::ReadPixels(w.GetNativeWindow(), own), before);
+
+    // The next page lays out its buttons at the wizard's size too.
+    ASSERT_TRUE(Press(w.nextButton, WizardPage::HostSelection));
+    ExpectButton(w.nextButton, {"Next >", {290, 320}, {85, 30}, true});
+    ExpectButton(w.backButton, {"< Back", {200, 320}, {85, 30}, true});
+}
+
 TEST_F(Wizard, RefusingTheLicenceAndBackLeadToTheWelcomeAsAtStart) {
     Open({{4, false, HostFolder(4)}});
     InstallerUI& w = *wizard_;
@@ -176,12 +229,18 @@ TEST_F(Wizard, SixHostsAndABrowsedCustomFolderMakeTheSummaryAndInstall) {
     Open(hosts);
     InstallerUI& w = *wizard_;
     testsupport::StandInTools tools;
-    const std::string folder = tools / "Plug-ins \\ été";
-    ASSERT_TRUE(std::filesystem::create_directory(folder));
+    // Far too long for the page: it must neither wrap below the panel nor run into the buttons.
+    const std::string folder =
+        tools / "Adobe/After Effects CC 2019/Support Files/Shared Plug-ins/Plug-ins \\ été";
+    ASSERT_TRUE(std::filesystem::create_directories(folder));
     tools.Add("zenity", "printf '%s\\n' '" + folder + "'");
 
     ASSERT_TRUE(Press(w.nextButton, WizardPage::Licence));
     ASSERT_TRUE(Press(w.nextButton, WizardPage::HostSelection));
+    testsupport::ParkPointer();
+    testsupport::Settle();
+    const LwRect footer{0, 310, 500, 50};
+    const auto footerBefore = testsupport::ReadPixels(w.GetNativeWindow(), footer);
     ClickOn(CustomBox(w.hostPanel));
     ASSERT_TRUE(PumpUntil([&] { return Shown(w.browseButton); }));
     // The whole Custom entry stays inside the host panel, Browse included.
@@ -205,8 +264,22 @@ TEST_F(Wizard, SixHostsAndABrowsedCustomFolderMakeTheSummaryAndInstall) {
     }
     ClickOn(w.browseButton);
     ASSERT_TRUE(PumpUntil([&] { return w.hostFolder[kCustomSlot] == folder; }));
-    EXPECT_EQ(w.customFolderText->GetText(), folder);
     EXPECT_EQ(tools.ArgumentsOf("zenity").at(0), "--file-selection");
+    // Shown on one line, elided in the middle: its first folder and its last names.
+    const std::string shown = w.customFolderText->GetText();
+    EXPECT_TRUE(shown.starts_with("/" + folder.substr(1, folder.find('/', 1)))) << shown;
+    EXPECT_TRUE(shown.ends_with("\xE2\x80\xA6/Plug-ins \\ été") ||
+                shown.ends_with("\xE2\x80\xA6/Shared Plug-ins/Plug-ins \\ été"))
+        << shown;
+    EXPECT_LE(w.customFolderText->LineWidth(shown), w.customFolderText->WrapWidth());
+    const LwPoint text = w.customFolderText->GetPosition();
+    const LwSize textSize = w.customFolderText->GetSize();
+    EXPECT_LT(textSize.height, 20);
+    EXPECT_LE(text.y + textSize.height, w.hostPanel->GetSize().height);
+    EXPECT_LE(text.x + textSize.width, w.hostPanel->GetSize().width);
+    testsupport::ParkPointer();
+    testsupport::Settle();
+    EXPECT_EQ(testsupport::ReadPixels(w.GetNativeWindow(), footer), footerBefore);
 
     // A cancelled chooser keeps the folder chosen before.
     tools.Add("zenity", "exit 1");
@@ -324,14 +397,53 @@ TEST_F(Wizard, AFailedInstallationShowsItsCodeThenCloses) {
     // The system's error dialog text, then one line naming the log, which tells the error.
     EXPECT_EQ(answers.Messages()[0],
               "An error occurred while installing Kestrel 3D.\nPlease contact support.\n"
-              "Error code:54\nInstallation log: " +
+              "Error code:54\nQ:\\Gone\\Plug-ins\\Larkspur: no such folder on this computer\n"
+              "Installation log: " +
                   platform::DefaultLogPath());
     const std::string log = workertest::ReadFile(platform::DefaultLogPath()).value_or("");
-    EXPECT_NE(log.find(" error 54 in \"Q:\\Gone\\Plug-ins\\Larkspur\": the folder names no place "
-                       "on this machine\n"),
-              std::string::npos)
+    EXPECT_NE(
+        log.find(" error 54: Q:\\Gone\\Plug-ins\\Larkspur: no such folder on this computer\n"),
+        std::string::npos)
         << log;
     EXPECT_EQ(workertest::ReadFile(prefix_->PluginOf(HostFolder(0))), Payload(300));
+}
+
+TEST_F(Wizard, AnErrorDuringTheCancelQuestionWaitsForItsAnswer) {
+    // Five hosts take the worker a while; CC's drive is missing, so it fails at the end.
+    std::vector<Host> hosts;
+    for (int slot = 0; slot < 5; ++slot) {
+        hosts.push_back({slot, false, HostFolder(slot)});
+    }
+    hosts.push_back({5, true, "Q:\\Gone\\Plug-ins"});
+    for (const int answer : {1, 0}) {  // "NO", then "YES (CANCEL)"
+        SCOPED_TRACE(answer == 0 ? "cancelled" : "not cancelled");
+        Open(hosts);
+        InstallerUI& w = *wizard_;
+        ASSERT_TRUE(Press(w.nextButton, WizardPage::Licence));
+        ASSERT_TRUE(Press(w.nextButton, WizardPage::HostSelection));
+        ASSERT_TRUE(Press(w.nextButton, WizardPage::Summary));
+        DialogAnswers answers(&w);
+        answers.Answer(answer, 1500ms);  // long after the worker failed
+        answers.Answer(0);
+        // Queued behind the click on Next, the click on Cancel asks while the worker runs.
+        ClickOn(w.nextButton);
+        testsupport::MovePointerToScreen(testsupport::ScreenPointOnServer(
+            w.cancelButton->GetNativeWindow(), CentreOf(w.cancelButton)));
+        testsupport::Click(1);
+        ASSERT_TRUE(PumpUntil([&] { return w.IsDestroyed(); }, 10s));
+        EXPECT_EQ(answers.MostOpenAtOnce(), 1);
+        ASSERT_EQ(answers.Messages().size(), answer == 0 ? 1u : 2u);
+        EXPECT_EQ(answers.Messages()[0], kCancelMessage);
+        if (answer == 1) {
+            EXPECT_TRUE(answers.Messages()[1].starts_with("An error occurred"))
+                << answers.Messages()[1];
+        } else {
+            EXPECT_EQ(w.GetModalResult(), 1);
+        }
+        // The prefix's environment goes with it: the next one must come after.
+        wizard_.reset();
+        prefix_.reset();
+    }
 }
 
 TEST_F(Wizard, AHostFolderGoneBeforeTheInstallationGivesItsCode) {
@@ -347,7 +459,12 @@ TEST_F(Wizard, AHostFolderGoneBeforeTheInstallationGivesItsCode) {
     ClickOn(w.nextButton);
     ASSERT_TRUE(PumpUntil([&] { return w.IsDestroyed(); }, 10s));
     ASSERT_EQ(answers.Messages().size(), 1u);
-    EXPECT_NE(answers.Messages()[0].find("\nError code:34\n"), std::string::npos);
+    // The line under the code names the folder that could not hold the plug-in, and why.
+    EXPECT_NE(answers.Messages()[0].find("Error code:34\n" +
+                                         prefix_->LinuxFolder(HostFolder(2)).string() +
+                                         "/Larkspur: No such file or directory\n"),
+              std::string::npos)
+        << answers.Messages()[0];
     EXPECT_EQ(workertest::ReadFile(prefix_->PluginOf(HostFolder(0))), Payload(300));
     EXPECT_FALSE(std::filesystem::exists(prefix_->LinuxFolder(HostFolder(2))));
 }

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -56,10 +58,15 @@ class DialogAnswers {
         current_ = nullptr;
     }
 
-    void Answer(int buttonIndex) { answers_.push_back({buttonIndex, 0}); }
+    // Clicks the button once the dialog has been open for `after`.
+    void Answer(int buttonIndex, std::chrono::milliseconds after = {}) {
+        answers_.push_back({buttonIndex, 0, after});
+    }
     // Answers with a key (an X keysym) instead, as a keyboard user would.
-    void AnswerWithKey(unsigned long keysym) { answers_.push_back({-1, keysym}); }
+    void AnswerWithKey(unsigned long keysym) { answers_.push_back({-1, keysym, {}}); }
     const std::vector<std::string>& Messages() const { return messages_; }
+    // The most dialogs that were running at one time, one over the other.
+    int MostOpenAtOnce() const { return mostOpen_; }
 
   private:
     static constexpr unsigned kTimerId = 0x5eed;
@@ -72,18 +79,28 @@ class DialogAnswers {
 
     void AnswerOpenDialog() {
         LwPopupDialog* open = nullptr;
+        int running = 0;
         for (LwObject* child : wizard_->GetChildren()) {
             auto* dialog = dynamic_cast<LwPopupDialog*>(child);
             if (dialog && dialog->IsRunning()) {
                 open = dialog;
+                ++running;
             }
         }
+        mostOpen_ = std::max(mostOpen_, running);
         // A dialog being answered stays open until the click arrives. The next one may take its
         // address, but never its window handle.
         if (!open || open->GetNativeWindow() == answered_ || answers_.empty()) {
             return;
         }
         if (!testsupport::WaitUntilViewable(open->GetNativeWindow())) {
+            return;
+        }
+        if (open->GetNativeWindow() != seen_) {
+            seen_ = open->GetNativeWindow();
+            seenAt_ = std::chrono::steady_clock::now();
+        }
+        if (std::chrono::steady_clock::now() - seenAt_ < answers_.front().after) {
             return;
         }
         answered_ = open->GetNativeWindow();
@@ -106,6 +123,7 @@ class DialogAnswers {
     struct Reply {
         int button;
         unsigned long keysym;  // 0: a click on the button
+        std::chrono::milliseconds after;
     };
 
     static inline DialogAnswers* current_ = nullptr;
@@ -113,6 +131,9 @@ class DialogAnswers {
     std::vector<Reply> answers_;
     std::vector<std::string> messages_;
     platform::NativeWindow answered_;
+    platform::NativeWindow seen_ = nullptr;
+    std::chrono::steady_clock::time_point seenAt_;
+    int mostOpen_ = 0;
 };
 
 // The wizard built over a prefix, shown on the test server with the pointer out of its way.

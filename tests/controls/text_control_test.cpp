@@ -11,6 +11,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -465,6 +467,64 @@ TEST_F(TextControlTest, PlainFieldEditsWithRealKeys) {
     testsupport::ReleaseButton(1);
     ASSERT_TRUE(PumpUntil(
         [&] { return platform::GetTextControlSelection(field->GetNativeWindow()) == "k]o"; }));
+}
+
+TEST_F(TextControlTest, CtrlZTakesTheLastEditBackAndASecondOneRedoesIt) {
+    LwTextControl* field = MakeField(0);
+    ShowAndSettle();
+    FocusByClick(field, {100, 10});
+    ASSERT_TRUE(TypeAndExpect(field, "path", "path"));
+    testsupport::TapKey(XK_BackSpace);
+    ASSERT_TRUE(PumpUntil([&] { return Text(field) == "pat"; }));
+    ChordKey(XK_Control_L, XK_z);
+    ASSERT_TRUE(PumpUntil([&] { return Text(field) == "path"; }));
+    ChordKey(XK_Control_L, XK_z);
+    ASSERT_TRUE(PumpUntil([&] { return Text(field) == "pat"; }));
+    // A selection replaced by typing comes back selected.
+    ChordKey(XK_Control_L, XK_a);
+    ASSERT_TRUE(TypeAndExpect(field, "x", "x"));
+    ChordKey(XK_Control_L, XK_z);
+    ASSERT_TRUE(PumpUntil([&] { return Text(field) == "pat"; }));
+    EXPECT_EQ(platform::GetTextControlSelection(field->GetNativeWindow()), "pat");
+    // A key that changes nothing leaves the last edit to undo.
+    testsupport::TapKey(XK_End);
+    testsupport::TapKey(XK_Delete);
+    ChordKey(XK_Control_L, XK_z);
+    EXPECT_TRUE(PumpUntil([&] { return Text(field) == "x"; }));
+}
+
+TEST_F(TextControlTest, TheCaretBlinksUnlessKestrelNoBlinkIsSet) {
+    LwTextControl* field = MakeField(0);
+    ShowAndSettle();
+    const LwRect whole{0, 0, field->GetSize().width, field->GetSize().height};
+    // The distinct pictures of the field seen over 1.5 s.
+    const auto picturesSeen = [&] {
+        std::vector<std::vector<LwColor>> seen;
+        PumpUntil(
+            [&] {
+                testsupport::Settle();
+                const auto picture = testsupport::ReadPixels(field->GetNativeWindow(), whole);
+                if (std::find(seen.begin(), seen.end(), picture) == seen.end()) {
+                    seen.push_back(picture);
+                }
+                return false;
+            },
+            1500ms);
+        return seen.size();
+    };
+    const char* given = std::getenv("KESTREL_NO_BLINK");
+    const std::string before = given ? given : "";
+    setenv("KESTREL_NO_BLINK", "1", 1);
+    FocusByClick(field, {100, 10});
+    ASSERT_TRUE(TypeAndExpect(field, "ab", "ab"));
+    EXPECT_EQ(picturesSeen(), 1u) << "KESTREL_NO_BLINK is set: the caret stays";
+
+    unsetenv("KESTREL_NO_BLINK");
+    ASSERT_TRUE(TypeAndExpect(field, "c", "abc"));  // the blink starts over with each key
+    EXPECT_EQ(picturesSeen(), 2u) << "the caret on, and off";
+    if (given) {
+        setenv("KESTREL_NO_BLINK", before.c_str(), 1);
+    }
 }
 
 TEST_F(TextControlTest, PasswordCentredReadOnlyAndMultiLineFields) {

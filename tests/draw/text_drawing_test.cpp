@@ -42,19 +42,25 @@ struct Ink {
 
 class TextDrawing : public testsupport::GuiTest {
   protected:
-    Ink DrawAndFindInk(std::function<void(LwPaintContext&)> draw) {
+    std::vector<LwColor> DrawAndRead(std::function<void(LwPaintContext&)> draw) {
         CanvasWindow window(std::move(draw));
         Track(window.GetNativeWindow());
         window.Show(true);
         EXPECT_TRUE(testsupport::WaitUntilViewable(window.GetNativeWindow()));
-        Ink ink;
         // The background corner shows once the paint has reached the server.
         EXPECT_TRUE(testsupport::PumpUntil([&] {
             return testsupport::ReadPixel(window.GetNativeWindow(), 319, 199) == kBackground;
         }));
         testsupport::Settle();
-        const std::vector<LwColor> pixels =
+        std::vector<LwColor> pixels =
             testsupport::ReadPixels(window.GetNativeWindow(), LwRect{0, 0, 320, 200});
+        window.Close();
+        return pixels;
+    }
+
+    Ink DrawAndFindInk(std::function<void(LwPaintContext&)> draw) {
+        const std::vector<LwColor> pixels = DrawAndRead(std::move(draw));
+        Ink ink;
         for (int y = 0; y < 200; ++y) {
             for (int x = 0; x < 320; ++x) {
                 if (pixels[y * 320 + x] != kBackground) {
@@ -65,7 +71,6 @@ class TextDrawing : public testsupport::GuiTest {
                 }
             }
         }
-        window.Close();
         return ink;
     }
 
@@ -145,6 +150,40 @@ TEST_F(TextDrawing, WrapsInsideTheBoxWidth) {
     EXPECT_LE(ink.right, box.Right());
     EXPECT_GT(ink.bottom - ink.top, Measure("Ag").height * 2);
     EXPECT_LE(ink.bottom, box.y + size.height);
+}
+
+TEST_F(TextDrawing, AWordWrappedInsideGetsNoHyphen) {
+    // A name of upright strokes only, too long for its box: it breaks inside, and every inked
+    // column of the first line is a stroke from its top. A hyphen would ink the middle alone.
+    const std::string name(40, 'I');
+    const std::vector<LwColor> pixels = DrawAndRead([&](LwPaintContext& paint) {
+        paint.SetFont(14.0f, "Verdana", 0);
+        paint.SetTextColor(kInk);
+        paint.DrawText(name.c_str(), LwRect{10, 10, 100, 150}, 0);
+    });
+    const auto inked = [&](int x, int y) { return pixels[y * 320 + x].r > 120; };
+    int top = -1;
+    int bottom = -1;
+    for (int y = 0; y < 200 && (top < 0 || bottom < 0); ++y) {
+        bool any = false;
+        for (int x = 0; x < 320; ++x) {
+            any = any || inked(x, y);
+        }
+        if (any && top < 0) {
+            top = y;
+        } else if (!any && top >= 0) {
+            bottom = y - 1;
+        }
+    }
+    ASSERT_GT(bottom, top + 6) << "no first line drawn";
+    const int middle = (top + bottom) / 2;
+    int strokes = 0;
+    for (int x = 0; x < 320; ++x) {
+        strokes += inked(x, top + 1) && (x == 0 || !inked(x - 1, top + 1));
+        EXPECT_FALSE(inked(x, middle) && !inked(x, top + 1)) << "ink at mid height only, x " << x;
+    }
+    EXPECT_GT(strokes, 5);
+    EXPECT_LT(strokes, 40) << "the name was not wrapped";
 }
 
 TEST_F(TextDrawing, TransparentOrMissingColourAndEmptyTextDrawNothing) {

@@ -34,6 +34,8 @@ struct InstallRun {
     bool failed() const { return status->installFailed.load(std::memory_order_acquire); }
     bool done() const { return status->installDone.load(std::memory_order_acquire); }
     int32_t step() const { return status->progressStep.load(std::memory_order_acquire); }
+    // The folder and the reason, once done() is true.
+    const std::string& detail() const { return status->errorDetail; }
 };
 
 }  // namespace testsupport

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "app/CommandLine.h"
 #include "draw/TextConversion.h"
 #include "win32_test_support.h"
 
@@ -86,6 +87,14 @@ TEST_F(ConsoleOutput, OutputRedirectedInCmdGoesToItsFileNotTheConsole) {
     ASSERT_TRUE(written.has_value());
     EXPECT_EQ(written->rfind("Usage: kestrel-installer", 0), 0u) << *written;
     EXPECT_EQ(ConsoleText().find(L"Usage:"), std::wstring::npos);
+
+    const std::string version = scratch / "version.txt";
+    EXPECT_EQ(
+        wintest::Run(
+            L"cmd.exe /c \"" + Installer() + L" --version > \"" + Utf8ToWide(version) + L"\"\"", 0),
+        0);
+    // Text mode, as the C runtime opens a redirected stream.
+    EXPECT_EQ(wintest::ReadFile(version), VersionText() + "\r\n");
 }
 
 }  // namespace

@@ -128,6 +128,8 @@ TEST_F(InstallWorkerWindows, TargetsThatCannotBeWrittenAreCode4AndStayAsTheyWere
     folderRun.Install(hosts);
     ExpectStoppedAt(folderRun, 3, 4);
     EXPECT_TRUE(wintest::IsFolder(PluginFile(HostFolder(3))));
+    // Under the code, the folder and the system's own words, from FormatMessage.
+    EXPECT_EQ(folderRun.detail(), HostFolder(3) + "\\Larkspur: Access denied");
 
     hosts.hostSelected[3] = false;
     hosts.hostSelected[4] = true;
@@ -138,6 +140,7 @@ TEST_F(InstallWorkerWindows, TargetsThatCannotBeWrittenAreCode4AndStayAsTheyWere
     InstallRun readOnlyRun;
     readOnlyRun.Install(hosts);
     ExpectStoppedAt(readOnlyRun, 4, 4);
+    EXPECT_EQ(readOnlyRun.detail(), HostFolder(4) + "\\Larkspur: Access denied");
     EXPECT_TRUE(ReadFile(PluginFile(HostFolder(4))) == "old");
 
     hosts.hostSelected[4] = false;
@@ -151,6 +154,7 @@ TEST_F(InstallWorkerWindows, TargetsThatCannotBeWrittenAreCode4AndStayAsTheyWere
     heldRun.Install(hosts);
     CloseHandle(held);
     ExpectStoppedAt(heldRun, 5, 4);
+    EXPECT_EQ(heldRun.detail(), HostFolder(5) + "\\Larkspur: Sharing violation");
     EXPECT_TRUE(ReadFile(PluginFile(HostFolder(5))) == "loaded");
     EXPECT_EQ(EntriesIn(HostFolder(5) + "\\Larkspur"), std::vector<std::string>{"Kestrel.aex"});
 }

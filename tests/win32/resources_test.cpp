@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 #include <string_view>
 
+#include "app/Version.h"
+#include "draw/TextConversion.h"
 #include "platform/Resources.h"
 #include "win32_test_support.h"
 
@@ -75,10 +78,16 @@ TEST(ResourcesWindows, ArtworkLicenceIconManifestAndVersion) {
         EXPECT_TRUE(platform::FindResource(3, iconId, nullptr)) << iconId;
     }
 
+    // The version as the crash dumps carry it: major.minor.build.
+    const std::string fileVersion = std::to_string(kVersionMajor) + "." +
+                                    std::to_string(kVersionMinor) + "." +
+                                    std::to_string(kVersionBuild);
     const std::string_view manifest = Bytes(Find(24, 1));
-    for (const char* part : {"level=\"asInvoker\"", "{e2011457-1546-43c5-a5fe-008deee3d3f0}",
-                             "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",
-                             "Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""}) {
+    for (const std::string& part :
+         {std::string("level=\"asInvoker\""), std::string("{e2011457-1546-43c5-a5fe-008deee3d3f0}"),
+          std::string("{35138b9a-5d96-4fbd-8e2d-a2440225f93a}"),
+          std::string("Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""),
+          "Installer\" version=\"" + fileVersion + ".0\""}) {
         EXPECT_NE(manifest.find(part), std::string_view::npos) << part;
     }
 
@@ -91,6 +100,21 @@ TEST(ResourcesWindows, ArtworkLicenceIconManifestAndVersion) {
     std::memcpy(&info, version.data() + fixed, sizeof info);
     EXPECT_EQ(info.dwFileVersionMS, (1u << 16) | 6u);
     EXPECT_EQ(info.dwFileVersionLS, 480u << 16);
+    EXPECT_EQ(info.dwProductVersionMS, info.dwFileVersionMS);
+    EXPECT_EQ(info.dwProductVersionLS, info.dwFileVersionLS);
+    // The same in the texts that Explorer shows among the file's properties, read as it reads them.
+    wchar_t path[MAX_PATH] = {};
+    ASSERT_NE(GetModuleFileNameW(nullptr, path, MAX_PATH), 0u);
+    std::string block(GetFileVersionInfoSizeW(path, nullptr), '\0');
+    ASSERT_FALSE(block.empty());
+    ASSERT_TRUE(GetFileVersionInfoW(path, 0, static_cast<DWORD>(block.size()), block.data()));
+    for (const wchar_t* name : {L"\\StringFileInfo\\040904B0\\FileVersion",
+                                L"\\StringFileInfo\\040904B0\\ProductVersion"}) {
+        void* value = nullptr;
+        UINT length = 0;
+        ASSERT_TRUE(VerQueryValueW(block.data(), name, &value, &length));
+        EXPECT_EQ(WideToUtf8(static_cast<const wchar_t*>(value)), fileVersion);
+    }
 }
 
 TEST(ResourcesWindows, UnknownTypeOrIdIsNotFound) {

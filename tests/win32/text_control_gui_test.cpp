@@ -201,6 +201,16 @@ TEST_F(TextControlTest, SubclassSeesTheControlsMessagesAndPassesThemOn) {
     EXPECT_EQ(platform::SubclassWindow(field, g_previous), &Recorder);
 }
 
+TEST_F(TextControlTest, PlainFieldTakesTheLastEditBackWithCtrlZ) {
+    const NativeWindow field = Make("path", 0);
+    SetFocus(Handle(field));
+    SendMessageW(Handle(field), WM_KEYDOWN, VK_END, 0);
+    SendMessageW(Handle(field), WM_CHAR, L's', 0);
+    ASSERT_EQ(platform::GetTextControlText(field), "paths");
+    SendMessageW(Handle(field), WM_CHAR, 0x1A, 0);  // what Ctrl+Z types
+    EXPECT_EQ(platform::GetTextControlText(field), "path");
+}
+
 TEST_F(TextControlTest, GoneWindowsAndMissingParentsGiveNothing) {
     EXPECT_FALSE(platform::CreateTextControl(nullptr, {0, 0}, {100, 20}, "x", 0));
     const NativeWindow field = Make("text", 0);

@@ -4,9 +4,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <signal.h>
+
 #include <fstream>
 
 #include "platform/FolderDialog.h"
+#include "platform/x11/x11_access.h"
 #include "recorder.h"
 #include "support/StandInTools.h"
 
@@ -149,18 +155,107 @@ TEST_F(FolderChooser, CancelAndAnswersThatNameNoFolderGiveNothing) {
 }
 
 TEST_F(FolderChooser, KdialogStandsInForAMissingZenityAndWithoutEitherNothingIsChosen) {
-    EXPECT_EQ(ChooseFolder(owner, kTitle, "/"), "");
+    bool noChooser = false;
+    EXPECT_EQ(ChooseFolder(owner, kTitle, "/", &noChooser), "");
+    EXPECT_TRUE(noChooser);  // told apart from a cancel, so that the user can be told
     EXPECT_TRUE(IsWindowEnabled(owner));
 
     tools.Add("kdialog", "for a; do last=\"$a\"; done\nprintf '%s\\n' \"$last\"");
     const std::string start = MakeFolder("-dash \\ \xc3\xa9");
-    EXPECT_EQ(ChooseFolder(owner, kTitle, start), start);
+    EXPECT_EQ(ChooseFolder(owner, kTitle, start, &noChooser), start);
+    EXPECT_FALSE(noChooser);
     EXPECT_EQ(tools.ArgumentsOf("kdialog"),
               (std::vector<std::string>{"--title", "Custom Folder", "--attach", OwnerId(),
                                         "--getexistingdirectory", start}));
     // A relative start folder cannot pass for an option.
     ChooseFolder(owner, kTitle, "-x");
     EXPECT_EQ(tools.ArgumentsOf("kdialog").back(), "./-x");
+}
+
+// What the owner's timer saw of the real zenity's window; it then ends zenity.
+struct ChooserSeen {
+    unsigned long owner = 0;
+    unsigned long transientFor = 0;
+    int ticks = 0;
+};
+ChooserSeen* chooserSeen = nullptr;
+
+bool IsZenity(pid_t pid) {
+    std::string name;
+    std::getline(std::ifstream("/proc/" + std::to_string(pid) + "/comm"), name);
+    return name == "zenity";
+}
+
+// A viewable window at most `depth` levels below `parent` (a window manager's frame holds the
+// client) that carries the _NET_WM_PID of a zenity.
+::Window OtherProcessWindow(Display* display, ::Window parent, int depth, pid_t* pid) {
+    ::Window root = 0, above = 0, *children = nullptr;
+    unsigned count = 0;
+    ::Window found = 0;
+    XQueryTree(display, parent, &root, &above, &children, &count);
+    for (unsigned i = 0; i < count && !found; ++i) {
+        Atom type = None;
+        int format = 0;
+        unsigned long items = 0, after = 0;
+        unsigned char* data = nullptr;
+        XWindowAttributes attributes;
+        if (!XGetWindowAttributes(display, children[i], &attributes) ||
+            attributes.map_state != IsViewable) {
+            continue;
+        }
+        if (XGetWindowProperty(display, children[i], XInternAtom(display, "_NET_WM_PID", False), 0,
+                               1, False, XA_CARDINAL, &type, &format, &items, &after,
+                               &data) == Success &&
+            data && items == 1 && IsZenity(static_cast<pid_t>(*reinterpret_cast<long*>(data)))) {
+            *pid = static_cast<pid_t>(*reinterpret_cast<long*>(data));
+            found = children[i];
+        } else if (depth > 0) {
+            found = OtherProcessWindow(display, children[i], depth - 1, pid);
+        }
+        if (data) {
+            XFree(data);
+        }
+    }
+    if (children) {
+        XFree(children);
+    }
+    return found;
+}
+
+void WatchChooser(NativeWindow window, MessageId, unsigned id, uint32_t) {
+    ChooserSeen& seen = *chooserSeen;
+    Display* display = platform::x11::TestDisplay();
+    pid_t pid = 0;
+    const ::Window chooser = OtherProcessWindow(display, DefaultRootWindow(display), 1, &pid);
+    ::Window transientFor = 0;
+    if (chooser && XGetTransientForHint(display, chooser, &transientFor) &&
+        transientFor == seen.owner) {
+        seen.transientFor = transientFor;
+    }
+    if (seen.transientFor || ++seen.ticks > 400) {
+        if (pid > 0) {
+            kill(pid, SIGTERM);  // as a cancel: the chooser gives no folder
+        }
+        if (seen.transientFor || seen.ticks > 600) {
+            KillTimer(window, id);
+        }
+    }
+}
+
+TEST_F(FolderChooser, TheRealZenitysWindowIsTransientForTheOwner) {
+    if (access("/usr/bin/zenity", X_OK) != 0) {
+        GTEST_SKIP() << "zenity is not installed";
+    }
+    // Ended after 30 s whatever happens, so that a failure cannot hold the test; a grandchild
+    // then, as through a launcher.
+    tools.Add("zenity", "exec /usr/bin/timeout 30 /usr/bin/zenity \"$@\" 2>/dev/null");
+    ChooserSeen seen;
+    seen.owner = testsupport::XWindowOf(owner);
+    chooserSeen = &seen;
+    ASSERT_TRUE(SetTimer(owner, 1, 25, WatchChooser));
+    EXPECT_EQ(ChooseFolder(owner, kTitle, ""), "");
+    chooserSeen = nullptr;
+    EXPECT_EQ(seen.transientFor, seen.owner) << "after " << seen.ticks << " ticks";
 }
 
 }  // namespace

@@ -5,9 +5,9 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 
 #include "platform/Files.h"
+#include "platform/SystemError.h"
 
 namespace platform {
 
@@ -76,7 +76,7 @@ bool RemoveEmptyFolder(const std::string& path) {
 }
 
 std::string LastFileError() {
-    return std::strerror(errno);
+    return SystemErrorText(errno);
 }
 
 }  // namespace platform

@@ -104,6 +104,7 @@ int OpenParentFolder(const std::string& path, std::string* name, int flags = 0) 
     const size_t slash = trimmed.rfind('/');
     *name = slash == std::string::npos ? trimmed : trimmed.substr(slash + 1);
     if (name->empty() || *name == "." || *name == "..") {
+        errno = EINVAL;
         return -1;
     }
     // Without a trailing separator: one would have a link in the folder's place followed.
@@ -119,36 +120,55 @@ int OpenParentFolder(const std::string& path, std::string* name, int flags = 0) 
 
 // The replacement inside the open `folder`: every step names the file relative to it, so that
 // nothing swapped in along the path meanwhile is followed.
-ReplaceResult ReplaceIn(int folder, const std::string& name, const void* data, size_t size) {
+// Keeps the error number of the first call that failed: the clean-up's calls would overwrite it.
+// A write that stopped short sets none, and the program's own refusals count as none.
+class FirstError {
+  public:
+    bool Check(bool succeeded) {
+        if (!succeeded && error_ == 0) {
+            error_ = errno != 0 ? errno : EIO;
+        }
+        return succeeded;
+    }
+    int error() const { return error_; }
+
+  private:
+    int error_ = 0;
+};
+
+ReplaceResult ReplaceIn(int folder, const std::string& name, const void* data, size_t size,
+                        FirstError& failure) {
     // Only a file that could be written in place is replaced; what stands there is looked at, not
     // opened, and a link, folder or device is not ours to replace.
     struct stat existing {};
     const bool exists = fstatat(folder, name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0;
-    if (exists &&
-        (!S_ISREG(existing.st_mode) || faccessat(folder, name.c_str(), W_OK, AT_EACCESS) != 0)) {
+    if (exists && !S_ISREG(existing.st_mode)) {
+        return ReplaceResult::CannotCreate;
+    }
+
+    if (exists && !failure.Check(faccessat(folder, name.c_str(), W_OK, AT_EACCESS) == 0)) {
         return ReplaceResult::CannotCreate;
     }
 
     posix::RemoveStalePartialFiles(folder, name);
     const std::string partial = posix::PartialFileName(name);
+    errno = 0;
     const int fd = posix::CreatePartialFile(folder, partial);
-    if (fd < 0) {
+    if (!failure.Check(fd >= 0)) {
         return ReplaceResult::CannotCreate;
     }
-    bool ok = WriteAll(fd, data, size);
+    errno = 0;
+    bool ok = failure.Check(WriteAll(fd, data, size));
     if (ok && exists) {
         fchmod(fd, existing.st_mode & 0777);
     }
-    ok = ok && fsync(fd) == 0;
-    ok = close(fd) == 0 && ok;
-    ok = ok && renameat(folder, partial.c_str(), folder, name.c_str()) == 0;
-    // The reason of the failure is the caller's to report; cleaning up must not replace it.
-    const int reason = errno;
+    ok = ok && failure.Check(fsync(fd) == 0);
+    ok = failure.Check(close(fd) == 0) && ok;
+    ok = ok && failure.Check(renameat(folder, partial.c_str(), folder, name.c_str()) == 0);
     if (!ok) {
         unlinkat(folder, partial.c_str(), 0);
     }
     posix::EndPartialFile(partial);
-    errno = reason;
     return ok ? ReplaceResult::Replaced : ReplaceResult::WriteFailed;
 }
 
@@ -194,15 +214,20 @@ bool BackslashSeparatesFolders() {
     return false;
 }
 
-ReplaceResult ReplaceFileContents(const std::string& path, const void* data, size_t size) {
+ReplaceResult ReplaceFileContents(const std::string& path, const void* data, size_t size,
+                                  int* systemError) {
     IgnoreFileSizeSignal();
+    FirstError failure;
     std::string name;
     const int folder = OpenParentFolder(path, &name, O_NOFOLLOW);
-    if (folder < 0) {
-        return ReplaceResult::CannotCreate;
+    ReplaceResult result = ReplaceResult::CannotCreate;
+    if (failure.Check(folder >= 0)) {
+        result = ReplaceIn(folder, name, data, size, failure);
+        close(folder);
     }
-    const ReplaceResult result = ReplaceIn(folder, name, data, size);
-    close(folder);
+    if (systemError) {
+        *systemError = result == ReplaceResult::Replaced ? 0 : failure.error();
+    }
     return result;
 }
 

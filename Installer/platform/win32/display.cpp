@@ -11,7 +11,7 @@ std::string ConnectDisplay() {
     HWINSTA station = GetProcessWindowStation();
     if (station && GetUserObjectInformationW(station, UOI_FLAGS, &flags, sizeof flags, nullptr) &&
         !(flags.dwFlags & WSF_VISIBLE)) {
-        return "the program runs without a desktop that anyone sees (as a service)";
+        return "the program runs as a service, without a desktop that anyone sees";
     }
     return "";
 }

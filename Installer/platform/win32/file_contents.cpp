@@ -1,5 +1,6 @@
 // Reading, appending, renaming and removing files on Windows.
 #include "platform/Files.h"
+#include "platform/SystemError.h"
 #include "platform/Unicode.h"
 #include "platform/win32/windows_api.h"
 
@@ -66,18 +67,7 @@ bool RemoveEmptyFolder(const std::string& path) {
 }
 
 std::string LastFileError() {
-    const DWORD code = GetLastError();
-    wchar_t* text = nullptr;
-    const DWORD length = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::wstring message(text ? text : L"", length);
-    LocalFree(text);
-    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' ||
-                                message.back() == L'.' || message.back() == L' ')) {
-        message.pop_back();
-    }
-    return message.empty() ? "error " + std::to_string(code) : Utf16ToUtf8(message);
+    return SystemErrorText(static_cast<int>(GetLastError()));
 }
 
 }  // namespace platform

@@ -94,6 +94,7 @@ namespace {
 HANDLE PinContainingFolder(const std::wstring& path) {
     const size_t separator = path.find_last_of(L"\\/");
     if (separator == std::wstring::npos) {
+        SetLastError(ERROR_INVALID_NAME);
         return INVALID_HANDLE_VALUE;
     }
     // A root keeps its separator: "C:" alone is the drive's current folder.
@@ -107,12 +108,30 @@ HANDLE PinContainingFolder(const std::wstring& path) {
          !(information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
          (information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))) {
         CloseHandle(folder);
+        SetLastError(ERROR_ACCESS_DENIED);  // a link is not ours to enter
         return INVALID_HANDLE_VALUE;
     }
     return folder;
 }
 
-ReplaceResult ReplaceIn(const std::wstring& target, const void* data, size_t size) {
+// Keeps the code of the first call that failed: the clean-up's calls would overwrite it.
+class FirstError {
+  public:
+    bool Check(bool succeeded) {
+        if (!succeeded && error_ == 0) {
+            error_ = GetLastError() != 0 ? GetLastError() : ERROR_WRITE_FAULT;
+        }
+        return succeeded;
+    }
+    void Set(DWORD error) { error_ = error; }
+    DWORD error() const { return error_; }
+
+  private:
+    DWORD error_ = 0;
+};
+
+ReplaceResult ReplaceIn(const std::wstring& target, const void* data, size_t size,
+                        FirstError& failure) {
     // The target must be a file that could be opened for writing, as it would be if it were
     // overwritten in place: a read-only file, a folder, a link or a file in use without write
     // sharing (a loaded plug-in) is refused here.
@@ -122,12 +141,13 @@ ReplaceResult ReplaceIn(const std::wstring& target, const void* data, size_t siz
         // let the probe below open a read-only file.
         if (attributes &
             (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) {
+            failure.Set(ERROR_ACCESS_DENIED);  // what opening it for writing would have said
             return ReplaceResult::CannotCreate;
         }
         HANDLE probe = CreateFileW(target.c_str(), GENERIC_WRITE,
                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                    OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-        if (probe == INVALID_HANDLE_VALUE) {
+        if (!failure.Check(probe != INVALID_HANDLE_VALUE)) {
             return ReplaceResult::CannotCreate;
         }
         CloseHandle(probe);
@@ -135,36 +155,40 @@ ReplaceResult ReplaceIn(const std::wstring& target, const void* data, size_t siz
 
     win32::RemoveStalePartialFiles(target);
     const std::wstring partial = win32::PartialFileName(target);
+    SetLastError(0);
     HANDLE file = win32::CreatePartialFile(partial);
-    if (file == INVALID_HANDLE_VALUE) {
+    if (!failure.Check(file != INVALID_HANDLE_VALUE)) {
         return ReplaceResult::CannotCreate;
     }
-    bool ok = WriteAll(file, data, size);
-    ok = ok && FlushFileBuffers(file);
-    ok = CloseHandle(file) && ok;
+    SetLastError(0);
+    bool ok = failure.Check(WriteAll(file, data, size));
+    ok = ok && failure.Check(FlushFileBuffers(file));
+    ok = failure.Check(CloseHandle(file)) && ok;
     // A rename in the same folder: the old file stays whole until the new one takes its place.
-    ok = ok && MoveFileExW(partial.c_str(), target.c_str(),
-                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-    // The reason of the failure is the caller's to report; cleaning up must not replace it.
-    const DWORD reason = GetLastError();
+    ok = ok && failure.Check(MoveFileExW(partial.c_str(), target.c_str(),
+                                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
     if (!ok) {
         DeleteFileW(partial.c_str());
     }
     win32::EndPartialFile(partial);
-    SetLastError(reason);
     return ok ? ReplaceResult::Replaced : ReplaceResult::WriteFailed;
 }
 
 }  // namespace
 
-ReplaceResult ReplaceFileContents(const std::string& path, const void* data, size_t size) {
+ReplaceResult ReplaceFileContents(const std::string& path, const void* data, size_t size,
+                                  int* systemError) {
     const std::wstring target = Utf8ToUtf16(path);
+    FirstError failure;
     HANDLE folder = PinContainingFolder(target);
-    if (folder == INVALID_HANDLE_VALUE) {
-        return ReplaceResult::CannotCreate;
+    ReplaceResult result = ReplaceResult::CannotCreate;
+    if (failure.Check(folder != INVALID_HANDLE_VALUE)) {
+        result = ReplaceIn(target, data, size, failure);
+        CloseHandle(folder);
     }
-    const ReplaceResult result = ReplaceIn(target, data, size);
-    CloseHandle(folder);
+    if (systemError) {
+        *systemError = result == ReplaceResult::Replaced ? 0 : static_cast<int>(failure.error());
+    }
     return result;
 }
 

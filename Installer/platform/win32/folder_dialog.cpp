@@ -55,7 +55,10 @@ std::string PathOf(PIDLIST_ABSOLUTE folder) {
 }  // namespace
 
 std::string ChooseFolder(NativeWindow owner, const std::string& title,
-                         const std::string& initialFolder) {
+                         const std::string& initialFolder, bool* noChooser) {
+    if (noChooser) {
+        *noChooser = false;  // the shell's browser is part of the system
+    }
     const ComApartment apartment;
     std::wstring start = Utf8ToUtf16(initialFolder);
     std::replace(start.begin(), start.end(), L'/', L'\\');

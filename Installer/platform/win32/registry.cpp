@@ -37,8 +37,8 @@ std::string RegistryReadProblem() {
     return {};  // the system's own registry: a key it does not open is absent
 }
 
-std::string RegistrySource() {
-    return "the system registry";
+std::string RegistryLocation() {
+    return "the registry of this computer";
 }
 
 RegistryKey::RegistryKey() = default;

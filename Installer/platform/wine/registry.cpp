@@ -163,8 +163,8 @@ std::string RegistryReadProblem() {
     return readProblem;
 }
 
-std::string RegistrySource() {
-    return "the Wine prefix " + wine::PrefixPath();
+std::string RegistryLocation() {
+    return wine::PrefixPath();
 }
 
 RegistryKey::RegistryKey() = default;

@@ -9,7 +9,7 @@ namespace platform {
 std::string ConnectDisplay() {
     const std::string name = posix::EnvironmentValue("DISPLAY");
     if (name.empty()) {
-        return "no display is set (DISPLAY is empty)";
+        return "DISPLAY is empty";
     }
     if (!x11::Connection()) {
         return "the display \"" + name + "\" cannot be opened";

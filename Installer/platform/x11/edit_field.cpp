@@ -27,6 +27,9 @@ EditField::EditField(std::string text, bool multiLine, bool centered, bool passw
     pango_font_description_set_absolute_size(description, kDefaultFontPixels * PANGO_SCALE);
     pango_layout_set_font_description(layout_, description);
     pango_font_description_free(description);
+    PangoAttrList* attributes = NewLayoutAttributes();
+    pango_layout_set_attributes(layout_, attributes);
+    pango_attr_list_unref(attributes);
     if (multiLine_) {
         pango_layout_set_wrap(layout_, PANGO_WRAP_WORD_CHAR);
         if (centered_) {

@@ -9,6 +9,7 @@
 #include "platform/Events.h"
 #include "platform/posix/child_process.h"
 #include "platform/posix/posix_util.h"
+#include "platform/x11/chooser_transient.h"
 #include "platform/x11/window_record.h"
 
 namespace platform {
@@ -48,7 +49,7 @@ void WaitDispatchingMessages(std::span<const int> descriptors) {
 }  // namespace
 
 std::string ChooseFolder(NativeWindow owner, const std::string& title,
-                         const std::string& initialFolder) {
+                         const std::string& initialFolder, bool* noChooser) {
     NativeWindow top = backend::Alive(owner) ? backend::TopLevelOf(owner) : nullptr;
     const std::string start = StartFolder(initialFolder);
 
@@ -74,12 +75,19 @@ std::string ChooseFolder(NativeWindow owner, const std::string& title,
     if (disable) {
         EnableWindow(top, false);
     }
-    posix::ChildResult answer = posix::RunChild(zenity, WaitDispatchingMessages);
-    if (!answer.started) {
-        answer = posix::RunChild(kdialog, WaitDispatchingMessages);
+    posix::ChildResult answer;
+    {
+        const backend::ChooserTransient keepAbove(top);
+        answer = posix::RunChild(zenity, WaitDispatchingMessages);
+        if (!answer.started) {
+            answer = posix::RunChild(kdialog, WaitDispatchingMessages);
+        }
     }
     if (disable) {
         EnableWindow(top, true);
+    }
+    if (noChooser) {
+        *noChooser = !answer.started;
     }
     return FolderFromAnswer(answer);
 }

@@ -99,7 +99,7 @@ RichView::RichView(const richtext::Document& document) {
             text_ += '\n';
         }
         block.layout = pango_layout_new(SharedPangoContext());
-        PangoAttrList* attributes = pango_attr_list_new();
+        PangoAttrList* attributes = NewLayoutAttributes();
         std::string text;
         for (const richtext::Run& run : paragraph.runs) {
             const std::string piece = CleanText(run.text);

@@ -133,6 +133,12 @@ std::string ResolveFamily(const std::string& family) {
 
 // One context for every layout: fixed font options, so that a measuring canvas and a window
 // canvas agree to the pixel. Metrics are hinted, which keeps advances and line heights whole.
+PangoAttrList* NewLayoutAttributes() {
+    PangoAttrList* attributes = pango_attr_list_new();
+    pango_attr_list_insert(attributes, pango_attr_insert_hyphens_new(FALSE));
+    return attributes;
+}
+
 PangoContext* SharedPangoContext() {
     static PangoContext* context = [] {
         WaitForFonts();
@@ -172,6 +178,7 @@ class LayoutCache {
         if (!layout_) {
             layout_ = pango_layout_new(backend::SharedPangoContext());
             pango_layout_set_wrap(layout_, PANGO_WRAP_WORD_CHAR);
+            SetAttributes(false);
         }
         if (!description_ || !pango_font_description_equal(description_, font.description)) {
             if (description_) {
@@ -181,14 +188,7 @@ class LayoutCache {
             pango_layout_set_font_description(layout_, description_);
         }
         if (underline_ != font.underline) {
-            underline_ = font.underline;
-            PangoAttrList* attributes = pango_attr_list_new();
-            if (underline_) {
-                pango_attr_list_insert(attributes,
-                                       pango_attr_underline_new(PANGO_UNDERLINE_SINGLE));
-            }
-            pango_layout_set_attributes(layout_, attributes);
-            pango_attr_list_unref(attributes);
+            SetAttributes(font.underline);
         }
         if (wrapWidth_ != wrapWidth) {
             wrapWidth_ = wrapWidth;
@@ -202,6 +202,16 @@ class LayoutCache {
     }
 
   private:
+    void SetAttributes(bool underline) {
+        underline_ = underline;
+        PangoAttrList* attributes = backend::NewLayoutAttributes();
+        if (underline_) {
+            pango_attr_list_insert(attributes, pango_attr_underline_new(PANGO_UNDERLINE_SINGLE));
+        }
+        pango_layout_set_attributes(layout_, attributes);
+        pango_attr_list_unref(attributes);
+    }
+
     PangoLayout* layout_ = nullptr;
     PangoFontDescription* description_ = nullptr;
     bool underline_ = false;

@@ -4,16 +4,19 @@
 // Implemented: read-only rich view with mouse selection; edit field with caret, typing,
 // Backspace/Delete, arrows, Home/End, Shift and mouse selection, double click selects a word,
 // password dots, centring, read-only, several lines; Ctrl+A/C/X/V, PRIMARY on selection and
-// middle-click paste. Not implemented: caret blinking, undo, word-wise moves with Ctrl.
+// middle-click paste; a blinking caret; Ctrl+Z takes the last edit back. Not implemented:
+// word-wise moves with Ctrl.
 #include "platform/TextControl.h"
 
 #include <X11/cursorfont.h>
 
+#include <cstdlib>
 #include <memory>
 #include <unordered_map>
 
 #include "platform/Canvas.h"
 #include "platform/Events.h"
+#include "platform/Timer.h"
 #include "platform/x11/canvas_impl.h"
 #include "platform/x11/edit_field.h"
 #include "platform/x11/rich_view.h"
@@ -46,6 +49,7 @@ void Changed(NativeWindow window, TextControlState& control) {
     if (control.edit) {
         Prepare(window, control);
         control.edit->ScrollTo(control.selection.caret);
+        RestartBlink(window, control);
     }
     InvalidateWindow(window, false);
 }
@@ -86,6 +90,17 @@ TextControlState* Find(NativeWindow window) {
     }
     auto found = Controls().find(window);
     return found == Controls().end() ? nullptr : found->second.get();
+}
+
+// On and off for this long each, as the desktops' default blink.
+constexpr unsigned kBlinkPhaseMs = 530;
+constexpr unsigned kBlinkTimerId = 0x424C;
+
+void Blink(NativeWindow window, MessageId, unsigned, uint32_t) {
+    if (TextControlState* control = Find(window)) {
+        control->caretOn = !control->caretOn;
+        InvalidateWindow(window, false);
+    }
 }
 
 Point BodyPoint(const TextControlState& control, LParam lParam) {
@@ -148,7 +163,7 @@ void Paint(NativeWindow window, TextControlState& control) {
         cairo_rectangle(cr, control.marginLeft, 0, std::max(0, width), size.height);
         cairo_clip(cr);
         control.Body().Paint(cr, {control.marginLeft, 0}, visible, control.selection,
-                             control.edit && control.focused);
+                             control.edit && control.focused && control.caretOn);
         cairo_restore(cr);
     }
     ValidateWindow(window);
@@ -176,6 +191,7 @@ MessageResult TextControlProc(NativeWindow window, MessageId message, WParam wPa
         case kWmKillFocus:
             control->focused = message == kWmSetFocus;
             control->shift = false;
+            backend::RestartBlink(window, *control);
             InvalidateWindow(window, false);
             return 0;
         case kWmGetDlgCode:
@@ -313,6 +329,14 @@ std::string GetTextControlText(NativeWindow window) {
 std::string GetTextControlSelection(NativeWindow window) {
     TextControlState* control = Find(window);
     return control ? control->Selected() : std::string();
+}
+
+void backend::RestartBlink(NativeWindow window, TextControlState& control) {
+    control.caretOn = true;
+    KillTimer(window, kBlinkTimerId);
+    if (control.edit && control.focused && !std::getenv("KESTREL_NO_BLINK")) {
+        SetTimer(window, kBlinkTimerId, kBlinkPhaseMs, &Blink);
+    }
 }
 
 }  // namespace platform

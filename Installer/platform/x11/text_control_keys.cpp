@@ -1,4 +1,4 @@
-// A text control's keyboard: caret keys, deleting, typing, and the clipboard's shortcuts.
+// A text control's keyboard: caret keys, deleting, typing, the clipboard's shortcuts and undo.
 #include <glib.h>
 
 #include "platform/x11/selection.h"
@@ -12,6 +12,36 @@ constexpr unsigned kCtrlA = 0x01;
 constexpr unsigned kCtrlC = 0x03;
 constexpr unsigned kCtrlV = 0x16;
 constexpr unsigned kCtrlX = 0x18;
+constexpr unsigned kCtrlZ = 0x1A;
+
+// Runs an edit of the field, and keeps what it changed for Ctrl+Z.
+template <typename Edit>
+void EditUndoably(NativeWindow window, TextControlState& control, const Edit& edit) {
+    std::string before = control.edit->Text();
+    const TextRange selectionBefore = control.selection;
+    edit();
+    if (control.edit->Text() != before) {
+        control.undoText = std::move(before);
+        control.undoSelection = selectionBefore;
+    }
+    Changed(window, control);
+}
+
+// Puts the field back as it was before its last edit; a second Ctrl+Z redoes it, as the
+// system's fields on Windows do.
+void Undo(NativeWindow window, TextControlState& control) {
+    if (!control.Editable() || !control.undoText) {
+        return;
+    }
+    const std::string previous = *control.undoText;
+    const TextRange previousSelection = control.undoSelection;
+    EditUndoably(window, control, [&] {
+        TextRange all{0, control.edit->Text().size()};
+        control.edit->Replace(all, previous);
+    });
+    control.selection = previousSelection;
+    Changed(window, control);
+}
 
 // Caret keys: move, and with Shift held widen the selection instead of collapsing it.
 bool MoveCaret(NativeWindow window, TextControlState& control, WParam key) {
@@ -78,8 +108,9 @@ void Insert(NativeWindow window, TextControlState& control, const std::string& t
     if (!control.Editable()) {
         return;
     }
-    control.edit->Replace(control.selection, Sanitized(text, control.MultiLine()));
-    Changed(window, control);
+    EditUndoably(window, control, [&] {
+        control.edit->Replace(control.selection, Sanitized(text, control.MultiLine()));
+    });
 }
 
 void KeyDown(NativeWindow window, TextControlState& control, WParam key) {
@@ -95,8 +126,7 @@ void KeyDown(NativeWindow window, TextControlState& control, WParam key) {
         return;
     }
     if (key == kVkDelete && control.Editable()) {
-        control.edit->DeleteForward(control.selection);
-        Changed(window, control);
+        EditUndoably(window, control, [&] { control.edit->DeleteForward(control.selection); });
     }
 }
 
@@ -119,10 +149,13 @@ void TypeCharacter(NativeWindow window, TextControlState& control, unsigned c) {
         case kCtrlV:
             Insert(window, control, ReadSelection(SelectionKind::Clipboard));
             return;
+        case kCtrlZ:
+            Undo(window, control);
+            return;
         case '\b':
             if (control.Editable()) {
-                control.edit->DeleteBackward(control.selection);
-                Changed(window, control);
+                EditUndoably(window, control,
+                             [&] { control.edit->DeleteBackward(control.selection); });
             }
             return;
         case '\r':

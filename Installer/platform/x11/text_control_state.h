@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/Messages.h"
@@ -23,7 +24,11 @@ struct TextControlState {
     bool selecting = false;  // a left-button drag is selecting
     bool shift = false;      // as of the key messages received so far
     bool focused = false;
+    bool caretOn = true;  // the blink's phase
     unsigned highSurrogate = 0;
+    // The field and its selection before the last edit, for Ctrl+Z.
+    std::optional<std::string> undoText;
+    TextRange undoSelection;
 
     // Reading a long document is left until the control is used, as it is rarely first seen.
     TextBody& Body();
@@ -44,8 +49,11 @@ struct TextControlState {
 
 // Lays the body out for the window's current size.
 void Prepare(NativeWindow window, TextControlState& control);
-// Something the user sees changed: repaint, and keep a field's caret in view.
+// Something the user sees changed: repaint, and keep a field's caret in view and shown.
 void Changed(NativeWindow window, TextControlState& control);
+// Shows a focused field's caret at once and starts its blink over (none with KESTREL_NO_BLINK
+// set); stops it without the focus.
+void RestartBlink(NativeWindow window, TextControlState& control);
 void OfferPrimary(TextControlState& control);
 
 // Text as a field takes it: one line unless it has several, no NULs, CR LF as LF, valid UTF-8.

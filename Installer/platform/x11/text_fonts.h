@@ -23,6 +23,11 @@ std::string ResolveFamily(const std::string& family);
 // The one pango context every layout uses, so that measuring and drawing agree to the pixel.
 PangoContext* SharedPangoContext();
 
+// A new attribute list for a layout, to be unreferenced by the caller. Pango would otherwise draw
+// a hyphen where it wraps inside a word, and a path or folder name shown with a hyphen that is
+// not in it names another place.
+PangoAttrList* NewLayoutAttributes();
+
 // The font's pango description; null for an invalid font.
 const PangoFontDescription* DescriptionOf(const Font& font);
 
