@@ -422,23 +422,25 @@ TEST_F(Wizard, AnErrorDuringTheCancelQuestionWaitsForItsAnswer) {
         ASSERT_TRUE(Press(w.nextButton, WizardPage::Licence));
         ASSERT_TRUE(Press(w.nextButton, WizardPage::HostSelection));
         ASSERT_TRUE(Press(w.nextButton, WizardPage::Summary));
-        DialogAnswers answers(&w);
-        answers.Answer(answer, 1500ms);  // long after the worker failed
-        answers.Answer(0);
-        // Queued behind the click on Next, the click on Cancel asks while the worker runs.
-        ClickOn(w.nextButton);
-        testsupport::MovePointerToScreen(testsupport::ScreenPointOnServer(
-            w.cancelButton->GetNativeWindow(), CentreOf(w.cancelButton)));
-        testsupport::Click(1);
-        ASSERT_TRUE(PumpUntil([&] { return w.IsDestroyed(); }, 10s));
-        EXPECT_EQ(answers.MostOpenAtOnce(), 1);
-        ASSERT_EQ(answers.Messages().size(), answer == 0 ? 1u : 2u);
-        EXPECT_EQ(answers.Messages()[0], kCancelMessage);
-        if (answer == 1) {
-            EXPECT_TRUE(answers.Messages()[1].starts_with("An error occurred"))
-                << answers.Messages()[1];
-        } else {
-            EXPECT_EQ(w.GetModalResult(), 1);
+        {  // the answers end before the wizard they watch
+            DialogAnswers answers(&w);
+            answers.Answer(answer, 1500ms);  // long after the worker failed
+            answers.Answer(0);
+            // Queued behind the click on Next, the click on Cancel asks while the worker runs.
+            ClickOn(w.nextButton);
+            testsupport::MovePointerToScreen(testsupport::ScreenPointOnServer(
+                w.cancelButton->GetNativeWindow(), CentreOf(w.cancelButton)));
+            testsupport::Click(1);
+            ASSERT_TRUE(PumpUntil([&] { return w.IsDestroyed(); }, 10s));
+            EXPECT_EQ(answers.MostOpenAtOnce(), 1);
+            ASSERT_EQ(answers.Messages().size(), answer == 0 ? 1u : 2u);
+            EXPECT_EQ(answers.Messages()[0], kCancelMessage);
+            if (answer == 1) {
+                EXPECT_TRUE(answers.Messages()[1].starts_with("An error occurred"))
+                    << answers.Messages()[1];
+            } else {
+                EXPECT_EQ(w.GetModalResult(), 1);
+            }
         }
         // The prefix's environment goes with it: the next one must come after.
         wizard_.reset();

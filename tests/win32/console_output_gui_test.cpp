@@ -40,26 +40,6 @@ std::wstring ConsoleText() {
     return text;
 }
 
-// Starts a command line in this console, its standard handles empty as Windows leaves a window
-// program's; its exit code.
-int RunWithoutStandardHandles(const std::wstring& commandLine) {
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    PROCESS_INFORMATION process{};
-    std::wstring line = commandLine;
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process)) {
-        return -1;
-    }
-    WaitForSingleObject(process.hProcess, INFINITE);
-    DWORD code = 0;
-    GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return static_cast<int>(code);
-}
-
 // A console of the test's own, as cmd.exe has one.
 class ConsoleOutput : public ::testing::Test {
   protected:
@@ -71,7 +51,7 @@ class ConsoleOutput : public ::testing::Test {
 };
 
 TEST_F(ConsoleOutput, HelpOfAProgramWithoutStandardHandlesReachesTheConsole) {
-    EXPECT_EQ(RunWithoutStandardHandles(Installer() + L" --help"), 0);
+    EXPECT_EQ(wintest::Run(Installer() + L" --help", 0, true), 0);
     EXPECT_TRUE(wintest::WaitUntil([] {
         return ConsoleText().find(L"Usage: kestrel-installer") != std::wstring::npos;
     })) << WideToUtf8(ConsoleText());

@@ -10,6 +10,9 @@
 #include "platform/win32/window_record.h"
 #include "win32_test_support.h"
 
+// After windows.h, which it needs.
+#include <commctrl.h>
+
 namespace {
 
 using platform::NativeWindow;
@@ -37,6 +40,34 @@ class ChooserFolder {
     std::wstring top_;
 };
 
+// Keeps the first tree view among the children in `found`.
+BOOL CALLBACK FindTreeView(HWND child, LPARAM found) {
+    wchar_t name[32];
+    if (GetClassNameW(child, name, 32) && std::wstring(name) == L"SysTreeView32") {
+        *reinterpret_cast<HWND*>(found) = child;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The name of the folder selected in the browser's tree; empty before there is one.
+std::wstring SelectedFolder(HWND browser) {
+    HWND tree = nullptr;
+    EnumChildWindows(browser, &FindTreeView, reinterpret_cast<LPARAM>(&tree));
+    const auto item =
+        tree ? reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0))
+             : nullptr;
+    wchar_t text[MAX_PATH] = {};
+    TVITEMW request{};
+    request.mask = TVIF_TEXT;
+    request.hItem = item;
+    request.pszText = text;
+    request.cchTextMax = MAX_PATH;
+    return item && SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&request))
+               ? std::wstring(text)
+               : std::wstring();
+}
+
 class FolderDialogTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -47,11 +78,13 @@ class FolderDialogTest : public ::testing::Test {
     }
     void TearDown() override { platform::DestroyWindow(owner_); }
 
-    // Once the browser is open: notes whether the owner is disabled, then presses `button`.
-    std::function<bool()> Press(int button) {
-        return [this, button] {
+    // Once the browser is open, and with `selected` given once its tree has selected that
+    // folder (the browser moves there after it opens): notes whether the owner is disabled,
+    // then presses `button`.
+    std::function<bool()> Press(int button, const std::wstring& selected = {}) {
+        return [this, button, selected] {
             const HWND browser = wintest::ThreadWindowOfClass(L"#32770");
-            if (!browser) {
+            if (!browser || (!selected.empty() && SelectedFolder(browser) != selected)) {
                 return false;
             }
             ownerDisabledMeanwhile_ = !IsWindowEnabled(platform::backend::HandleOf(owner_));
@@ -70,7 +103,7 @@ TEST_F(FolderDialogTest, OpensOnTheInitialFolderOverTheTopLevelWindowAndAnswersI
     // Asked from a child: its top-level window is the one kept from input.
     const NativeWindow child = platform::CreateChildWindow(owner_, {10, 10}, {60, 20},
                                                            &platform::DefaultWindowProc, false);
-    wintest::ModalDriver driver(Press(IDOK));
+    wintest::ModalDriver driver(Press(IDOK, L"Host"));
     const std::string chosen = platform::ChooseFolder(child, "Custom Folder", initial);
     ASSERT_TRUE(driver.Done());
     EXPECT_TRUE(ownerDisabledMeanwhile_);

@@ -109,9 +109,13 @@ class ScratchFolder {
 
 // Runs a command line to its end, by default without a console window of its own; its exit
 // code, or -1 when it did not start.
-inline int Run(const std::wstring& commandLine, DWORD creationFlags = CREATE_NO_WINDOW) {
+inline int Run(const std::wstring& commandLine, DWORD creationFlags = CREATE_NO_WINDOW,
+               bool withoutStandardHandles = false) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
+    if (withoutStandardHandles) {
+        startup.dwFlags = STARTF_USESTDHANDLES;  // and every handle null, as Explorer starts it
+    }
     PROCESS_INFORMATION process{};
     std::wstring line = commandLine;
     if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, creationFlags, nullptr,

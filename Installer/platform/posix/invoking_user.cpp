@@ -174,9 +174,6 @@ std::string UserHome() {
 
 }  // namespace posix
 
-// The dynamic loader's search is settled before the program runs; a sudo policy clears LD_*.
-void LimitLibrarySearch() {}
-
 bool BecomeInvokingUser(std::string* why) {
     const std::optional<posix::Account> user = posix::InvokingUserOfRoot();
     if (!user) {

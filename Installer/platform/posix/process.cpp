@@ -48,6 +48,9 @@ std::string ConfiguredDocumentsFolder(const std::string& home) {
 
 }  // namespace
 
+// The dynamic loader's search is settled before the program runs; a sudo policy clears LD_*.
+void LimitLibrarySearch() {}
+
 LocalTime CurrentLocalTime() {
     const time_t now = time(nullptr);
     struct tm parts {};
