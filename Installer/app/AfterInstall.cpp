@@ -107,7 +107,7 @@ int UninstallRecorded(const CommandLineOptions& options) {
     }
     if (!options.quiet && !platform::AskSystemQuestion(kUninstallQuestion, kWizardTitle)) {
         PrintLine(stderr, std::string(kProgramName) + ": not uninstalled");
-        return kExitInterrupted;
+        return kExitUninstallDeclined;
     }
     const InstallLog log(options.logFile);
     LogRunHeader(log);

@@ -41,6 +41,8 @@ inline constexpr int kExitNothingToInstall = 3;
 inline constexpr int kExitFault = 4;
 // Ended by an interrupt (Ctrl+C, a hang-up, a request to end), wizard or not.
 inline constexpr int kExitInterrupted = 5;
+// --uninstall answered "No" at its question: nothing was removed.
+inline constexpr int kExitUninstallDeclined = 6;
 // Files differ from the record of what was installed: --uninstall kept them, --verify found
 // them changed or missing.
 inline constexpr int kExitFilesDiffer = 7;

@@ -223,7 +223,7 @@ TEST_F(AfterInstall, OnADesktopUninstallAsksOnceAndNoLeavesEverything) {
 
     tools.Add("zenity", "exit 1");  // "No", or the dialog closed
     const ProgramRun declined = RunProgram({"--uninstall"}, desktop);
-    EXPECT_EQ(declined.exitCode, 5);
+    EXPECT_EQ(declined.exitCode, 6);
     EXPECT_EQ(declined.err, "Kestrel 3D installer: not uninstalled\n");
     const std::vector<std::string> asked = tools.ArgumentsOf("zenity");
     ASSERT_FALSE(asked.empty());
