@@ -1,13 +1,16 @@
 # The Linux backend, one library per folder of Installer/platform, each with only what it needs:
-#   kestrel_platform_posix  processes and child processes, files, the invoking user, message box
+#   kestrel_platform_posix  processes and child processes, files and their SHA-256 (GLib), the
+#                           invoking user, message box
 #   kestrel_platform_crash  thread start, fault guard, crash server, minidump writer
 #   kestrel_platform_wine   the Wine prefix, its registry files and host paths
 #   kestrel_platform_x11    windows, input, painting and text on Xlib, cairo and pango
-# Only kestrel_platform_x11 sees X11, cairo and pango, and PRIVATE, so that nothing linking it
-# gets their headers. kestrel_platform gathers the four and the embedded resources.
+# Only kestrel_platform_x11 sees X11, cairo and pango (kestrel_platform_posix GLib alone, for
+# SHA-256), and PRIVATE, so that nothing linking it gets their headers. kestrel_platform gathers
+# the four and the embedded resources.
 
 pkg_check_modules(X11DEPS REQUIRED IMPORTED_TARGET x11 xext xrandr)
 pkg_check_modules(DRAWDEPS REQUIRED IMPORTED_TARGET cairo pangocairo fontconfig)
+pkg_check_modules(GLIBDEPS REQUIRED IMPORTED_TARGET glib-2.0)
 
 # kestrel_platform_<folder>: the sources of Installer/platform/<folder>.
 function(kestrel_platform_library folder)
@@ -16,7 +19,8 @@ function(kestrel_platform_library folder)
 endfunction()
 
 kestrel_platform_library(posix)
-target_link_libraries(kestrel_platform_posix PUBLIC kestrel_platform_shared)
+target_link_libraries(kestrel_platform_posix PUBLIC kestrel_platform_shared
+                                            PRIVATE PkgConfig::GLIBDEPS)
 
 # Thread start forks the crash server before the new thread runs, so it lives here too.
 kestrel_platform_library(crash)

@@ -48,8 +48,10 @@ ctest --test-dir build-win32 --output-on-failure
 program=$(stat -c %s build-win32/kestrel-installer.exe)
 payloads=$(cat build-win32/resources/payload32.bin build-win32/resources/payload64.bin | wc -c)
 echo "i686 program: $program bytes, of which payloads $payloads: $((program - payloads)) bytes without"
-if [ $((program - payloads)) -ge $((600 * 1024)) ]; then
-  echo "the i686 program has grown past 600 KB without its payloads" >&2
+# The budget grows only on purpose, with the feature that needs it (last: the log, record,
+# uninstall and verify, about 61 KB of it).
+if [ $((program - payloads)) -ge $((700 * 1024)) ]; then
+  echo "the i686 program has grown past 700 KB without its payloads" >&2
   exit 1
 fi
 

@@ -11,6 +11,8 @@ packages=(
   xvfb xauth openbox x11-utils zenity
   xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
   lldb
+  # The machine-readable output of the command-line mode (header-only).
+  nlohmann-json3-dev
   # useradd and userdel: the sudo tests make throw-away users to attack and to be attacked.
   passwd
   # The Windows builds: mingw-w64 (the -posix compilers have std::thread), and Wine for both

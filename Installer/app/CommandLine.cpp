@@ -45,6 +45,18 @@ int SlotForLabel(std::string_view label) {
     return -1;
 }
 
+// A whole number from 1 to 255 written in decimal digits; 0 for anything else.
+int ExitCodeIn(std::string_view text) {
+    int code = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9' || code > 255) {
+            return 0;
+        }
+        code = code * 10 + (c - '0');
+    }
+    return code <= 255 ? code : 0;
+}
+
 using Complaint = std::function<void(const std::string&)>;
 
 void ParseHosts(std::string_view list, CommandLineOptions* options, const Complaint& complain) {
@@ -82,6 +94,9 @@ CommandLineOptions ParseCommandLine(const std::vector<std::string>& arguments) {
     bool version = false;
     bool silent = false;
     bool list = false;
+    bool uninstall = false;
+    bool verify = false;
+    bool changedExitGiven = false;
     bool bitsGiven = false;
     std::string error;  // the first mistake is the one reported
     const Complaint complain = [&error](const std::string& text) {
@@ -115,6 +130,23 @@ CommandLineOptions ParseCommandLine(const std::vector<std::string>& arguments) {
             raise(&silent);
         } else if (name == "--list") {
             raise(&list);
+        } else if (name == "--uninstall") {
+            raise(&uninstall);
+        } else if (name == "--verify") {
+            raise(&verify);
+        } else if (name == "--json") {
+            raise(&options.json);
+        } else if (name == "--log") {
+            if (value.empty()) {
+                complain("--log needs a file, as in --log=FILE");
+            }
+            options.logFile = value;
+        } else if (name == "--changed-exit") {
+            changedExitGiven = true;
+            options.changedExit = hasValue ? ExitCodeIn(value) : kExitChanged;
+            if (options.changedExit == 0) {
+                complain("--changed-exit takes a code from 1 to 255, as in --changed-exit=10");
+            }
         } else if (name == "--hosts") {
             ParseHosts(value, &options, complain);
         } else if (name == "--custom") {
@@ -138,21 +170,39 @@ CommandLineOptions ParseCommandLine(const std::vector<std::string>& arguments) {
         return options;
     }
     const bool narrows = options.hostsNarrowed || !options.customFolder.empty() || bitsGiven;
-    if (silent && list) {
-        complain("--silent and --list cannot be combined");
-    } else if (!silent && !list) {
-        complain("nothing to do: --silent installs, --list lists, --help explains");
-    } else if (list && narrows) {
-        complain("--hosts, --custom and --bits go with --silent, not --list");
+    const int actions = list + uninstall + verify + (silent && !uninstall);
+    if (actions > 1) {
+        complain(
+            "--silent, --list, --uninstall and --verify cannot be combined (but for "
+            "--uninstall --silent)");
+    } else if (actions == 0) {
+        complain(
+            "nothing to do: --silent installs, --list lists, --uninstall removes, --verify "
+            "checks, --help explains");
+    } else if (narrows && (list || uninstall || verify)) {
+        complain(std::string("--hosts, --custom and --bits go with --silent, not ") +
+                 (list        ? "--list"
+                  : uninstall ? "--uninstall"
+                              : "--verify"));
     } else if (bitsGiven && options.customFolder.empty()) {
         complain("--bits chooses the build for --custom=FOLDER, which is missing");
+    } else if (options.json && !list && !verify) {
+        complain("--json goes with --list or --verify");
+    } else if (changedExitGiven && !(silent && !uninstall)) {
+        complain("--changed-exit goes with --silent alone");
+    } else if (!options.logFile.empty() && !silent && !uninstall) {
+        complain("--log goes with --silent or --uninstall");
     }
     if (!error.empty()) {
         options.action = CommandLineAction::Invalid;
         options.error = error;
         return options;
     }
-    options.action = silent ? CommandLineAction::Silent : CommandLineAction::List;
+    options.quiet = silent;
+    options.action = uninstall ? CommandLineAction::Uninstall
+                     : verify  ? CommandLineAction::Verify
+                     : silent  ? CommandLineAction::Silent
+                               : CommandLineAction::List;
     return options;
 }
 
@@ -161,24 +211,36 @@ std::string UsageText() {
     for (int slot = 0; slot < kHostSlotCount; ++slot) {
         slots += (slot > 0 ? ", " : "") + std::to_string(slot + 1) + " " + kHostSlots[slot].label;
     }
-    return "Usage: kestrel-installer [--silent [--hosts=LIST] [--custom=FOLDER [--bits=32|64]]]\n"
-           "       kestrel-installer --list | --help | --version\n"
+    return "Usage: kestrel-installer --silent [--hosts=LIST] [--custom=FOLDER [--bits=32|64]]\n"
+           "                        [--changed-exit[=N]] [--log=FILE]\n"
+           "       kestrel-installer --uninstall [--silent] [--log=FILE]\n"
+           "       kestrel-installer --list [--json] | --verify [--json] | --help | --version\n"
            "Without switches the installer opens its wizard.\n"
            "\n"
            "  --silent         install without a window or a question into every After Effects\n"
-           "                   version found in the Wine prefix, printing one line per step\n"
+           "                   version found in the Wine prefix, printing one line per step;\n"
+           "                   a host whose file already matches is left alone (\"unchanged\")\n"
            "  --hosts=LIST     only these versions, a comma-separated list of labels:\n"
            "                   " +
            VersionLabels() +
            "\n"
            "  --custom=FOLDER  also install into FOLDER (the Custom entry), which must exist\n"
            "  --bits=32|64     the plug-in build for FOLDER (32 unless given)\n"
+           "  --changed-exit[=N]  exit N (" +
+           std::to_string(kExitChanged) +
+           " unless given) instead of 0 when a file was written\n"
+           "  --log=FILE       the installation log goes to FILE instead of its usual place\n"
+           "  --uninstall      remove the installed files that are as they were installed, after\n"
+           "                   one question when there is a display (none with --silent)\n"
+           "  --verify         check each installed file: ok, changed or missing\n"
            "  --list           print each version found: its label, a tab, its plug-in folder\n"
+           "  --json           --list and --verify print one JSON document instead\n"
            "  --help           print this text and install nothing\n"
            "  --version        print the installer's version and build number\n"
            "\n"
            "Exit codes:\n"
-           "  0      installed (--list, --help, --version: done)\n"
+           "  0      installed (--list, --help, --version: done; --uninstall: removed; --verify:\n"
+           "         all ok)\n"
            "  " +
            std::to_string(kNoWorkerThreadError) +
            "      the installation could not be started\n"
@@ -188,10 +250,21 @@ std::string UsageText() {
            "  " +
            std::to_string(kExitNothingToInstall) +
            "      nothing to install: no version found (none of --hosts) and no --custom;\n"
-           "         for --list: no version found\n"
+           "         for --list: no version found; --uninstall, --verify: nothing is recorded as\n"
+           "         installed\n"
            "  " +
            std::to_string(kExitFault) +
            "      the installer faulted; the error stream names the crash dump it wrote\n"
+           "  " +
+           std::to_string(kExitInterrupted) +
+           "      interrupted; the run's half-written files were removed\n"
+           "  " +
+           std::to_string(kExitFilesDiffer) +
+           "      --uninstall kept files that were changed, --verify found files changed or\n"
+           "         missing\n"
+           "  " +
+           std::to_string(kExitChanged) +
+           "      --silent --changed-exit: a file was written\n"
            "  12-75  an installation error: the tens digit is the host, the units digit the step\n"
            "         hosts: " +
            slots +

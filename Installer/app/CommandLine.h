@@ -14,6 +14,8 @@ enum class CommandLineAction {
     Version,
     List,
     Silent,
+    Uninstall,
+    Verify,
     Invalid,  // a mistake in the switches; `error` says which
 };
 
@@ -24,6 +26,10 @@ struct CommandLineOptions {
     bool hostNamed[kDetectedSlotCount] = {};
     std::string customFolder;   // --custom; empty: no Custom entry
     int32_t customBitness = 0;  // --bits, as the wizard's combo box: 0 32-bit, 1 64-bit
+    bool quiet = false;         // --silent with --uninstall: no question
+    bool json = false;          // --json with --list or --verify
+    std::string logFile;        // --log; empty: the default place
+    int changedExit = 0;        // --changed-exit; 0: a run that changed something exits 0 too
     std::string error;          // one line, for Invalid
 };
 
@@ -35,6 +41,13 @@ inline constexpr int kExitNothingToInstall = 3;
 inline constexpr int kExitFault = 4;
 // Ended by an interrupt (Ctrl+C, a hang-up, a request to end), wizard or not.
 inline constexpr int kExitInterrupted = 5;
+// --uninstall answered "No" at its question: nothing was removed.
+inline constexpr int kExitUninstallDeclined = 6;
+// Files differ from the record of what was installed: --uninstall kept them, --verify found
+// them changed or missing.
+inline constexpr int kExitFilesDiffer = 7;
+// --silent with --changed-exit and no number: the run wrote at least one file.
+inline constexpr int kExitChanged = 8;
 
 // `arguments` without the program's name. Any argument that begins with "-" makes this a
 // command line of switches, in which every argument must be a known switch; otherwise the

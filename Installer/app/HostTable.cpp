@@ -57,6 +57,7 @@ void HostTable::DetectHosts(bool view64) {
             continue;
         }
         hostFolder[slot] = WideToUtf8(folder);
+        hostView64[slot] = view64;
     }
 }
 

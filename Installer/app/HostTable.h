@@ -32,6 +32,7 @@ class HostTable {
   public:
     std::string hostFolder[kHostSlotCount];  // UTF-8; empty: not found (Custom: not chosen)
     bool hostSelected[kHostSlotCount] = {};
+    bool hostView64[kHostSlotCount] = {};  // the registry view that named the folder
     int32_t customBitness = 0;
     // Why the hosts' registry could not be read, for the user; empty when nothing was refused.
     std::string registryProblem;

@@ -1,6 +1,9 @@
 // The install worker.
 #include "app/InstallWorker.h"
 
+#include <algorithm>
+
+#include "platform/Checksum.h"
 #include "platform/Files.h"
 #include "platform/HostPaths.h"
 #include "platform/SystemError.h"
@@ -96,25 +99,38 @@ int InstallWorker::InstallSlot(int slot) {
         folderPath = platform::HostPathToFilePath(pluginFolder);
         filePath = platform::HostPathToFilePath(pluginFolder + "\\" + kPluginFile);
     }
-    if (!folderPath.empty()) {
+    InstalledFile file;
+    file.slot = slot;
+    file.path = filePath;
+    if (!folderPath.empty() && !platform::FolderExists(folderPath)) {
         // One level, and the result does not matter: a failure shows when the file is created.
-        platform::CreateFolder(folderPath);
+        file.folderCreated = platform::CreateFolder(folderPath);
     }
 
+    file.payloadId = PayloadIdForSlot(slot, m_hosts.customBitness);
     platform::ResourceBlock payload;
     int systemError = 0;
     int step = kStepPayloadMissing;
-    if (m_findPayload(platform::kResourceTypeRcData, PayloadIdForSlot(slot, m_hosts.customBitness),
-                      &payload)) {
-        step = WritePayload(filePath, &payload, &systemError);
+    if (m_findPayload(platform::kResourceTypeRcData, file.payloadId, &payload)) {
+        std::string existing;
+        file.unchanged = m_keepMatchingFiles && payload.data &&
+                         platform::ReadFileContents(filePath, &existing) &&
+                         existing.size() == payload.size &&
+                         std::equal(existing.begin(), existing.end(),
+                                    reinterpret_cast<const char*>(payload.data));
+        step = file.unchanged ? 0 : WritePayload(filePath, &payload, &systemError);
     }
     if (step != 0) {
         // A host path that names no place on this computer is shown as the host spells it.
         const std::string folder =
             folderPath.empty() ? m_hosts.hostFolder[slot] + "\\" + kMakerFolder : folderPath;
         m_failure = folder + ": " + FailureReason(step, systemError);
+        return step;
     }
-    return step;
+    file.size = payload.size;
+    file.sha256 = platform::Sha256Hex(payload.data, payload.size);
+    m_status->installedFiles.push_back(std::move(file));
+    return 0;
 }
 
 void InstallWorker::Finish(int32_t errorCode) {

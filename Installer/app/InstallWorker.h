@@ -9,6 +9,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "app/HostTable.h"
 #include "platform/Resources.h"
@@ -25,6 +26,17 @@ inline constexpr int32_t kNoWorkerThreadError = 1;
 inline constexpr int32_t kProgressNotStarted = -1;
 inline constexpr int32_t kProgressFinished = 7;
 
+// What the worker did in one slot, for the log and the record of what was installed.
+struct InstalledFile {
+    int slot = 0;
+    std::string path;  // of this machine's file system
+    bool folderCreated = false;
+    int payloadId = 0;
+    uint64_t size = 0;
+    std::string sha256;
+    bool unchanged = false;  // it held the payload already and was left alone
+};
+
 // Owned jointly by the window and the worker, so either may go first. The worker stores with
 // release and the reader loads with acquire: a reader that sees installDone also sees the
 // final installFailed and errorCode.
@@ -37,6 +49,9 @@ class InstallStatus {
     // The failed slot's folder and the system's reason, as one line. Written before installDone,
     // so a reader that has seen installDone may read it.
     std::string errorDetail;
+    // Each slot the worker finished, in order; written before installDone (or the worker's end),
+    // read after it.
+    std::vector<InstalledFile> installedFiles;
 
     // Called from the worker thread whenever the progress changes: it may only post a request.
     void SetRepaintHook(std::function<void()> hook);
@@ -69,6 +84,9 @@ class InstallWorker {
     // Every ticked slot with a folder, in slot order; the first failure ends the installation.
     void InstallPlugins();
 
+    // A file that holds the payload already is left as it is, not written again.
+    void KeepMatchingFiles() { m_keepMatchingFiles = true; }
+
     InstallStatus& Status() const { return *m_status; }
 
   private:
@@ -79,6 +97,7 @@ class InstallWorker {
     HostTable m_hosts;
     std::shared_ptr<InstallStatus> m_status;
     PayloadFinder m_findPayload;
+    bool m_keepMatchingFiles = false;
 };
 
 // Makes `path` (a file-system path) hold exactly the payload's bytes. 0 on success, otherwise

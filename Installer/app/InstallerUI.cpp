@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <string>
 
+#include "app/InstallReport.h"
 #include "app/LicenceDocument.h"
 #include "app/Startup.h"
 #include "app/WizardTexts.h"
@@ -83,6 +84,9 @@ InstallerUI::InstallerUI()
 InstallerUI::~InstallerUI() {
     pollTimer.Stop();
     status_->DetachRepaintHook();
+    if (log_ && !status_->installDone.load(std::memory_order_acquire)) {
+        LogResult(*log_, "cancelled", 0);
+    }
 }
 
 LwSystemButton* InstallerUI::MakeButton(LwObject* parent, const LwPoint& at, const LwSize& size,
@@ -251,9 +255,13 @@ void InstallerUI::PaintPageText(LwPaintContext& paint, const LwSize& client) {
                            LwRect{kTextLeft, kProgressTop, client.width - kTextLeft, client.height},
                            0);
             break;
-        case WizardPage::Finished:
+        case WizardPage::Finished: {
+            const std::string text =
+                log_ ? std::string(kFinishedText) + "\n\n" + LogPathLine(log_->Path())
+                     : kFinishedText;
             paint.SetFont(11.0f, kFont, 0);
-            paint.DrawText(kFinishedText, body, 0);
+            paint.DrawText(text.c_str(), body, 0);
             break;
+        }
     }
 }

@@ -4,8 +4,10 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 
 #include "app/HostTable.h"
+#include "app/InstallLog.h"
 #include "app/InstallWorker.h"
 #include "draw/LwImage.h"
 #include "toolkit/LwTimer.h"
@@ -107,4 +109,6 @@ class InstallerUI : public LwWindow, public HostTable {
     std::shared_ptr<InstallStatus> status_ = std::make_shared<InstallStatus>();
     // While the cancel question is open, the worker's outcome waits for its answer.
     bool cancelQuestionOpen_ = false;
+    // Opened when the installation starts.
+    std::optional<InstallLog> log_;
 };

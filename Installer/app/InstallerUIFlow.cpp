@@ -3,6 +3,7 @@
 #include <atomic>
 
 #include "app/FolderChooser.h"
+#include "app/InstallReport.h"
 #include "app/InstallerThread.h"
 #include "app/InstallerUI.h"
 #include "app/PathHelpers.h"
@@ -152,6 +153,8 @@ void InstallerUI::StartInstallation() {
     summaryPanel->Show(false);
     EnableButton(backButton, false);
     EnableButton(nextButton, false);
+    log_.emplace("");
+    LogInstallStart(*log_, *this);
     pollTimer.Start(kPollIntervalMs);
     if (!InstallerThread::Start(InstallWorker(*this, status_))) {
         status_->errorCode.store(kNoWorkerThreadError, std::memory_order_relaxed);
@@ -177,7 +180,9 @@ void InstallerUI::OnTimer(int /*tag*/) {
         return;
     }
     pollTimer.Stop();
+    LogInstallFiles(*log_, *status_);
     if (!status_->installFailed.load(std::memory_order_relaxed)) {
+        LogResult(*log_, "installed", 0);
         cancelButton->SetText("Finish");
         currentPage = WizardPage::Finished;
         FocusDefaultButton();
@@ -185,8 +190,11 @@ void InstallerUI::OnTimer(int /*tag*/) {
         return;
     }
     const int32_t code = status_->errorCode.load(std::memory_order_relaxed);
-    LwPopupDialog(this, kInstallErrorTitle, ComposeInstallError(code, status_->errorDetail), false,
-                  false)
+    LogResult(*log_, "failed with error code " + std::to_string(code), 0);
+    LwPopupDialog(
+        this, kInstallErrorTitle,
+        ComposeInstallError(code, status_->errorDetail) + "\n" + LogPathLine(log_->Path()), false,
+        false)
         .RunModal();
     Close();
 }

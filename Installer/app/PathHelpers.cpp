@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "platform/Files.h"
+
 void NormalizeSlashes(std::string& path) {
     std::replace(path.begin(), path.end(), '\\', '/');
     CollapseSlashes(path);
@@ -85,4 +87,9 @@ std::string ElidePathMiddle(const std::string& path, int width,
         }
     }
     return kEllipsis;
+}
+
+std::string FolderOf(const std::string& path) {
+    const size_t separator = path.find_last_of(platform::BackslashSeparatesFolders() ? "/\\" : "/");
+    return separator == std::string::npos || separator == 0 ? "" : path.substr(0, separator);
 }

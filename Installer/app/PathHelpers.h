@@ -18,3 +18,6 @@ std::string ToNativePath(const char* path);
 // from the middle instead. A path that fits is returned as it is.
 std::string ElidePathMiddle(const std::string& path, int width,
                             const std::function<int(const std::string&)>& widthOf);
+
+// The folder that holds the file-system path `path`; empty when it names none.
+std::string FolderOf(const std::string& path);

@@ -8,8 +8,11 @@
 #include <string>
 #include <string_view>
 
+#include "app/AfterInstall.h"
 #include "app/CrashReporter.h"
+#include "app/InstallReport.h"
 #include "app/InstallerThread.h"
+#include "app/JsonOutput.h"
 #include "app/Startup.h"
 #include "app/WizardTexts.h"
 #include "platform/Files.h"
@@ -55,20 +58,24 @@ void ReportRegistryProblem(const HostTable& hosts) {
     }
 }
 
-int ListHosts() {
+int ListHosts(bool json) {
     HostTable hosts;
     hosts.DetectAllHosts();
     ReportRegistryProblem(hosts);
-    if (!AnyDetected(hosts)) {
+    const bool found = AnyDetected(hosts);
+    if (!found) {
         ReportNothingFound();
-        return kExitNothingToInstall;
     }
-    for (int slot = 0; slot < kDetectedSlotCount; ++slot) {
+    if (json) {
+        // A document even when nothing was found: a deployment tool reads one either way.
+        PrintLine(stdout, HostsAsJson(hosts));
+    }
+    for (int slot = 0; slot < kDetectedSlotCount && !json; ++slot) {
         if (hosts.IsDetected(slot)) {
             PrintLine(stdout, std::string(kHostSlots[slot].label) + "\t" + hosts.hostFolder[slot]);
         }
     }
-    return kExitSuccess;
+    return found ? kExitSuccess : kExitNothingToInstall;
 }
 
 // The wizard's start-up choice, every detected version ticked, narrowed to the versions that
@@ -99,11 +106,14 @@ int InstallSilently(const CommandLineOptions& options, PayloadFinder findPayload
         return kExitUsage;
     }
     const HostTable hosts = ChooseHosts(options);
+    const InstallLog log(options.logFile);
+    LogInstallStart(log, hosts);
     if (!IsValidHostChoice(hosts)) {
         if (!AnyDetected(hosts)) {
             ReportNothingFound();
         }
         PrintDialog(kValidationTitle, OneLine(kValidationMessage));
+        LogResult(log, "nothing to install", kExitNothingToInstall);
         return kExitNothingToInstall;
     }
 
@@ -113,28 +123,43 @@ int InstallSilently(const CommandLineOptions& options, PayloadFinder findPayload
     status->SetRepaintHook([progress] {
         PrintLine(stdout, ProgressLine(progress->progressStep.load(std::memory_order_acquire)));
     });
-    if (!InstallerThread::Start(InstallWorker(hosts, status, findPayload),
-                                &ReportCrashOnErrorStream)) {
+    InstallWorker worker(hosts, status, findPayload);
+    worker.KeepMatchingFiles();
+    if (!InstallerThread::Start(std::move(worker), &ReportCrashOnErrorStream)) {
         PrintDialog(kInstallErrorTitle, ComposeInstallError(kNoWorkerThreadError));
+        LogResult(log, "the installation could not be started", kNoWorkerThreadError);
         return kNoWorkerThreadError;
     }
     status->WaitForWorkerEnd();
     status->DetachRepaintHook();
+    // Before replacements end for good: after success the record is written as the plug-ins are.
+    LogInstallFiles(log, *status);
     // A fault may have stopped a replacement half-way: its new file must not stay.
     platform::RemoveUnfinishedFiles();
 
     if (!status->installDone.load(std::memory_order_acquire)) {
+        LogResult(log, "the installer faulted", kExitFault);
         return kExitFault;  // the crash reporter has named its dump on the error stream
     }
     if (status->installFailed.load(std::memory_order_relaxed)) {
         const int32_t code = status->errorCode.load(std::memory_order_relaxed);
         PrintDialog(kInstallErrorTitle, ComposeInstallError(code, status->errorDetail));
+        LogResult(log, "failed", code);
         return code;
+    }
+    bool changed = false;
+    for (const InstalledFile& file : status->installedFiles) {
+        if (file.unchanged) {
+            PrintLine(stdout, std::string(kHostSlots[file.slot].label) + ": unchanged");
+        }
+        changed = changed || !file.unchanged;
     }
     // The finished page's first line; the rest is about its Finish button.
     const std::string_view finished = kFinishedText;
     PrintLine(stdout, finished.substr(0, finished.find('\n')));
-    return kExitSuccess;
+    const int code = changed ? options.changedExit : kExitSuccess;
+    LogResult(log, changed ? "installed" : "unchanged", code);
+    return code;
 }
 
 }  // namespace
@@ -152,9 +177,13 @@ int RunCommandLine(const CommandLineOptions& options, PayloadFinder findPayload)
             PrintLine(stdout, VersionText());
             return kExitSuccess;
         case CommandLineAction::List:
-            return ListHosts();
+            return ListHosts(options.json);
         case CommandLineAction::Silent:
             return InstallSilently(options, findPayload);
+        case CommandLineAction::Uninstall:
+            return UninstallRecorded(options);
+        case CommandLineAction::Verify:
+            return VerifyRecorded(options.json, findPayload);
         case CommandLineAction::Invalid:
             PrintLine(stderr, std::string(kProgramName) + ": " + options.error + " (see --help)");
             return kExitUsage;

@@ -29,6 +29,9 @@ inline constexpr const char* kNoChooserTitle = "No folder chooser";
 inline constexpr const char* kNoChooserMessage =
     "No folder chooser could be started.\nInstall the zenity or kdialog package,\nthen click "
     "Browse again.";
+inline constexpr const char* kUninstallQuestion =
+    "Remove Kestrel 3D for After Effects from this computer?\n\nFiles changed since they were "
+    "installed are kept.";
 
 // The welcome page's text, naming the plug-in's version.
 std::string WelcomeText();

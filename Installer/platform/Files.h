@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace platform {
@@ -36,6 +37,28 @@ enum class ReplaceResult {
 // the program refused by itself.
 ReplaceResult ReplaceFileContents(const std::string& path, const void* data, size_t size,
                                   int* systemError = nullptr);
+
+// The whole content of the file `path`; false when it cannot be read.
+bool ReadFileContents(const std::string& path, std::string* contents);
+
+// The size of the file `path` in bytes; -1 when there is none.
+int64_t FileSize(const std::string& path);
+
+// Adds `text` at the end of `path`, creating it where it is missing; false when it could not.
+bool AppendToFile(const std::string& path, const std::string& text);
+
+// Renames the file `from` to `to`, replacing a file there.
+bool MoveFileReplacing(const std::string& from, const std::string& to);
+
+// Removes the file `path` (not a folder); false when it is still there.
+bool RemoveFile(const std::string& path);
+
+// Removes the folder `path` when it is empty; false when it is still there.
+bool RemoveEmptyFolder(const std::string& path);
+
+// The system's reason for the last file call above of this thread that failed, in its own words
+// (platform/SystemError.h).
+std::string LastFileError();
 
 // On the way out of the process: removes the new files of replacements still being written (a
 // worker the user left behind), and lets no further one begin. Leftovers of a process that was

@@ -9,4 +9,8 @@ namespace platform {
 // the standard error stream instead.
 void ShowSystemMessage(const std::string& text, const std::string& caption);
 
+// Asks a question with Yes and No on the desktop and blocks until it is answered; true for Yes.
+// Without a desktop to ask on nobody can answer: true, the run is unattended.
+bool AskSystemQuestion(const std::string& text, const std::string& caption);
+
 }  // namespace platform

@@ -20,6 +20,21 @@ TEST(CommandLine, WithoutSwitchesItIsTheWizardsWhateverItHolds) {
     }
 }
 
+TEST(CommandLine, AfterInstallSwitchesChooseTheirActionAndCarryTheirValues) {
+    const CommandLineOptions quiet = ParseCommandLine({"--silent", "--uninstall", "--log=/l"});
+    EXPECT_EQ(quiet.action, CommandLineAction::Uninstall);
+    EXPECT_TRUE(quiet.quiet);
+    EXPECT_EQ(quiet.logFile, "/l");
+    EXPECT_FALSE(ParseCommandLine({"--uninstall"}).quiet);
+    const CommandLineOptions verify = ParseCommandLine({"--json", "--verify"});
+    EXPECT_EQ(verify.action, CommandLineAction::Verify);
+    EXPECT_TRUE(verify.json);
+    EXPECT_TRUE(ParseCommandLine({"--list", "--json"}).json);
+    EXPECT_EQ(ParseCommandLine({"--silent"}).changedExit, 0);
+    EXPECT_EQ(ParseCommandLine({"--silent", "--changed-exit"}).changedExit, kExitChanged);
+    EXPECT_EQ(ParseCommandLine({"--silent", "--changed-exit=255"}).changedExit, 255);
+}
+
 TEST(CommandLine, SilentCarriesTheHostsTheFolderAndTheBuildInAnyOrder) {
     const CommandLineOptions plain = ParseCommandLine({"--silent"});
     EXPECT_EQ(plain.action, CommandLineAction::Silent);
@@ -88,6 +103,16 @@ TEST(CommandLine, EveryMistakeIsInvalidWithOneLineThatNamesIt) {
         {{"--hosts=CC"}, "nothing to do"},
         {{"--custom=/srv/UAC"}, "nothing to do"},  // never the wizard, whatever the folder holds
         {{"--list", "--custom=/x"}, "not --list"},
+        {{"--uninstall", "--hosts=CC"}, "not --uninstall"},
+        {{"--verify", "--list"}, "cannot be combined"},
+        {{"--uninstall", "--verify"}, "cannot be combined"},
+        {{"--silent", "--json"}, "--json goes with --list or --verify"},
+        {{"--uninstall", "--silent", "--changed-exit"}, "--changed-exit goes with --silent"},
+        {{"--silent", "--changed-exit=0"}, "from 1 to 255"},
+        {{"--silent", "--changed-exit=256"}, "from 1 to 255"},
+        {{"--silent", "--changed-exit=-3"}, "from 1 to 255"},
+        {{"--silent", "--log="}, "needs a file"},
+        {{"--verify", "--log=/tmp/x"}, "--log goes with --silent or --uninstall"},
     };
     for (const auto& c : cases) {
         const CommandLineOptions options = ParseCommandLine(c.arguments);

@@ -11,6 +11,7 @@
 #include "controls/LwScrollBar.h"
 #include "controls/LwTextControl.h"
 #include "controls/LwTextPanel.h"
+#include "platform/RecordFolders.h"
 #include "support/MenuDriver.h"
 #include "support/StandInTools.h"
 #include "wizard_support.h"
@@ -104,6 +105,9 @@ TEST_F(Wizard, EveryPageFromWelcomeToFinishedInstallsBothViews) {
     EXPECT_EQ(workertest::ReadFile(prefix_->PluginOf(HostFolder(0))), Payload(300));
     EXPECT_EQ(workertest::ReadFile(prefix_->PluginOf(HostFolder(5))), Payload(400));
     EXPECT_FALSE(workertest::Exists(prefix_->PluginOf(HostFolder(3))));
+
+    const std::string log = workertest::ReadFile(platform::DefaultLogPath()).value_or("");
+    EXPECT_TRUE(log.ends_with(" result: installed; exit code 0\n")) << log;
 
     ClickOn(w.cancelButton);  // "Finish" closes without a question
     EXPECT_TRUE(PumpUntil([&] { return w.IsDestroyed(); }));
@@ -390,9 +394,17 @@ TEST_F(Wizard, AFailedInstallationShowsItsCodeThenCloses) {
     ClickOn(w.nextButton);
     ASSERT_TRUE(PumpUntil([&] { return w.IsDestroyed(); }, 10s));
     ASSERT_EQ(answers.Messages().size(), 1u);
+    // The system's error dialog text, then one line naming the log, which tells the error.
     EXPECT_EQ(answers.Messages()[0],
               "An error occurred while installing Kestrel 3D.\nPlease contact support.\n"
-              "Error code:54\nQ:\\Gone\\Plug-ins\\Larkspur: no such folder on this computer");
+              "Error code:54\nQ:\\Gone\\Plug-ins\\Larkspur: no such folder on this computer\n"
+              "Installation log: " +
+                  platform::DefaultLogPath());
+    const std::string log = workertest::ReadFile(platform::DefaultLogPath()).value_or("");
+    EXPECT_NE(
+        log.find(" error 54: Q:\\Gone\\Plug-ins\\Larkspur: no such folder on this computer\n"),
+        std::string::npos)
+        << log;
     EXPECT_EQ(workertest::ReadFile(prefix_->PluginOf(HostFolder(0))), Payload(300));
 }
 
@@ -450,9 +462,11 @@ TEST_F(Wizard, AHostFolderGoneBeforeTheInstallationGivesItsCode) {
     ASSERT_TRUE(PumpUntil([&] { return w.IsDestroyed(); }, 10s));
     ASSERT_EQ(answers.Messages().size(), 1u);
     // The line under the code names the folder that could not hold the plug-in, and why.
-    EXPECT_EQ(answers.Messages()[0].substr(answers.Messages()[0].rfind("Error code:")),
-              "Error code:34\n" + prefix_->LinuxFolder(HostFolder(2)).string() +
-                  "/Larkspur: No such file or directory");
+    EXPECT_NE(answers.Messages()[0].find("Error code:34\n" +
+                                         prefix_->LinuxFolder(HostFolder(2)).string() +
+                                         "/Larkspur: No such file or directory\n"),
+              std::string::npos)
+        << answers.Messages()[0];
     EXPECT_EQ(workertest::ReadFile(prefix_->PluginOf(HostFolder(0))), Payload(300));
     EXPECT_FALSE(std::filesystem::exists(prefix_->LinuxFolder(HostFolder(2))));
 }

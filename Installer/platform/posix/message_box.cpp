@@ -39,4 +39,17 @@ void ShowSystemMessage(const std::string& text, const std::string& caption) {
     }
 }
 
+bool AskSystemQuestion(const std::string& text, const std::string& caption) {
+    if (!HasDesktop()) {
+        return true;
+    }
+    // Both tools answer Yes with 0 and No (or a closed dialog) with 1.
+    posix::ChildResult answer = posix::RunChild(
+        {"zenity", "--question", "--no-markup", "--title=" + caption, "--text=" + text});
+    if (answer.exitCode != 0 && answer.exitCode != 1) {
+        answer = posix::RunChild({"kdialog", "--title", caption, "--yesno", text});
+    }
+    return answer.exitCode == 0;
+}
+
 }  // namespace platform

@@ -15,4 +15,11 @@ void ShowSystemMessage(const std::string& text, const std::string& caption) {
     }
 }
 
+bool AskSystemQuestion(const std::string& text, const std::string& caption) {
+    const int answer = MessageBoxW(nullptr, Utf8ToUtf16(text).c_str(), Utf8ToUtf16(caption).c_str(),
+                                   MB_YESNO | MB_ICONQUESTION | MB_SYSTEMMODAL);
+    // 0: no desktop to ask on, the run is unattended.
+    return answer == 0 || answer == IDYES;
+}
+
 }  // namespace platform
