@@ -60,6 +60,8 @@ class InstallerUI : public LwWindow, public HostTable {
     bool OnKeyDown(unsigned key) override;
 
   private:
+    // Ctrl+A selects the whole summary and Ctrl+C then copies it to the clipboard.
+    bool SummaryClipboardKey(unsigned key);
     void BuildHostPanel(const LwSize& client);
     // The licence's panel, empty and hidden; its rich text comes with FillLicencePanel.
     void BuildLicencePanel(const LwSize& client);

@@ -1,8 +1,10 @@
-// The wizard's keyboard: the default button of each page, Enter, Escape, and the scrolling keys
-// that no control took.
+// The wizard's keyboard: the default button of each page, Enter, Escape, the scrolling keys
+// that no control took, and copying the summary.
 #include "app/InstallerUI.h"
 #include "controls/LwScrollBar.h"
 #include "controls/LwSystemButton.h"
+#include "controls/LwTextPanel.h"
+#include "platform/Clipboard.h"
 
 LwSystemButton* InstallerUI::DefaultButton() const {
     return platform::IsWindowEnabled(nextButton->GetNativeWindow()) ? nextButton : cancelButton;
@@ -33,6 +35,9 @@ bool InstallerUI::OnKeyDown(unsigned key) {
         default:
             break;
     }
+    if (currentPage == WizardPage::Summary && SummaryClipboardKey(key)) {
+        return true;
+    }
     LwScrollBar* bar = currentPage == WizardPage::Licence   ? licenceScrollBar
                        : currentPage == WizardPage::Summary ? summaryScrollBar
                                                             : nullptr;
@@ -40,4 +45,20 @@ bool InstallerUI::OnKeyDown(unsigned key) {
         return true;
     }
     return LwWindow::OnKeyDown(key);
+}
+
+bool InstallerUI::SummaryClipboardKey(unsigned key) {
+    const unsigned held = platform::HeldKeyModifiers();
+    if (held != platform::kControlHeld) {
+        return false;
+    }
+    if (key == 'A') {
+        summaryText->SelectAll(true);
+        return true;
+    }
+    if (key == 'C' && summaryText->AllSelected()) {
+        platform::CopyToClipboard(GetNativeWindow(), summaryText->GetText());
+        return true;
+    }
+    return false;
 }

@@ -10,6 +10,8 @@ constexpr const char* kFontFamily = "Tahoma";
 constexpr int kWrapMargin = 20;
 constexpr int kMeasureHeight = 1000;
 constexpr LwColor kTextColor = LwGrey(200);
+constexpr LwColor kSelectedTextColor = LwGrey(255);
+constexpr LwColor kSelectionColor{0, 120, 215, 255};
 
 }  // namespace
 
@@ -24,10 +26,18 @@ void LwTextPanel::SetText(const std::string& textUtf8) {
     LwPaintContext measure(nullptr);
     const int width = GetSize().width;
     text_ = textUtf8;
+    allSelected_ = false;
     measure.SetFont(kFontSize, kFontFamily, 0);
     const LwSize needed = measure.MeasureText(text_.c_str(), LwSize{WrapWidth(), kMeasureHeight});
     SetSize(LwSize{width, needed.height});
     Invalidate();
+}
+
+void LwTextPanel::SelectAll(bool selected) {
+    if (selected != allSelected_) {
+        allSelected_ = selected;
+        Invalidate();
+    }
 }
 
 int LwTextPanel::LineWidth(const std::string& textUtf8) {
@@ -43,9 +53,9 @@ int LwTextPanel::WrapWidth() {
 void LwTextPanel::OnPaint() {
     LwPaintContext paint(this);
     const LwSize size = GetSize();
-    paint.SetTextColor(kTextColor);
+    paint.SetTextColor(allSelected_ ? kSelectedTextColor : kTextColor);
     // Every background is painted, magenta included.
-    paint.SetFillColor(GetBackgroundColor());
+    paint.SetFillColor(allSelected_ ? kSelectionColor : GetBackgroundColor());
     paint.DrawRect(LwRect{0, 0, size.width, size.height});
     paint.SetFont(kFontSize, kFontFamily, 0);
     paint.DrawText(text_.c_str(), LwRect{0, 0, size.width, size.height}, 0);

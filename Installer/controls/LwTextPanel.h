@@ -11,9 +11,12 @@ class LwTextPanel : public LwPanel {
     LwTextPanel(LwObject* parent, const LwPoint& position, const LwSize& size);
     ~LwTextPanel() override;
 
-    // Stores the text, fits the panel's height to it and repaints.
+    // Stores the text, unselected, fits the panel's height to it and repaints.
     void SetText(const std::string& textUtf8);
     const std::string& GetText() const { return text_; }
+    // The whole text marked as selected, for copying, until the text changes or it is cleared.
+    void SelectAll(bool selected);
+    bool AllSelected() const { return allSelected_; }
     // The width `textUtf8` takes unwrapped in the panel's font, and the width the panel's text
     // wraps at: text no wider stays on one line.
     int LineWidth(const std::string& textUtf8);
@@ -24,4 +27,5 @@ class LwTextPanel : public LwPanel {
 
   private:
     std::string text_;
+    bool allSelected_ = false;
 };

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "app/WizardTexts.h"
+#include "support/ProgramRun.h"
 #include "support/worker_test_support.h"
 #include "wizard_support.h"
 
@@ -363,6 +364,13 @@ class WizardProgram : public WizardTest {
         ASSERT_TRUE(PumpUntil([&] { return Pixel({250, 150}) == LwGrey(45); }));
         Key(XK_Return);
         ASSERT_TRUE(PumpUntil([&] { return Pixel({400, 250}) == LwGrey(30); }));
+        // Ctrl+A marks the whole summary; Ctrl+C puts it on the desktop's clipboard.
+        Key(XK_a, XK_Control_L);
+        ASSERT_TRUE(PumpUntil([&] { return Pixel({181, 111}) == (LwColor{0, 120, 215, 255}); }));
+        Key(XK_c, XK_Control_L);
+        ASSERT_TRUE(PumpUntil(
+            [&] { return Clipboard().find("Installing Kestrel 3D on:") != std::string::npos; }));
+        EXPECT_NE(Clipboard().find("CC: "), std::string::npos) << Clipboard();
         const LwRect cancelLabel{420, 330, 55, 10};  // inside the focus mark
         const std::vector<uint32_t> cancel = Pixels(cancelLabel);
         Key(XK_Return);
@@ -381,16 +389,22 @@ class WizardProgram : public WizardTest {
         XSync(display_, False);
         ASSERT_TRUE(PumpUntil([&] { return HoldsFocus(window); }));
     }
-    // Taps a key, with Shift held when asked, and lets the program see it.
-    void Key(unsigned long keysym, bool shift = false) {
-        if (shift) {
-            testsupport::PressKey(XK_Shift_L);
+    // Taps a key, with a modifier held when one is given, and lets the program see it.
+    void Key(unsigned long keysym, unsigned long modifier = 0) {
+        if (modifier) {
+            testsupport::PressKey(modifier);
         }
         testsupport::TapKey(keysym);
-        if (shift) {
-            testsupport::ReleaseKey(XK_Shift_L);
+        if (modifier) {
+            testsupport::ReleaseKey(modifier);
         }
         XSync(display_, False);
+    }
+    // What another program pastes from the clipboard now.
+    std::string Clipboard() {
+        return testsupport::RunWith("/usr/bin/xclip", {"-o", "-selection", "clipboard"},
+                                    {{"DISPLAY", DisplayString(display_)}})
+            .out;
     }
     bool Exited(int* code) {
         int status = 0;
