@@ -8,6 +8,8 @@
 #include <optional>
 
 #include "controls/LwCheckBox.h"
+#include "draw/LwArtwork.h"
+#include "platform/Bitmap.h"
 #include "wizard_support.h"
 
 namespace {
@@ -68,9 +70,26 @@ TEST_F(WizardAtScale, At192DpiEveryLogicalPixelIsABlockAndClicksLandAtDoubledPla
         EXPECT_EQ(Pixel(x, 621), kLineGrey) << x;
         EXPECT_EQ(Pixel(x, 622), kFooterGrey) << x;
     }
-    // The banner fills 320 × 620 pixels and meets the footer line.
+    // The banner fills 320 × 620 pixels, one to one from its picture at twice the size, and
+    // meets the footer line.
     EXPECT_NE(Pixel(319, 619), kWindowGrey);
     EXPECT_EQ(Pixel(320, 300), kWindowGrey);
+    platform::ResourceBlock block;
+    ASSERT_TRUE(platform::FindResource(platform::kResourceTypeRcData,
+                                       kLwBannerImageId + kLwDoubleSizeIdOffset, &block));
+    const auto banner = platform::Bitmap::DecodePng(block.data, block.size);
+    ASSERT_NE(banner, nullptr);
+    const std::vector<uint32_t> art = banner->ArgbPixels();
+    const auto shown = testsupport::ReadPixels(Window(), {100, 100, 120, 120});
+    int same = 0;
+    for (int y = 0; y < 120; ++y) {
+        for (int x = 0; x < 120; ++x) {
+            const uint32_t p = art[size_t(100 + y) * 320 + 100 + x] & 0xFFFFFF;
+            const Rgba s = shown[size_t(y) * 120 + x];
+            same += p == ((uint32_t{s.r} << 16) | (uint32_t{s.g} << 8) | s.b);
+        }
+    }
+    EXPECT_EQ(same, 120 * 120);
 
     // "Next >" lies at (290, 320) logical, 85 × 30: its centre is (664, 670) on the screen.
     ClickAtPixel({664, 670}, wizard_->nextButton);
@@ -104,8 +123,11 @@ TEST_F(WizardAtScale, At192DpiEveryLogicalPixelIsABlockAndClicksLandAtDoubledPla
         EXPECT_EQ(dots[column] != kWindowGrey, lit);
     }
 
-    // The box is 28 × 28 pixels: its picture covers column 27 and ends before column 28.
+    // The box is 28 × 28 pixels of the picture drawn at twice the size: its outline two
+    // pixels thick and sharp, its picture ending before column 28.
     const auto row = testsupport::ReadPixels(boxWindow, {0, 14, 30, 1});
+    EXPECT_EQ(row[0], row[1]);
+    EXPECT_NE(row[1], row[2]);
     EXPECT_NE(row[27], kWindowGrey);
     EXPECT_EQ(row[28], kWindowGrey);
 }

@@ -161,6 +161,9 @@ TEST_F(WizardAtSystemScale, At192DpiBlocksOfTwoAndClicksAtDoubledPlaces) {
         EXPECT_EQ(Pixel(HandleOf(box), 36 + column, 0), Pixel(HandleOf(box), 36 + column, 1));
         EXPECT_EQ(Pixel(HandleOf(box), 36 + column, 0) != kWindowGrey, lit);
     }
+    // The box from its picture at twice the size: a sharp outline two pixels thick.
+    EXPECT_EQ(Pixel(HandleOf(box), 0, 14), Pixel(HandleOf(box), 1, 14));
+    EXPECT_NE(Pixel(HandleOf(box), 1, 14), Pixel(HandleOf(box), 2, 14));
     EXPECT_NE(Pixel(HandleOf(box), 27, 14), kWindowGrey);
     EXPECT_EQ(Pixel(HandleOf(box), 28, 14), kWindowGrey);
 }

@@ -164,6 +164,10 @@ Size Canvas::GetSize() const {
     return impl_->logicalSize;
 }
 
+double Canvas::GetScale() const {
+    return impl_->grid.Scale();
+}
+
 namespace {
 
 void FillPixels(Canvas::Impl& impl, const Rect& r, Rgba color) {

@@ -256,6 +256,10 @@ Size Canvas::GetSize() const {
     return impl_->logicalSize;
 }
 
+double Canvas::GetScale() const {
+    return impl_->grid.Scale();
+}
+
 void Canvas::FillRect(const Rect& r, Rgba color) {
     FillPixels(*impl_, impl_->grid.ToPixels(r), color);
 }
