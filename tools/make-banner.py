@@ -1,6 +1,8 @@
 #!/usr/bin/env python3
 """Renders the wizard's 160 x 310 RGB side banner: glossy orange-red faceted spheres on a warm
-background, no text. Writes Installer/resources/banner.png."""
+background, no text, once at its own size and once at twice it (320 x 620) for screens of twice
+the resolution, each from the scene itself. Writes Installer/resources/banner.png and
+banner-2x.png."""
 
 import math
 import os
@@ -37,9 +39,13 @@ def background(x, y):
 
 
 def main():
-    out = os.path.join(os.path.dirname(__file__), "..", "Installer", "resources", "banner.png")
-    rows = spheres.render(WIDTH, HEIGHT, BALLS, background, 3)
-    pngfile.write_png(out, WIDTH, HEIGHT, rows, alpha=False)
+    resources = os.path.join(os.path.dirname(__file__), "..", "Installer", "resources")
+    for factor, name in ((1, "banner.png"), (2, "banner-2x.png")):
+        balls = [spheres.scaled(s, factor) for s in BALLS]
+        rows = spheres.render(WIDTH * factor, HEIGHT * factor, balls,
+                              lambda x, y: background(x / factor, y / factor), 3)
+        pngfile.write_png(os.path.join(resources, name), WIDTH * factor, HEIGHT * factor, rows,
+                          alpha=False)
 
 
 if __name__ == "__main__":

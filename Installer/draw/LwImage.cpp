@@ -6,6 +6,7 @@
 #include <set>
 #include <string>
 
+#include "draw/LwArtwork.h"
 #include "platform/Resources.h"
 
 namespace {
@@ -30,21 +31,45 @@ LwImage::~LwImage() = default;
 
 void LwImage::LoadFromMemory(const void* bytes, size_t count) {
     bitmap_.reset();
+    double_.reset();
     bitmap_ = platform::Bitmap::DecodePng(static_cast<const uint8_t*>(bytes), count);
 }
 
-void LwImage::LoadFromResource(int id) {
-    bitmap_.reset();
+namespace {
+
+std::unique_ptr<platform::Bitmap> DecodeResource(int id) {
     platform::ResourceBlock block;
     if (!platform::FindResource(platform::kResourceTypeRcData, id, &block)) {
-        return;
+        return nullptr;
     }
     std::string why;
-    bitmap_ =
+    auto bitmap =
         platform::Bitmap::DecodePng(static_cast<const uint8_t*>(block.data), block.size, &why);
-    if (!bitmap_) {
+    if (!bitmap) {
         ReportUndecodable(id, why);
     }
+    return bitmap;
+}
+
+}  // namespace
+
+void LwImage::LoadFromResource(int id) {
+    double_.reset();
+    bitmap_ = DecodeResource(id);
+    if (bitmap_) {
+        double_ = DecodeResource(id + kLwDoubleSizeIdOffset);
+        const LwSize size = bitmap_->GetSize();
+        if (double_ && double_->GetSize() != LwSize{size.width * 2, size.height * 2}) {
+            double_.reset();  // not this picture's twin
+        }
+    }
+}
+
+const platform::Bitmap* LwImage::BitmapFor(double scale, int* density) const {
+    // From one and a half times up, shrinking the larger picture keeps more than enlarging.
+    const bool twice = double_ && scale >= 1.5;
+    *density = twice ? 2 : 1;
+    return twice ? double_.get() : bitmap_.get();
 }
 
 LwSize LwImage::GetSize() const {

@@ -28,8 +28,10 @@ class Canvas {
     Canvas(const Canvas&) = delete;
     Canvas& operator=(const Canvas&) = delete;
 
-    // The size of the picture: the client area's, or the part's.
+    // The size of the picture: the client area's, or the part's, in logical units.
     Size GetSize() const;
+    // The window's pixels per logical unit; every place and size given here is multiplied by it.
+    double GetScale() const;
 
     // Whole-pixel primitives: no anti-aliased half pixels.
     void FillRect(const Rect& r, Rgba color);

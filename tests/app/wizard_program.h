@@ -168,11 +168,13 @@ class WizardProgram : public WizardTest {
             },
             10s));
         // Painted, buttons included: the idle fill inside Cancel, then the look of its label.
+        const int s = scale_;
         ASSERT_TRUE(PumpUntil([&] {
-            return Pixel(LwPoint{400, 20}) == LwGrey(45) && Pixel({407, 322}) == LwGrey(54);
+            return Pixel(LwPoint{400 * s, 20 * s}) == LwGrey(45) &&
+                   Pixel({407 * s, 322 * s}) == LwGrey(54);
         }));
         // The banner's warm sand, not the window's grey: the pictures decoded.
-        const LwColor sand = Pixel({5, 300});
+        const LwColor sand = Pixel({5 * s, 300 * s});
         EXPECT_GT(sand.r, sand.b + 40);
         cancelLook_ = Pixels(kCancel);
         // A window manager takes clicks for itself until it has made the new window the active one.
@@ -185,6 +187,8 @@ class WizardProgram : public WizardTest {
         return std::make_unique<HostPrefix>(hosts);
     }
     virtual std::vector<std::string> Command() { return {KESTREL_INSTALLER_PATH, "/UAC"}; }
+    // Pixels per logical unit the program's window is expected at (a whole number).
+    int scale_ = 1;
 
     bool HoldsFocus(::Window window = 0) {
         window = window ? window : window_;

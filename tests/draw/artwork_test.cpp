@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <vector>
 
 #include "draw/LwArtwork.h"
@@ -141,6 +142,47 @@ TEST(Artwork, IconComesInSevenSquareRgbaSizes) {
         ExpectPngFormat(icon, size, size, true);
         EXPECT_EQ(Alpha(icon.At(0, 0)), 0);                  // transparent corner
         EXPECT_EQ(Alpha(icon.At(size / 2, size / 2)), 255);  // opaque sphere
+    }
+}
+
+// Each 2x picture is drawn from the scene at twice the size: it is the 1x picture's twin in
+// size and format, agrees with it on average over each 2 x 2 block, and has detail of its own
+// inside the blocks, which a blown-up 1x picture would not.
+TEST(Artwork, DoubleSizePicturesAreDrawnAtTwiceTheSizeNotBlownUp) {
+    struct Twin {
+        int id;
+        bool alpha;
+        int blocksWithDetail;  // at least this many 2 x 2 blocks are not of one colour
+    };
+    for (const Twin& twin :
+         {Twin{kLwBannerImageId, false, 2000}, Twin{kLwComboSkinImageId, true, 10},
+          Twin{kLwCheckStripImageId, false, 10}}) {
+        SCOPED_TRACE(twin.id);
+        const Artwork single(twin.id);
+        const Artwork twice(twin.id + kLwDoubleSizeIdOffset);
+        ASSERT_NE(single.bitmap, nullptr);
+        const platform::Size size = single.bitmap->GetSize();
+        ExpectPngFormat(twice, size.width * 2, size.height * 2, twin.alpha);
+        if (!twice.bitmap) {
+            continue;
+        }
+        int detailed = 0;
+        long difference = 0;
+        for (int y = 0; y < size.height; ++y) {
+            for (int x = 0; x < size.width; ++x) {
+                const uint32_t block[] = {twice.At(2 * x, 2 * y), twice.At(2 * x + 1, 2 * y),
+                                          twice.At(2 * x, 2 * y + 1),
+                                          twice.At(2 * x + 1, 2 * y + 1)};
+                detailed += !(block[0] == block[1] && block[0] == block[2] && block[0] == block[3]);
+                int mean = 0;
+                for (uint32_t p : block) {
+                    mean += Green(p);
+                }
+                difference += std::abs(mean / 4 - Green(single.At(x, y)));
+            }
+        }
+        EXPECT_GE(detailed, twin.blocksWithDetail);
+        EXPECT_LT(difference / (size.width * size.height), 8);  // the same picture
     }
 }
 

@@ -180,8 +180,18 @@ platform::Point ScreenPointOnServer(platform::NativeWindow window, platform::Poi
 }
 
 void ParkPointer() {
-    const platform::Size screen = platform::ScreenSize();
-    MovePointerToScreen({screen.width - 1, screen.height - 1});
+    Display* display = Connection();
+    const int screen = DefaultScreen(display);
+    MovePointerToScreen({DisplayWidth(display, screen) - 1, DisplayHeight(display, screen) - 1});
+}
+
+platform::Rect ClientRectOnServer(platform::NativeWindow window) {
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(Connection(), XidOf(window), &attributes)) {
+        return {};
+    }
+    const platform::Point origin = ScreenPointOnServer(window, {0, 0});
+    return {origin.x, origin.y, attributes.width, attributes.height};
 }
 
 void MovePointer(platform::NativeWindow window, platform::Point client) {
@@ -451,6 +461,34 @@ bool HoldsInputFocus(platform::NativeWindow window) {
     int revert = 0;
     XGetInputFocus(Connection(), &focus, &revert);
     return focus != 0 && focus == XidOf(window);
+}
+
+namespace {
+
+void SetRootResources(const std::string& resources) {
+    XChangeProperty(Connection(), DefaultRootWindow(Connection()), XA_RESOURCE_MANAGER, XA_STRING,
+                    8, PropModeReplace, reinterpret_cast<const unsigned char*>(resources.data()),
+                    static_cast<int>(resources.size()));
+    Flush();
+}
+
+}  // namespace
+
+DesktopResources::DesktopResources(const std::string& resources) {
+    WithProperty(nullptr, "RESOURCE_MANAGER", 8, [&](const unsigned char* data, unsigned long n) {
+        previous_.assign(reinterpret_cast<const char*>(data), n);
+        hadPrevious_ = true;
+    });
+    SetRootResources(resources);
+}
+
+DesktopResources::~DesktopResources() {
+    if (hadPrevious_) {
+        SetRootResources(previous_);
+    } else {
+        XDeleteProperty(Connection(), DefaultRootWindow(Connection()), XA_RESOURCE_MANAGER);
+        Flush();
+    }
 }
 
 }  // namespace testsupport

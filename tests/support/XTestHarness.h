@@ -61,6 +61,8 @@ void MovePointerToScreen(platform::Point screen);
 // Where the server has a client point of the window now, whatever the backend last heard: a
 // window manager may still be placing a new window.
 platform::Point ScreenPointOnServer(platform::NativeWindow window, platform::Point client);
+// The client area as the server has it: its screen position and size, in pixels.
+platform::Rect ClientRectOnServer(platform::NativeWindow window);
 // Moves the pointer to the screen's far corner, away from where test windows appear, so that
 // none starts out under it.
 void ParkPointer();
@@ -101,5 +103,20 @@ void FocusFromOutside(platform::NativeWindow window);
 bool HoldsInputFocus(platform::NativeWindow window);
 // Makes the server expose part of the window, as when something above it goes away.
 void ExposeArea(platform::NativeWindow window, const platform::Rect& r);
+
+// Sets the X resources of the test server's root window (RESOURCE_MANAGER, as xrdb does) for
+// its lifetime: "Xft.dpi:\t192\n" asks new windows for twice the size. The resources there
+// before come back afterwards.
+class DesktopResources {
+  public:
+    explicit DesktopResources(const std::string& resources);
+    ~DesktopResources();
+    DesktopResources(const DesktopResources&) = delete;
+    DesktopResources& operator=(const DesktopResources&) = delete;
+
+  private:
+    std::string previous_;
+    bool hadPrevious_ = false;
+};
 
 }  // namespace testsupport

@@ -6,6 +6,8 @@
 #                                       the program's exit code is the script's
 #   wine.sh run-on <xserver folder> <template> <program> [arguments...]
 #                                       the same on the X server tests/support/xserver.sh started
+# With KESTREL_TEST_DPI set, the copy's desktop has that resolution (LogPixels, as the display
+# settings write it) before the program starts.
 set -euo pipefail
 # Debian's wine picks the 32-bit loader, which hands a 64-bit program to wine64; wine64 alone
 # would end an i686 program at once with exit code 0.
@@ -44,6 +46,10 @@ case "$1" in
     }
     trap cleanup EXIT
     cp -a "$template/." "$prefix/"
+    if [ -n "${KESTREL_TEST_DPI:-}" ]; then
+      WINEPREFIX=$prefix "$loader" reg add 'HKCU\Control Panel\Desktop' /v LogPixels \
+        /t REG_DWORD /d "$KESTREL_TEST_DPI" /f >/dev/null 2>&1
+    fi
     status=0
     WINEPREFIX=$prefix "$loader" "$program" "$@" || status=$?
     exit $status

@@ -172,6 +172,25 @@ TEST_F(FolderChooser, KdialogStandsInForAMissingZenityAndWithoutEitherNothingIsC
     EXPECT_EQ(tools.ArgumentsOf("kdialog").back(), "./-x");
 }
 
+TEST_F(FolderChooser, TheToolsGetTheScaleOfTheWindowsInTheVariablesTheyRead) {
+    const std::string seen = tools / "seen";
+    tools.Add("zenity",
+              "printf '%s|%s|%s|%s\\n' \"$GDK_SCALE\" \"$GDK_DPI_SCALE\" "
+              "\"$QT_SCALE_FACTOR\" \"$QT_FONT_DPI\" > '" +
+                  seen + "'; exit 1");
+    {
+        testsupport::DesktopResources resources("Xft.dpi:\t144\n");
+        Recorder scaledLog;
+        const NativeWindow scaled = MakeTopLevel(scaledLog);
+        ChooseFolder(scaled, kTitle, "/");
+        EXPECT_EQ(workertest::ReadFile(seen).value_or(""), "1|1.5|1.5|96\n");
+    }
+    Recorder plainLog;
+    const NativeWindow plain = MakeTopLevel(plainLog);
+    ChooseFolder(plain, kTitle, "/");
+    EXPECT_EQ(workertest::ReadFile(seen).value_or(""), "|||\n");
+}
+
 // What the owner's timer saw of the real zenity's window; it then ends zenity.
 struct ChooserSeen {
     unsigned long owner = 0;

@@ -9,15 +9,42 @@ def _chunk(kind, data):
     return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
 
 
+def _paeth(a, b, c):
+    p = a + b - c
+    pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
+    return a if pa <= pb and pa <= pc else (b if pb <= pc else c)
+
+
+def _filtered(line, previous, bpp):
+    """The row under each of PNG's five filters; the one with the smallest sum of magnitudes
+    (the usual heuristic: smooth pictures then compress to a fraction)."""
+    best = None
+    for kind in range(5):
+        out = bytearray(len(line))
+        for i, x in enumerate(line):
+            a = line[i - bpp] if i >= bpp else 0
+            b = previous[i]
+            c = previous[i - bpp] if i >= bpp else 0
+            predicted = (0, a, b, (a + b) // 2, _paeth(a, b, c))[kind]
+            out[i] = (x - predicted) & 0xFF
+        cost = sum(v if v < 128 else 256 - v for v in out)
+        if best is None or cost < best[0]:
+            best = (cost, kind, bytes(out))
+    return best[1], best[2]
+
+
 def encode_png(width, height, rows, alpha):
     """rows: `height` lists of (r, g, b) or (r, g, b, a) tuples, `width` long each."""
     channels = 4 if alpha else 3
     raw = bytearray()
+    previous = bytes(width * channels)
     for row in rows:
         assert len(row) == width
-        raw.append(0)  # filter type None; zlib does the work
-        for pixel in row:
-            raw.extend(int(v) for v in pixel[:channels])
+        line = bytes(int(v) for pixel in row for v in pixel[:channels])
+        kind, filtered = _filtered(line, previous, channels)
+        raw.append(kind)
+        raw.extend(filtered)
+        previous = line
     assert len(raw) == height * (width * channels + 1)
     colour_type = 6 if alpha else 2
     header = struct.pack(">IIBBBBB", width, height, 8, colour_type, 0, 0, 0)

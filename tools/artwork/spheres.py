@@ -14,8 +14,10 @@ GLINT = (255, 244, 226)  # warm white of the highlights
 
 
 class Sphere:
-    def __init__(self, cx, cy, radius, depth, tilt, spin, bands=7, segments=12):
+    def __init__(self, cx, cy, radius, depth, tilt, spin, bands=7, segments=12, seam=0.6):
         self.cx, self.cy, self.radius, self.depth = cx, cy, radius, depth
+        self.seam = seam  # width of the facets' seams, in pixels
+        self.tilt, self.spin = tilt, spin
         self.bands, self.segments = bands, segments
         self.ct, self.st = math.cos(tilt), math.sin(tilt)
         self.cs, self.ss = math.cos(spin), math.sin(spin)
@@ -48,7 +50,7 @@ class Sphere:
         rim = (1.0 - max(0.0, nz)) ** 3
         # thin darker seams where facets meet
         edge = min(abs(bf - round(bf)) * band_h, abs(sf - round(sf)) * seg_w * math.cos(lat))
-        seam = 0.82 if edge * self.radius < 0.6 else 1.0
+        seam = 0.82 if edge * self.radius < self.seam else 1.0
         light = (0.2 + 0.8 * diffuse) * seam
         out = []
         for i in range(3):
@@ -56,6 +58,12 @@ class Sphere:
             v += (255, 170, 90)[i] * 0.35 * rim
             out.append(v)
         return out
+
+
+def scaled(s, factor):
+    """The same sphere drawn `factor` times as large: seams stay as wide as in the 1x picture."""
+    return Sphere(s.cx * factor, s.cy * factor, s.radius * factor, s.depth * factor, s.tilt,
+                  s.spin, s.bands, s.segments, s.seam * factor)
 
 
 def hit(spheres, x, y):

@@ -21,25 +21,25 @@ class Screenshots : public WizardProgram {
     static constexpr LwRect kClient{0, 0, 500, 360};
 
     // Waits until two looks a little apart agree, then saves the window.
-    void Save(const char* page) {
-        std::vector<uint32_t> before = Pixels(kClient);
+    void Save(const char* page, LwRect client = kClient) {
+        std::vector<uint32_t> before = Pixels(client);
         for (int tries = 0; tries < 50; ++tries) {
             testsupport::PumpFor(100ms);
-            std::vector<uint32_t> after = Pixels(kClient);
+            std::vector<uint32_t> after = Pixels(client);
             if (after == before) {
                 break;
             }
             before = std::move(after);
         }
         cairo_surface_t* image =
-            cairo_image_surface_create(CAIRO_FORMAT_RGB24, kClient.width, kClient.height);
+            cairo_image_surface_create(CAIRO_FORMAT_RGB24, client.width, client.height);
         cairo_surface_flush(image);
         unsigned char* rows = cairo_image_surface_get_data(image);
         const int stride = cairo_image_surface_get_stride(image);
-        for (int y = 0; y < kClient.height; ++y) {
+        for (int y = 0; y < client.height; ++y) {
             auto* row = reinterpret_cast<uint32_t*>(rows + y * stride);
-            for (int x = 0; x < kClient.width; ++x) {
-                row[x] = before[static_cast<size_t>(y * kClient.width + x)];
+            for (int x = 0; x < client.width; ++x) {
+                row[x] = before[static_cast<size_t>(y * client.width + x)];
             }
         }
         cairo_surface_mark_dirty(image);
@@ -80,6 +80,19 @@ TEST_F(Screenshots, SixPages) {
     int code = -1;
     ASSERT_TRUE(PumpUntil([&] { return Exited(&code); }));
     EXPECT_EQ(code, 0);
+}
+
+// The welcome page on a desktop of 192 dpi, as the X resources say it: twice the pixels.
+TEST_F(Screenshots, WelcomeAtTwiceTheScale) {
+    testsupport::DesktopResources resources("Xft.dpi:\t192\n");
+    scale_ = 2;
+    Start({{5, true, HostFolder(5)}});
+    Save("welcome-2x", {0, 0, 1000, 720});
+    Click({888, 670});  // "Cancel", then "YES" in its question
+    testsupport::PumpFor(500ms);
+    testsupport::TapKey(XK_Return);
+    int code = -1;
+    PumpUntil([&] { return Exited(&code); });
 }
 
 }  // namespace

@@ -12,7 +12,11 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "platform/posix/posix_util.h"
@@ -42,10 +46,39 @@ bool DrainOutput(int fd, std::string& output) {
     }
 }
 
+double& DesktopToolScale() {
+    static double scale = 1.0;
+    return scale;
+}
+
+std::string Decimal(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", value);
+    return text;
+}
+
+// Our windows' factor in the variables GTK and Qt take it from, unless the user set them: GTK
+// scales by whole factors (GDK_SCALE) and its text by the rest (GDK_DPI_SCALE); Qt takes any
+// factor, and a font resolution of its own that keeps Xft.dpi from counting twice.
+void AddScaleVariables(std::vector<std::string>& kept) {
+    const double scale = DesktopToolScale();
+    if (scale == 1.0 || std::getenv("GDK_SCALE") || std::getenv("QT_SCALE_FACTOR")) {
+        return;
+    }
+    const double whole = std::max(1.0, std::floor(scale));
+    kept.push_back("GDK_SCALE=" + Decimal(whole));
+    if (scale != whole && !std::getenv("GDK_DPI_SCALE")) {
+        kept.push_back("GDK_DPI_SCALE=" + Decimal(scale / whole));
+    }
+    kept.push_back("QT_SCALE_FACTOR=" + Decimal(scale));
+    kept.push_back("QT_FONT_DPI=96");
+}
+
 // What a desktop tool needs to open its window on the user's display in the user's language
 // and scale, and nothing that could change which code it runs (LD_*, GTK_MODULES, ...).
 std::vector<std::string> DesktopToolEnvironment() {
     std::vector<std::string> kept = {"PATH=/usr/local/bin:/usr/bin:/bin"};
+    AddScaleVariables(kept);
     static const char* const kNames[] = {"DISPLAY",       "XAUTHORITY",      "HOME",
                                          "LANG",          "LANGUAGE",        "GDK_SCALE",
                                          "GDK_DPI_SCALE", "QT_SCALE_FACTOR", "KESTREL_SCALE"};
@@ -112,6 +145,10 @@ pid_t StartProgram(const std::string& program, const std::vector<std::string>& a
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
     return error == 0 ? pid : -1;
+}
+
+void SetDesktopToolScale(double scale) {
+    DesktopToolScale() = scale;
 }
 
 std::string DesktopToolPath(const std::string& name) {

@@ -18,6 +18,9 @@ namespace platform::posix {
 pid_t StartProgram(const std::string& program, const std::vector<std::string>& argv,
                    int outputFd = -1, const std::vector<std::string>* environment = nullptr);
 
+// The scale factor of the program's windows, for the desktop tools' own (1 until set).
+void SetDesktopToolScale(double scale);
+
 // Where the desktop tool `name` (zenity, kdialog) is: looked up in the system's program folders
 // only, never on PATH; empty when it is not there.
 std::string DesktopToolPath(const std::string& name);

@@ -199,7 +199,8 @@ std::vector<uint32_t> Bitmap::ArgbPixels() const {
     return pixels;
 }
 
-void Canvas::DrawBitmap(const Bitmap& bitmap, const Rect& destination, const Rect& source) {
+void Canvas::DrawBitmap(const Bitmap& bitmap, const Rect& logicalDestination, const Rect& source) {
+    const Rect destination = impl_->grid.ToPixels(logicalDestination);
     if (!impl_->graphics || destination.IsEmpty() || source.IsEmpty()) {
         return;
     }

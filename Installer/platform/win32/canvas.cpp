@@ -2,6 +2,10 @@
 // copied to the window with one BitBlt.
 #include "platform/win32/canvas_impl.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
 #include "platform/win32/window_record.h"
 
 namespace platform {
@@ -114,17 +118,25 @@ bool StartPicture(Canvas::Impl& impl, const Rect& area) {
         return false;
     }
     impl.size = {area.width, area.height};
+    impl.logicalSize = impl.size;  // a picture without a window is drawn one to one
     return true;
 }
 
 }  // namespace backend
 
-Canvas::Canvas(NativeWindow window) : Canvas(window, ClientRect(backend::HandleOf(window))) {}
+Canvas::Canvas(NativeWindow window)
+    : Canvas(window, Rect{0, 0, GetClientSize(window).width, GetClientSize(window).height}) {}
 
 Canvas::Canvas(NativeWindow window, const Rect& area) : impl_(std::make_unique<Impl>()) {
-    const Rect part = Intersect(area, ClientRect(backend::HandleOf(window)));
+    impl_->grid = backend::Grid(window);
+    const Size client = GetClientSize(window);
+    const Rect logicalPart = Intersect(area, Rect{0, 0, client.width, client.height});
+    const Rect part = logicalPart.IsEmpty() ? Rect{}
+                                            : Intersect(impl_->grid.ToPixels(logicalPart),
+                                                        ClientRect(backend::HandleOf(window)));
     if (backend::StartPicture(*impl_, part)) {
         impl_->window = window;
+        impl_->logicalSize = {logicalPart.width, logicalPart.height};
     } else {
         MakeSurface(*impl_, {1, 1});  // measures only
     }
@@ -149,22 +161,56 @@ Canvas::~Canvas() {
 }
 
 Size Canvas::GetSize() const {
-    return impl_->size;
+    return impl_->logicalSize;
 }
 
-void Canvas::FillRect(const Rect& r, Rgba color) {
+double Canvas::GetScale() const {
+    return impl_->grid.Scale();
+}
+
+namespace {
+
+void FillPixels(Canvas::Impl& impl, const Rect& r, Rgba color) {
     Gdiplus::GpSolidFill* brush = nullptr;
-    if (!impl_->graphics || color.IsEmpty() || r.IsEmpty() ||
-        !backend::Succeeded(*impl_, gdip::GdipCreateSolidFill(color.Argb(), &brush))) {
+    if (!impl.graphics || color.IsEmpty() || r.IsEmpty() ||
+        !backend::Succeeded(impl, gdip::GdipCreateSolidFill(color.Argb(), &brush))) {
         return;
     }
-    backend::Succeeded(
-        *impl_, gdip::GdipFillRectangleI(impl_->graphics, brush, r.x, r.y, r.width, r.height));
+    backend::Succeeded(impl,
+                       gdip::GdipFillRectangleI(impl.graphics, brush, r.x, r.y, r.width, r.height));
     gdip::GdipDeleteBrush(brush);
+}
+
+int WholeUnits(float lineWidth) {
+    return std::max(1, static_cast<int>(std::lround(lineWidth)));
+}
+
+}  // namespace
+
+void Canvas::FillRect(const Rect& r, Rgba color) {
+    FillPixels(*impl_, impl_->grid.ToPixels(r), color);
 }
 
 void Canvas::StrokeRect(const Rect& r, Rgba color, float lineWidth) {
     if (r.width < 0 || r.height < 0) {
+        return;
+    }
+    if (!impl_->grid.IsIdentity()) {
+        // Scaled, a t-unit outline is bands of whole pixels on the rounded edges of its
+        // centred band, so that it meets what lies next to it.
+        const int units = WholeUnits(lineWidth);
+        const int before = (units - 1) / 2;
+        const Rect outer = impl_->grid.ToPixels(
+            Rect{r.x - before, r.y - before, r.width + units, r.height + units});
+        const int t = impl_->grid.Thickness(units);
+        if (r.width - units <= 0 || r.height - units <= 0) {
+            FillPixels(*impl_, outer, color);
+            return;
+        }
+        FillPixels(*impl_, {outer.x, outer.y, outer.width, t}, color);
+        FillPixels(*impl_, {outer.x, outer.Bottom() - t, outer.width, t}, color);
+        FillPixels(*impl_, {outer.x, outer.y + t, t, outer.height - 2 * t}, color);
+        FillPixels(*impl_, {outer.Right() - t, outer.y + t, t, outer.height - 2 * t}, color);
         return;
     }
     if (Gdiplus::GpPen* pen = MakePen(*impl_, color, lineWidth)) {
@@ -175,13 +221,35 @@ void Canvas::StrokeRect(const Rect& r, Rgba color, float lineWidth) {
 }
 
 void Canvas::DrawLine(int x1, int y1, int x2, int y2, Rgba color, float lineWidth) {
+    const PixelGrid& grid = impl_->grid;
+    if (!grid.IsIdentity()) {
+        const int units = WholeUnits(lineWidth);
+        if (x1 == x2 || y1 == y2) {
+            const int before = (units - 1) / 2;
+            FillPixels(*impl_,
+                       grid.ToPixels(Rect{std::min(x1, x2) - before, std::min(y1, y2) - before,
+                                          std::abs(x2 - x1) + units, std::abs(y2 - y1) + units}),
+                       color);
+            return;
+        }
+        // A slanted line runs between the pixels of its logical end points, as thick as
+        // its whole pixels.
+        const int t = grid.Thickness(units);
+        const int before = (t - 1) / 2;
+        lineWidth = static_cast<float>(t);
+        x1 = grid.X(x1) + before;
+        y1 = grid.Y(y1) + before;
+        x2 = grid.X(x2) + before;
+        y2 = grid.Y(y2) + before;
+    }
     if (Gdiplus::GpPen* pen = MakePen(*impl_, color, lineWidth)) {
         backend::Succeeded(*impl_, gdip::GdipDrawLineI(impl_->graphics, pen, x1, y1, x2, y2));
         gdip::GdipDeletePen(pen);
     }
 }
 
-void Canvas::FillVerticalGradient(const Rect& r, Rgba top, Rgba bottom) {
+void Canvas::FillVerticalGradient(const Rect& logical, Rgba top, Rgba bottom) {
+    const Rect r = impl_->grid.ToPixels(logical);
     const Gdiplus::GpRect area(r.x, r.y, r.width, r.height);
     Gdiplus::GpLineGradient* brush = nullptr;
     if (!impl_->graphics || r.IsEmpty() ||
@@ -196,7 +264,8 @@ void Canvas::FillVerticalGradient(const Rect& r, Rgba top, Rgba bottom) {
     gdip::GdipDeleteBrush(brush);
 }
 
-void Canvas::SetClip(const Rect& r) {
+void Canvas::SetClip(const Rect& logical) {
+    const Rect r = impl_->grid.ToPixels(logical);
     if (impl_->graphics) {
         backend::Succeeded(*impl_, gdip::GdipSetClipRectI(impl_->graphics, r.x, r.y, r.width,
                                                           r.height, Gdiplus::CombineModeReplace));

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/Canvas.h"
+#include "platform/pixel_grid.h"
 #include "platform/win32/gdiplus_session.h"
 
 namespace platform {
@@ -14,6 +15,9 @@ struct Canvas::Impl {
 
     // The window the picture goes to when the canvas ends; null for a measuring canvas.
     NativeWindow window;
+    // The toolkit's logical units to the picture's pixels; everything below is in pixels.
+    PixelGrid grid;
+    Size logicalSize;
     // The picture's size (zero for a measuring canvas), and where its top left lies in the
     // client area (a partial paint).
     Size size;

@@ -19,6 +19,8 @@ constexpr UINT kRepaintRequest = WM_APP + 1;
 // The message last taken, dispatched as the system gave it: a timer tick carries its procedure,
 // a key press is translated to characters.
 thread_local MSG lastTaken{};
+// The same message as the toolkit was given it, in logical units.
+thread_local Message lastHandedOut{};
 
 // The loop's own message-only window: other threads post to it, and every modal loop (a menu,
 // a message box, the folder browser) dispatches to it too.
@@ -109,7 +111,9 @@ bool PeekMessage(Message& out) {
             continue;
         }
         lastTaken = msg;
-        out = Message{w, msg.message, msg.wParam, msg.lParam};
+        out =
+            Message{w, msg.message, msg.wParam, backend::LogicalParam(w, msg.message, msg.lParam)};
+        lastHandedOut = out;
         return true;
     }
     // The work may have posted messages or invalidated windows of its own.
@@ -118,8 +122,8 @@ bool PeekMessage(Message& out) {
 
 MessageResult DispatchMessage(const Message& message) {
     HWND hwnd = backend::HandleOf(message.window);
-    if (hwnd && lastTaken.hwnd == hwnd && lastTaken.message == message.message &&
-        lastTaken.wParam == message.wParam && lastTaken.lParam == message.lParam) {
+    if (hwnd && lastTaken.hwnd == hwnd && lastHandedOut.message == message.message &&
+        lastHandedOut.wParam == message.wParam && lastHandedOut.lParam == message.lParam) {
         const MSG taken = lastTaken;
         lastTaken = MSG{};
         return DispatchMessageW(&taken);
@@ -149,7 +153,8 @@ bool GetUpdateRect(NativeWindow window, Rect* out) {
     HWND hwnd = backend::HandleOf(window);
     const bool any = hwnd && ::GetUpdateRect(hwnd, &rect, FALSE);
     if (out) {
-        *out = any ? Rect{rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top}
+        *out = any ? backend::Grid(window).CoveringLogical(
+                         Rect{rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top})
                    : Rect{};
     }
     return any;

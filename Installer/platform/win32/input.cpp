@@ -74,7 +74,7 @@ bool FocusMarksShown(NativeWindow window) {
 Point GetCursorPos() {
     POINT point{};
     ::GetCursorPos(&point);
-    return Point{point.x, point.y};
+    return backend::ScreenGrid(nullptr).ToLogical(Point{point.x, point.y});
 }
 
 }  // namespace platform

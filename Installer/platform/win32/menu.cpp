@@ -77,7 +77,7 @@ unsigned RunPopupMenu(const std::vector<MenuItem>& items, Point screen, NativeWi
             return 0;
         }
     }
-    const unsigned command = menu.Track(screen, ownerHandle);
+    const unsigned command = menu.Track(backend::ScreenGrid(owner).ToPixels(screen), ownerHandle);
     // A command picked for a window that went away meanwhile has nobody to act on it.
     return backend::Alive(owner) ? command : 0;
 }

@@ -163,6 +163,37 @@ std::wstring WideText(const std::string& utf8) {
     return Utf8ToUtf16(std::string_view(utf8).substr(0, utf8.find('\0')));
 }
 
+// The font at the canvas's scale: text is laid out and drawn at the size it is seen, so that
+// glyphs are fitted to the pixels they land on.
+class ScaledFont {
+  public:
+    ScaledFont(const Font::Impl& font, double scale) : font_(font.font) {
+        if (font.font && scale != 1.0) {
+            std::wstring used;
+            scaled_ = MakeFont(font.family, static_cast<float>(font.sizePixels * scale),
+                               GdiplusStyle(font.styleBits), &used);
+        }
+    }
+    ~ScaledFont() {
+        if (scaled_) {
+            gdip::GdipDeleteFont(scaled_);
+        }
+    }
+    ScaledFont(const ScaledFont&) = delete;
+    ScaledFont& operator=(const ScaledFont&) = delete;
+
+    Gdiplus::GpFont* get() const { return scaled_ ? scaled_ : font_; }
+
+  private:
+    Gdiplus::GpFont* font_;
+    Gdiplus::GpFont* scaled_ = nullptr;
+};
+
+// A logical layout size in pixels: what measuring and drawing both wrap and cut at.
+int32_t LayoutPixels(int32_t logical, double scale) {
+    return static_cast<int32_t>(std::lround(logical * scale));
+}
+
 Gdiplus::RectF LayoutBox(float x, float y, int32_t width, int32_t height) {
     // Zero means unbounded; a negative size is taken as zero.
     return Gdiplus::RectF(x, y, static_cast<Gdiplus::REAL>(width > 0 ? width : 0),
@@ -202,13 +233,16 @@ std::string Font::ResolvedFamily() const {
 }
 
 Size Canvas::MeasureText(const Font& font, const std::string& utf8, Size layout) {
-    Gdiplus::GpFont* gpFont = font.impl().font;
+    const double scale = impl_->grid.Scale();
+    const ScaledFont scaled(font.impl(), scale);
+    Gdiplus::GpFont* gpFont = scaled.get();
     const std::wstring text = WideText(utf8);
     if (!impl_->graphics || !gpFont || text.empty()) {
         return {};
     }
     StringFormat format(*impl_);
-    const Gdiplus::RectF box = LayoutBox(0.0f, 0.0f, layout.width, layout.height);
+    const Gdiplus::RectF box = LayoutBox(0.0f, 0.0f, LayoutPixels(layout.width, scale),
+                                         LayoutPixels(layout.height, scale));
     Gdiplus::RectF bounds;
     if (!format.get() ||
         !backend::Succeeded(
@@ -220,13 +254,16 @@ Size Canvas::MeasureText(const Font& font, const std::string& utf8, Size layout)
                                     gpFont, &box, format.get(), &bounds, nullptr, nullptr))) {
         return {};
     }
-    return Size{static_cast<int32_t>(std::ceil(bounds.Width)),
-                static_cast<int32_t>(std::ceil(bounds.Height))};
+    return Size{static_cast<int32_t>(std::ceil(std::ceil(bounds.Width) / scale - 1e-9)),
+                static_cast<int32_t>(std::ceil(std::ceil(bounds.Height) / scale - 1e-9))};
 }
 
-void Canvas::DrawText(const Font& font, const std::string& utf8, const Rect& box, int alignBits,
-                      Rgba color) {
-    Gdiplus::GpFont* gpFont = font.impl().font;
+void Canvas::DrawText(const Font& font, const std::string& utf8, const Rect& logicalBox,
+                      int alignBits, Rgba color) {
+    const double scale = impl_->grid.Scale();
+    const ScaledFont scaled(font.impl(), scale);
+    Gdiplus::GpFont* gpFont = scaled.get();
+    const Rect box = impl_->grid.ToPixels(logicalBox);
     const std::wstring text = WideText(utf8);
     if (!impl_->graphics || !gpFont || text.empty() || color.IsEmpty()) {
         return;
@@ -256,8 +293,8 @@ void Canvas::DrawText(const Font& font, const std::string& utf8, const Rect& box
         return;
     }
     const Gdiplus::RectF layout =
-        LayoutBox(static_cast<Gdiplus::REAL>(box.x), static_cast<Gdiplus::REAL>(box.y), box.width,
-                  box.height);
+        LayoutBox(static_cast<Gdiplus::REAL>(box.x), static_cast<Gdiplus::REAL>(box.y),
+                  LayoutPixels(logicalBox.width, scale), LayoutPixels(logicalBox.height, scale));
     backend::Succeeded(
         *impl_, gdip::GdipDrawString(impl_->graphics, text.c_str(), static_cast<INT>(text.size()),
                                      gpFont, &layout, format.get(), brush));

@@ -106,8 +106,9 @@ void RequestPlainFieldResize(NativeWindow window, HWND control) {
     RequestResizeNotify notify;
     notify.header.from = window.Bits();
     notify.header.code = kEnRequestResize;
-    notify.requested = {0, 0, static_cast<int>(client.right),
-                        static_cast<int>(format.top) + lines * static_cast<int>(metrics.tmHeight)};
+    notify.requested = backend::Grid(window).CoveringLogical(
+        {0, 0, static_cast<int>(client.right),
+         static_cast<int>(format.top) + lines * static_cast<int>(metrics.tmHeight)});
     SendMessage(parent, kWmNotify, 0, reinterpret_cast<LParam>(&notify));
 }
 
@@ -147,7 +148,10 @@ NativeWindow CreateTextControl(NativeWindow parent, Point position, Size size,
     if (!parentHandle) {
         return nullptr;
     }
-    const HWND control = CreateNativeControl(parentHandle, position, size, textUtf8, flags);
+    const Rect pixels =
+        backend::Grid(parent).ToPixels(Rect{position.x, position.y, size.width, size.height});
+    const HWND control = CreateNativeControl(parentHandle, {pixels.x, pixels.y},
+                                             {pixels.width, pixels.height}, textUtf8, flags);
     if (!control) {
         return nullptr;
     }
@@ -156,6 +160,9 @@ NativeWindow CreateTextControl(NativeWindow parent, Point position, Size size,
         ::DestroyWindow(control);
         return nullptr;
     }
+    window->scale = parent->scale;
+    window->logicalPosition = position;
+    window->logicalSize = size;
     window->textControl = (flags & kTextRich) ? TextControlKind::Rich : TextControlKind::Plain;
     return window;
 }
@@ -177,7 +184,7 @@ void SetTextControlFont(NativeWindow window, const Font& font) {
     }
     const Font::Impl& impl = font.impl();
     const HFONT made = CreateFontW(
-        -static_cast<int>(std::lround(impl.sizePixels)), 0, 0, 0,
+        -static_cast<int>(std::lround(impl.sizePixels * state->scale)), 0, 0, 0,
         (impl.styleBits & kFontBold) ? FW_BOLD : FW_NORMAL, (impl.styleBits & kFontItalic) != 0,
         (impl.styleBits & kFontUnderline) != 0, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
         CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, impl.family.c_str());
@@ -193,8 +200,10 @@ void SetTextControlFont(NativeWindow window, const Font& font) {
 
 void SetTextControlMargins(NativeWindow window, int left, int right) {
     if (Find(window)) {
-        SendMessageW(backend::HandleOf(window), EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN,
-                     MAKELPARAM(std::max(0, left), std::max(0, right)));
+        const PixelGrid grid = backend::Grid(window);
+        SendMessageW(
+            backend::HandleOf(window), EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN,
+            MAKELPARAM(grid.Thickness(std::max(0, left)), grid.Thickness(std::max(0, right))));
     }
 }
 

@@ -23,6 +23,7 @@ std::unordered_map<HWND, NativeWindow>& ByHandle() {
 }
 
 LRESULT CALLBACK RoutingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+void MovedToResolution(NativeWindow w, UINT dpi, const RECT& suggested);
 
 // The program's icon group: the frame and the task switcher take their sizes from it.
 constexpr int kApplicationIconGroup = 101;
@@ -97,8 +98,10 @@ MessageResult RouteNotify(NativeWindow w, HWND hwnd, WPARAM wParam, LPARAM lPara
     notify.header.from = backend::RecordOf(header->hwndFrom).Bits();
     notify.header.id = header->idFrom;
     notify.header.code = kEnRequestResize;
-    notify.requested = Rect{native->rc.left, native->rc.top, native->rc.right - native->rc.left,
-                            native->rc.bottom - native->rc.top};
+    const NativeWindow from = backend::RecordOf(header->hwndFrom);
+    notify.requested = backend::Grid(from).CoveringLogical(
+        Rect{native->rc.left, native->rc.top, native->rc.right - native->rc.left,
+             native->rc.bottom - native->rc.top});
     return w->proc(w, kWmNotify, wParam, reinterpret_cast<LParam>(&notify));
 }
 
@@ -135,6 +138,9 @@ LRESULT CALLBACK RoutingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
             break;
         case WM_NOTIFY:
             return RouteNotify(w, hwnd, wParam, lParam);
+        case WM_DPICHANGED:
+            MovedToResolution(w, HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+            return 0;
         case WM_GETMINMAXINFO: {
             const MessageResult result = record->proc(w, message, wParam, lParam);
             if (NativeWindowRecord* still = w.operator->()) {
@@ -149,7 +155,7 @@ LRESULT CALLBACK RoutingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
         default:
             break;
     }
-    return record->proc(w, message, wParam, lParam);
+    return record->proc(w, message, wParam, backend::LogicalParam(w, message, lParam));
 }
 
 DWORD TopLevelStyleBits(const TopLevelStyle& style, DWORD* exStyle) {
@@ -246,6 +252,16 @@ HICON MakeIcon(const uint32_t* argbPixels, int width, int height) {
     return icon;
 }
 
+// Moved to a monitor of another resolution: the window takes the rectangle the system suggests,
+// and everything in it the new pixels of its logical places and sizes.
+void MovedToResolution(NativeWindow w, UINT dpi, const RECT& suggested) {
+    w->scale = dpi / 96.0;
+    SetWindowPos(w->hwnd, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    backend::PlaceChildren(w->hwnd);
+    RedrawWindow(w->hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+}
+
 }  // namespace
 
 NativeWindowRecord* NativeWindow::operator->() const {
@@ -278,43 +294,92 @@ NativeWindow AdoptControl(HWND hwnd) {
 MessageResult NativeControlProc(NativeWindow window, MessageId message, WParam wParam,
                                 LParam lParam) {
     NativeWindowRecord* record = window.operator->();
-    return record ? PassOn(record, record->hwnd, message, wParam, lParam) : 0;
+    return record ? PassOn(record, record->hwnd, message, wParam,
+                           backend::PhysicalParam(window, message, lParam))
+                  : 0;
+}
+
+void PlaceChildren(HWND parent) {
+    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        const NativeWindow w = RecordOf(child);
+        if (!w) {
+            continue;
+        }
+        w->scale = RecordOf(parent)->scale;
+        const Rect pixels = Grid(RecordOf(parent))
+                                .ToPixels(Rect{w->logicalPosition.x, w->logicalPosition.y,
+                                               w->logicalSize.width, w->logicalSize.height});
+        RECT now{};
+        ::GetWindowRect(child, &now);
+        MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&now), 2);
+        if (now.left != pixels.x || now.top != pixels.y || now.right != pixels.Right() ||
+            now.bottom != pixels.Bottom()) {
+            SetWindowPos(child, nullptr, pixels.x, pixels.y, pixels.width, pixels.height,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+        PlaceChildren(child);
+    }
 }
 
 }  // namespace backend
 
-NativeWindow CreateTopLevelWindow(NativeWindow owner, Point outerPosition, Size clientSize,
+NativeWindow CreateTopLevelWindow(NativeWindow owner, Point logicalPosition, Size logicalSize,
                                   const std::string& titleUtf8, const TopLevelStyle& style,
                                   WindowProc proc) {
+    backend::BecomeDpiAware();
     RegisterClassOnce(kTopLevelClass, CS_HREDRAW | CS_VREDRAW, true);
     DWORD exStyle = 0;
     const DWORD bits = TopLevelStyleBits(style, &exStyle);
-    const Size outer = GrowByFrame(bits, exStyle, clientSize);
     const NativeWindow w = slots::Allocate();
     w->topLevel = true;
     w->proc = proc;
+    w->logicalPosition = logicalPosition;
+    w->logicalSize = logicalSize;
+    // Made at the system's resolution; the monitor it lands on may have another.
+    w->scale = backend::SystemScale();
+    const Point outerPosition = backend::ScreenGrid(w).ToPixels(logicalPosition);
+    Size outer = GrowByFrame(bits, exStyle, backend::ScreenGrid(w).ToPixels(logicalSize));
     w->minimumOuter = outer;
     HWND hwnd = CreateWindowExW(exStyle, kTopLevelClass, Utf8ToUtf16(titleUtf8).c_str(), bits,
                                 outerPosition.x, outerPosition.y, outer.width, outer.height,
                                 backend::HandleOf(owner), nullptr, backend::ModuleInstance(),
                                 const_cast<NativeWindow*>(&w));
     if (hwnd) {
+        w->scale = backend::WindowScale(hwnd);
+        // The frame at the window's own resolution decides its outer size.
+        const Size wanted = backend::ScreenGrid(w).ToPixels(logicalSize);
+        RECT client{};
+        GetClientRect(hwnd, &client);
+        if (client.right != wanted.width || client.bottom != wanted.height) {
+            outer.width += wanted.width - client.right;
+            outer.height += wanted.height - client.bottom;
+            w->minimumOuter = outer;
+            SetWindowPos(hwnd, nullptr, 0, 0, outer.width, outer.height,
+                         SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        }
         // Focus marks wait for the first key, as in the system's own dialogs.
         ::SendMessageW(hwnd, WM_CHANGEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS), 0);
     }
     return Created(w, hwnd);
 }
 
-NativeWindow CreateChildWindow(NativeWindow parent, Point position, Size size, WindowProc proc,
-                               bool doubleClicks) {
+NativeWindow CreateChildWindow(NativeWindow parent, Point logicalPosition, Size logicalSize,
+                               WindowProc proc, bool doubleClicks) {
     HWND parentHandle = backend::HandleOf(parent);
     if (!parentHandle) {
         return nullptr;
     }
     RegisterClassOnce(kPanelClass, CS_DBLCLKS | CS_CLASSDC, false);
+    const Rect pixels = backend::Grid(parent).ToPixels(
+        Rect{logicalPosition.x, logicalPosition.y, logicalSize.width, logicalSize.height});
+    const Point position{pixels.x, pixels.y};
+    const Size size{pixels.width, pixels.height};
     const NativeWindow w = slots::Allocate();
     w->proc = proc;
     w->doubleClicks = doubleClicks;
+    w->scale = parent->scale;
+    w->logicalPosition = logicalPosition;
+    w->logicalSize = logicalSize;
     return Created(
         w, CreateWindowExW(0, kPanelClass, L"", WS_CHILD | WS_CLIPCHILDREN | WS_VISIBLE, position.x,
                            position.y, size.width, size.height, parentHandle, nullptr,
@@ -346,8 +411,7 @@ void* GetUserData(NativeWindow window) {
 
 MessageResult DefaultWindowProc(NativeWindow window, MessageId message, WParam wParam,
                                 LParam lParam) {
-    NativeWindowRecord* record = window.operator->();
-    return record ? PassOn(record, record->hwnd, message, wParam, lParam) : 0;
+    return backend::NativeControlProc(window, message, wParam, lParam);
 }
 
 void SetWindowTitle(NativeWindow window, const std::string& titleUtf8) {

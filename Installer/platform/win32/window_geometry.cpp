@@ -22,53 +22,95 @@ Rect MonitorArea(HMONITOR monitor, bool work) {
 Rect GetWindowRect(NativeWindow window) {
     RECT rect{};
     HWND hwnd = backend::HandleOf(window);
-    return hwnd && ::GetWindowRect(hwnd, &rect) ? FromRECT(rect) : Rect{};
+    return hwnd && ::GetWindowRect(hwnd, &rect) ? backend::ScreenToLogical(window, FromRECT(rect))
+                                                : Rect{};
 }
 
 Point GetWindowPosition(NativeWindow window) {
     HWND hwnd = backend::HandleOf(window);
-    RECT rect{};
-    if (!hwnd || !::GetWindowRect(hwnd, &rect)) {
+    if (!hwnd) {
         return Point{};
     }
-    POINT corner{rect.left, rect.top};
     if (!window->topLevel) {
-        ::ScreenToClient(GetParent(hwnd), &corner);
+        return window->logicalPosition;
     }
-    return Point{corner.x, corner.y};
+    const Rect outer = GetWindowRect(window);
+    return Point{outer.x, outer.y};
 }
 
 Size GetClientSize(NativeWindow window) {
     RECT rect{};
     HWND hwnd = backend::HandleOf(window);
-    return hwnd && GetClientRect(hwnd, &rect) ? Size{rect.right, rect.bottom} : Size{};
+    return hwnd && GetClientRect(hwnd, &rect)
+               ? backend::LogicalClientSize(window, Size{rect.right, rect.bottom})
+               : Size{};
 }
 
-Point ScreenToClient(NativeWindow window, Point screen) {
-    POINT point{screen.x, screen.y};
-    if (HWND hwnd = backend::HandleOf(window)) {
-        ::ScreenToClient(hwnd, &point);
+namespace {
+
+// The client area's top-left corner on the screen of logical units: the top-level window's
+// client corner in pixels, then each window's logical place in its parent.
+Point LogicalClientOrigin(NativeWindow window) {
+    HWND top = GetAncestor(window->hwnd, GA_ROOT);
+    POINT corner{0, 0};
+    ::ClientToScreen(top, &corner);
+    const NativeWindow topRecord = backend::RecordOf(top);
+    const Point topOrigin =
+        backend::ScreenGrid(topRecord ? topRecord : window).ToLogical(Point{corner.x, corner.y});
+    Point origin = topOrigin;
+    for (NativeWindowRecord* r = window.operator->(); r && !r->topLevel;
+         r = backend::RecordOf(GetParent(r->hwnd)).operator->()) {
+        origin.x += r->logicalPosition.x;
+        origin.y += r->logicalPosition.y;
     }
-    return Point{point.x, point.y};
+    return origin;
+}
+
+}  // namespace
+
+Point ScreenToClient(NativeWindow window, Point screen) {
+    if (!backend::HandleOf(window)) {
+        return screen;
+    }
+    const Point origin = LogicalClientOrigin(window);
+    return Point{screen.x - origin.x, screen.y - origin.y};
 }
 
 Point ClientToScreen(NativeWindow window, Point client) {
-    POINT point{client.x, client.y};
-    if (HWND hwnd = backend::HandleOf(window)) {
-        ::ClientToScreen(hwnd, &point);
+    if (!backend::HandleOf(window)) {
+        return client;
     }
-    return Point{point.x, point.y};
+    const Point origin = LogicalClientOrigin(window);
+    return Point{client.x + origin.x, client.y + origin.y};
 }
+
+namespace {
+
+// The frame the window has, not the one AdjustWindowRectEx computes for the system's
+// resolution: at another one, the caption's height may round differently.
+Size OuterPixels(HWND hwnd, Size clientPixels) {
+    RECT outer{};
+    RECT client{};
+    ::GetWindowRect(hwnd, &outer);
+    GetClientRect(hwnd, &client);
+    return Size{clientPixels.width + (outer.right - outer.left) - client.right,
+                clientPixels.height + (outer.bottom - outer.top) - client.bottom};
+}
+
+}  // namespace
 
 Size OuterSizeForClient(NativeWindow window, Size clientSize) {
     HWND hwnd = backend::HandleOf(window);
     if (!hwnd) {
         return clientSize;
     }
-    RECT rect{0, 0, clientSize.width, clientSize.height};
-    AdjustWindowRectEx(&rect, static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE)), FALSE,
-                       static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_EXSTYLE)));
-    return Size{rect.right - rect.left, rect.bottom - rect.top};
+    const PixelGrid grid = backend::ScreenGrid(window);
+    const Size client = grid.ToPixels(clientSize);
+    const Size outer = OuterPixels(hwnd, client);
+    // Rounded down: a minimum size made from it must never ask for more than the window has.
+    const auto units = [&](int pixels) { return static_cast<int>(pixels / grid.Scale()); };
+    return Size{clientSize.width + units(outer.width - client.width),
+                clientSize.height + units(outer.height - client.height)};
 }
 
 void MoveWindow(NativeWindow window, Point position, Size clientSize, bool repaint) {
@@ -76,13 +118,27 @@ void MoveWindow(NativeWindow window, Point position, Size clientSize, bool repai
     if (!hwnd) {
         return;
     }
-    const Size outer = OuterSizeForClient(window, clientSize);
-    ::MoveWindow(hwnd, position.x, position.y, outer.width, outer.height, repaint);
+    window->logicalPosition = position;
+    window->logicalSize = clientSize;
+    if (window->topLevel) {
+        const PixelGrid grid = backend::ScreenGrid(window);
+        const Point corner = grid.ToPixels(position);
+        const Size outer = OuterPixels(hwnd, grid.ToPixels(clientSize));
+        ::MoveWindow(hwnd, corner.x, corner.y, outer.width, outer.height, repaint);
+        return;
+    }
+    const Rect pixels =
+        backend::Grid(backend::RecordOf(GetParent(hwnd)))
+            .ToPixels(Rect{position.x, position.y, clientSize.width, clientSize.height});
+    ::MoveWindow(hwnd, pixels.x, pixels.y, pixels.width, pixels.height, repaint);
+    if (window->scale != 1.0) {
+        backend::PlaceChildren(hwnd);  // their edges round on the moved grid
+    }
 }
 
 void SetMinimumOuterSize(NativeWindow window, Size outerSize) {
     if (backend::Alive(window)) {
-        window->minimumOuter = outerSize;
+        window->minimumOuter = backend::ScreenGrid(window).ToPixels(outerSize);
     }
 }
 
@@ -109,23 +165,30 @@ bool IsWindowEnabled(NativeWindow window) {
 }
 
 Size ScreenSize() {
-    return Size{GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    const Rect screen = backend::ScreenToLogical(
+        nullptr,
+        Rect{0, 0, GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)});
+    return Size{screen.width, screen.height};
 }
 
 Rect PrimaryMonitor() {
-    return MonitorArea(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), false);
+    return backend::ScreenToLogical(
+        nullptr, MonitorArea(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), false));
 }
 
 Rect WorkAreaNearest(NativeWindow window) {
     HWND hwnd = backend::HandleOf(window);
-    return MonitorArea(hwnd ? MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST)
-                            : MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY),
-                       true);
+    return backend::ScreenToLogical(
+        window, MonitorArea(hwnd ? MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST)
+                                 : MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY),
+                            true));
 }
 
 Rect WorkAreaNearest(const Rect& screenRect) {
-    const RECT rect{screenRect.x, screenRect.y, screenRect.Right(), screenRect.Bottom()};
-    return MonitorArea(MonitorFromRect(&rect, MONITOR_DEFAULTTONEAREST), true);
+    const Rect pixels = backend::ScreenGrid(nullptr).ToPixels(screenRect);
+    const RECT rect{pixels.x, pixels.y, pixels.Right(), pixels.Bottom()};
+    return backend::ScreenToLogical(
+        nullptr, MonitorArea(MonitorFromRect(&rect, MONITOR_DEFAULTTONEAREST), true));
 }
 
 }  // namespace platform

@@ -7,6 +7,7 @@
 
 #include "platform/Timer.h"
 #include "platform/Window.h"
+#include "platform/pixel_grid.h"
 #include "platform/win32/windows_api.h"
 
 namespace platform {
@@ -35,7 +36,13 @@ struct NativeWindowRecord {
     WNDPROC nativeProc = nullptr;
     TextControlKind textControl = TextControlKind::None;
     HFONT ownedFont = nullptr;  // a plain text field's copy of the toolkit's font
-    Size minimumOuter;
+    Size minimumOuter;          // pixels
+    // The window's pixels per logical unit (a child's is its top-level window's), and its place
+    // and client size in logical units: a child's in its parent's client area, a top-level
+    // window's on a screen of logical units.
+    double scale = 1.0;
+    Point logicalPosition;
+    Size logicalSize;
     std::map<unsigned, TimerCallback> timers;
     WindowIcon bigIcon;
     WindowIcon smallIcon;
@@ -60,6 +67,27 @@ HINSTANCE ModuleInstance();
 NativeWindow AdoptControl(HWND hwnd);
 MessageResult NativeControlProc(NativeWindow window, MessageId message, WParam wParam,
                                 LParam lParam);
+
+// Scaling (dpi.cpp). Asks the system for per-monitor awareness once, before any window.
+void BecomeDpiAware();
+double SystemScale();
+double WindowScale(HWND hwnd);
+// The window's logical units to its pixels; the system's scale for a null handle.
+PixelGrid Grid(NativeWindow w);
+// Screen pixels at the window's scale.
+PixelGrid ScreenGrid(NativeWindow w);
+Rect ScreenToLogical(NativeWindow w, const Rect& screen);
+// Gives the windows inside `parent` the pixels of their logical rectangles at its scale, after
+// it moved or changed resolution.
+void PlaceChildren(HWND parent);
+// The client size the window's logical size makes, in pixels.
+Size PixelsOf(NativeWindow w);
+// The logical client size for the client's pixels: the toolkit's own size when the pixels are
+// what it makes, else the nearest (a user resized the window).
+Size LogicalClientSize(NativeWindow w, Size pixels);
+// Places and sizes in message parameters, from the system's pixels to logical units and back.
+LParam LogicalParam(NativeWindow w, MessageId message, LParam lParam);
+LParam PhysicalParam(NativeWindow w, MessageId message, LParam lParam);
 
 }  // namespace backend
 }  // namespace platform

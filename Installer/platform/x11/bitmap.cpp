@@ -92,8 +92,9 @@ std::vector<uint32_t> Bitmap::ArgbPixels() const {
     return pixels;
 }
 
-void Canvas::DrawBitmap(const Bitmap& bitmap, const Rect& destination, const Rect& source) {
+void Canvas::DrawBitmap(const Bitmap& bitmap, const Rect& logicalDestination, const Rect& source) {
     cairo_t* cr = impl_ ? impl_->cr : nullptr;
+    const Rect destination = impl_->grid.ToPixels(logicalDestination);
     if (!cr || destination.IsEmpty() || source.IsEmpty()) {
         return;
     }

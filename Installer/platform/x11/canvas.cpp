@@ -207,14 +207,20 @@ Rect VisiblePart(NativeWindow w) {
 
 Canvas::Canvas(NativeWindow window)
     : Canvas(window, backend::Alive(window)
-                         ? Rect{0, 0, window->clientSize.width, window->clientSize.height}
+                         ? Rect{0, 0, window->logicalSize.width, window->logicalSize.height}
                          : Rect{}) {}
 
 Canvas::Canvas(NativeWindow window, const Rect& area) : impl_(std::make_unique<Impl>()) {
-    const Rect part =
+    impl_->grid = backend::Grid(window);
+    const Rect logicalPart =
         backend::Alive(window)
-            ? Intersect(area, {0, 0, window->clientSize.width, window->clientSize.height})
+            ? Intersect(area, {0, 0, window->logicalSize.width, window->logicalSize.height})
             : Rect{};
+    impl_->logicalSize = {logicalPart.width, logicalPart.height};
+    const Rect part = logicalPart.IsEmpty()
+                          ? Rect{}
+                          : Intersect(impl_->grid.ToPixels(logicalPart),
+                                      {0, 0, window->clientSize.width, window->clientSize.height});
     if (!part.IsEmpty()) {
         impl_->window = window;
         impl_->size = {part.width, part.height};
@@ -247,23 +253,29 @@ Canvas::~Canvas() {
 }
 
 Size Canvas::GetSize() const {
-    return impl_->size;
+    return impl_->logicalSize;
+}
+
+double Canvas::GetScale() const {
+    return impl_->grid.Scale();
 }
 
 void Canvas::FillRect(const Rect& r, Rgba color) {
-    FillPixels(*impl_, r, color);
+    FillPixels(*impl_, impl_->grid.ToPixels(r), color);
 }
 
 void Canvas::StrokeRect(const Rect& r, Rgba color, float lineWidth) {
     if (r.width < 0 || r.height < 0) {
         return;
     }
-    // The band of a t-pixel line is centred on the outline, as a pen's is; the four sides are
+    // The band of a t-unit line is centred on the outline, as a pen's is; the four sides are
     // cut so that they do not overlap.
-    const int t = WholeWidth(lineWidth);
-    const int before = (t - 1) / 2;
-    const Rect outer{r.x - before, r.y - before, r.width + t, r.height + t};
-    if (r.width - t <= 0 || r.height - t <= 0) {
+    const int units = WholeWidth(lineWidth);
+    const int before = (units - 1) / 2;
+    const Rect outer =
+        impl_->grid.ToPixels(Rect{r.x - before, r.y - before, r.width + units, r.height + units});
+    const int t = impl_->grid.Thickness(units);
+    if (r.width - units <= 0 || r.height - units <= 0) {
         FillPixels(*impl_, outer, color);
         return;
     }
@@ -274,15 +286,23 @@ void Canvas::StrokeRect(const Rect& r, Rgba color, float lineWidth) {
 }
 
 void Canvas::DrawLine(int x1, int y1, int x2, int y2, Rgba color, float lineWidth) {
-    const int t = WholeWidth(lineWidth);
-    const int before = (t - 1) / 2;
+    const PixelGrid& grid = impl_->grid;
+    const int units = WholeWidth(lineWidth);
     if (x1 == x2 || y1 == y2) {
+        const int before = (units - 1) / 2;
         FillPixels(*impl_,
-                   {std::min(x1, x2) - before, std::min(y1, y2) - before, std::abs(x2 - x1) + t,
-                    std::abs(y2 - y1) + t},
+                   grid.ToPixels(Rect{std::min(x1, x2) - before, std::min(y1, y2) - before,
+                                      std::abs(x2 - x1) + units, std::abs(y2 - y1) + units}),
                    color);
         return;
     }
+    // A slanted line is stepped in pixels, its pen covering the pixels of each logical end.
+    const int t = grid.Thickness(units);
+    const int before = (t - 1) / 2;
+    x1 = grid.X(x1) + before;
+    y1 = grid.Y(y1) + before;
+    x2 = grid.X(x2) + before;
+    y2 = grid.Y(y2) + before;
     // Bresenham's pixels, one step along the major axis at a time, so that a thick line's
     // stamps never overlap: each is a t-pixel run across that axis.
     const int dx = std::abs(x2 - x1);
@@ -310,7 +330,8 @@ void Canvas::DrawLine(int x1, int y1, int x2, int y2, Rgba color, float lineWidt
     }
 }
 
-void Canvas::FillVerticalGradient(const Rect& r, Rgba top, Rgba bottom) {
+void Canvas::FillVerticalGradient(const Rect& logical, Rgba top, Rgba bottom) {
+    const Rect r = impl_->grid.ToPixels(logical);
     if (r.IsEmpty()) {
         return;
     }
@@ -328,7 +349,7 @@ void Canvas::FillVerticalGradient(const Rect& r, Rgba top, Rgba bottom) {
 }
 
 void Canvas::SetClip(const Rect& r) {
-    ClipTo(*impl_, r);
+    ClipTo(*impl_, impl_->grid.ToPixels(r));
 }
 
 }  // namespace platform

@@ -7,11 +7,16 @@
 #include <vector>
 
 #include "platform/Canvas.h"
+#include "platform/pixel_grid.h"
 
 namespace platform {
 
+// Everything below `grid` is in the window's pixels; the toolkit's logical units become pixels
+// as they come in.
 struct Canvas::Impl {
     NativeWindow window = nullptr;  // null for a measuring canvas (or a window already gone)
+    PixelGrid grid;
+    Size logicalSize;
     Size size;
     // Where the picture's top left lies in the client area (a partial paint).
     Point origin;

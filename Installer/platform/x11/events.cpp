@@ -388,7 +388,9 @@ void InvalidateWindow(NativeWindow window, bool withDescendants) {
 }
 
 bool GetUpdateRect(NativeWindow window, Rect* out) {
-    const Rect update = backend::Alive(window) ? window->update : Rect{};
+    const Rect update = backend::Alive(window) && !window->update.IsEmpty()
+                            ? backend::Grid(window).CoveringLogical(window->update)
+                            : Rect{};
     if (out) {
         *out = update;
     }

@@ -108,6 +108,7 @@ void TranslatePointerEvent(NativeWindow w, XEvent& event) {
     if (!EnabledDeep(target)) {
         return;
     }
+    client = Grid(target).ToLogical(client);
     if (event.type == MotionNotify) {
         PostMessage(target, kWmMouseMove, KeyFlags(event.xmotion.state),
                     MakePointParam(client.x, client.y));
@@ -117,8 +118,9 @@ void TranslatePointerEvent(NativeWindow w, XEvent& event) {
     if (e.button == Button4 || e.button == Button5) {
         if (press) {
             const int delta = e.button == Button4 ? kWheelDelta : -kWheelDelta;
+            const Point screen = ScreenToLogical(target, Point{e.x_root, e.y_root});
             PostMessage(target, kWmMouseWheel, MakeWheelParam(delta) | KeyFlags(e.state),
-                        MakePointParam(e.x_root, e.y_root));
+                        MakePointParam(screen.x, screen.y));
         }
         return;
     }
@@ -273,7 +275,7 @@ Point GetCursorPos() {
     unsigned mask = 0;
     XQueryPointer(display, DefaultRootWindow(display), &root, &child, &rootX, &rootY, &x, &y,
                   &mask);
-    return {rootX, rootY};
+    return backend::ScreenToLogical(nullptr, Point{rootX, rootY});
 }
 
 }  // namespace platform

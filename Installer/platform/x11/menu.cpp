@@ -101,7 +101,7 @@ class MenuSession {
                 }
                 break;
             case MotionNotify:
-                PointerAt({event.xmotion.x, event.xmotion.y},
+                PointerAt(Local(event.xmotion.x, event.xmotion.y),
                           {event.xmotion.x_root, event.xmotion.y_root});
                 break;
             case ButtonPress:
@@ -123,6 +123,9 @@ class MenuSession {
     }
 
   private:
+    // The menu is laid out in logical units, at its owner's scale.
+    Point Local(int x, int y) const { return grid_.ToLogical({x, y}); }
+
     bool Open(Point at) {
         Display* display = x11::Connection();
         if (!display || items_.empty() || !backend::Alive(owner_)) {
@@ -134,6 +137,8 @@ class MenuSession {
         layout_ = MenuLayout(static_cast<int>(items_.size()),
                              painter_.ContentWidth(items_, area.width), area.width, area.height);
         const Rect placed = menu::PlaceMenu(at, layout_.WindowSize(), area);
+        grid_ = PixelGrid(backend::Grid(owner_).Scale(), {});
+        const Rect pixels = grid_.ToPixels(placed);
 
         XSetWindowAttributes attributes{};
         attributes.override_redirect = True;
@@ -143,8 +148,8 @@ class MenuSession {
         attributes.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask |
                                 PointerMotionMask | KeyPressMask | StructureNotifyMask;
         const ::Window xid = XCreateWindow(
-            display, DefaultRootWindow(display), placed.x, placed.y,
-            static_cast<unsigned>(placed.width), static_cast<unsigned>(placed.height), 0,
+            display, DefaultRootWindow(display), pixels.x, pixels.y,
+            static_cast<unsigned>(pixels.width), static_cast<unsigned>(pixels.height), 0,
             CopyFromParent, InputOutput, CopyFromParent,
             CWOverrideRedirect | CWSaveUnder | CWBackPixmap | CWCursor | CWEventMask, &attributes);
         if (!xid) {
@@ -158,8 +163,11 @@ class MenuSession {
         record_->topLevel = true;
         record_->shown = true;
         record_->viewable = true;
-        record_->position = {placed.x, placed.y};
-        record_->clientSize = layout_.WindowSize();
+        record_->position = {pixels.x, pixels.y};
+        record_->clientSize = {pixels.width, pixels.height};
+        record_->scale = grid_.Scale();
+        record_->logicalPosition = {placed.x, placed.y};
+        record_->logicalSize = layout_.WindowSize();
         Sessions().push_back(this);
         backend::SetUnrecordedEventHandler(&DispatchToSession);
         XMapRaised(display, xid);
@@ -291,12 +299,12 @@ class MenuSession {
         if (e.button > Button3) {
             return;  // horizontal wheels and extra buttons
         }
-        if (layout_.HitTest({e.x, e.y}).part == MenuLayout::Part::kOutside) {
+        if (layout_.HitTest(Local(e.x, e.y)).part == MenuLayout::Part::kOutside) {
             Finish(0);
             return;
         }
         pressedInside_ = true;
-        PointerAt({e.x, e.y}, {e.x_root, e.y_root});
+        PointerAt(Local(e.x, e.y), {e.x_root, e.y_root});
     }
 
     void Released(const XButtonEvent& e) {
@@ -307,7 +315,7 @@ class MenuSession {
         if (!pressedInside_ && !moved_) {
             return;
         }
-        const MenuLayout::Hit hit = layout_.HitTest({e.x, e.y});
+        const MenuLayout::Hit hit = layout_.HitTest(Local(e.x, e.y));
         if (hit.part == MenuLayout::Part::kRow) {
             Finish(items_[static_cast<size_t>(hit.index)].command);
         } else if (hit.part == MenuLayout::Part::kOutside) {
@@ -386,6 +394,7 @@ class MenuSession {
     NativeWindow owner_;
     menu::MenuPainter painter_;
     MenuLayout layout_;
+    PixelGrid grid_;
     ::Window xid_ = 0;
     NativeWindow record_;
     Point openedAt_;  // the pointer on the screen when the menu opened

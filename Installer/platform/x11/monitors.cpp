@@ -16,8 +16,12 @@ struct Monitor {
 };
 
 Rect WholeScreen() {
-    const Size screen = ScreenSize();
-    return {0, 0, screen.width, screen.height};
+    Display* display = x11::Connection();
+    if (!display) {
+        return {};
+    }
+    const int screen = DefaultScreen(display);
+    return {0, 0, DisplayWidth(display, screen), DisplayHeight(display, screen)};
 }
 
 // Asked each time: monitors come and go while the program runs, and centring is rare.
@@ -102,18 +106,7 @@ Rect DesktopWorkArea() {
             static_cast<int>(area[3])};
 }
 
-}  // namespace
-
-Size ScreenSize() {
-    Display* display = x11::Connection();
-    if (!display) {
-        return {};
-    }
-    const int screen = DefaultScreen(display);
-    return {DisplayWidth(display, screen), DisplayHeight(display, screen)};
-}
-
-Rect PrimaryMonitor() {
+Rect PrimaryMonitorPixels() {
     const std::vector<Monitor> monitors = Monitors();
     for (const Monitor& m : monitors) {
         if (m.primary) {
@@ -123,15 +116,36 @@ Rect PrimaryMonitor() {
     return monitors.front().area;
 }
 
-Rect WorkAreaNearest(const Rect& screenRect) {
+Rect WorkAreaPixels(const Rect& screenRect) {
     const Rect monitor = NearestMonitor(screenRect);
     // _NET_WORKAREA spans every monitor; what lies on this one is its work area.
     const Rect work = Intersect(DesktopWorkArea(), monitor);
     return work.IsEmpty() ? monitor : work;
 }
 
+// Screen questions are asked in logical units: the screen at the factor of the windows on it.
+Rect LogicalWorkArea(NativeWindow window, const Rect& logical) {
+    const PixelGrid grid(backend::Grid(window).Scale(), {});
+    return backend::ScreenToLogical(window, WorkAreaPixels(grid.ToPixels(logical)));
+}
+
+}  // namespace
+
+Size ScreenSize() {
+    const Rect screen = backend::ScreenToLogical(nullptr, WholeScreen());
+    return {screen.width, screen.height};
+}
+
+Rect PrimaryMonitor() {
+    return backend::ScreenToLogical(nullptr, PrimaryMonitorPixels());
+}
+
+Rect WorkAreaNearest(const Rect& screenRect) {
+    return LogicalWorkArea(nullptr, screenRect);
+}
+
 Rect WorkAreaNearest(NativeWindow window) {
-    return WorkAreaNearest(GetWindowRect(window));
+    return LogicalWorkArea(window, GetWindowRect(window));
 }
 
 }  // namespace platform

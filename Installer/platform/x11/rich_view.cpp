@@ -13,14 +13,14 @@
 namespace platform::backend {
 namespace {
 
-// Twips (1/1440 inch) and points (1/72 inch) at 96 pixels per inch.
+// Twips (1/1440 inch) and points (1/72 inch) at 96 pixels per inch, before the window's scale.
 constexpr double kTwipsPerPixel = 15.0;
 constexpr double kPixelsPerPoint = 96.0 / 72.0;
 // What a run without a family of its own is shown in.
 constexpr const char* kDefaultFamily = "Arial";
 
-int TwipsToPixels(int twips) {
-    return static_cast<int>(std::lround(twips / kTwipsPerPixel));
+int TwipsToPixels(int twips, double scale) {
+    return static_cast<int>(std::lround(twips / kTwipsPerPixel * scale));
 }
 
 // Pango takes neither invalid UTF-8 nor NUL characters.
@@ -51,13 +51,14 @@ const std::string& ResolvedFamily(const std::string& family) {
     return found->second;
 }
 
-PangoFontDescription* DescriptionOf(const richtext::CharFormat& format) {
+PangoFontDescription* DescriptionOf(const richtext::CharFormat& format, double scale) {
     PangoFontDescription* description = pango_font_description_new();
     pango_font_description_set_family(description, ResolvedFamily(format.family).c_str());
     const double points = std::isfinite(format.sizePoints) && format.sizePoints > 0.0f
                               ? std::min<double>(format.sizePoints, 1638.0)
                               : 12.0;
-    pango_font_description_set_absolute_size(description, points * kPixelsPerPoint * PANGO_SCALE);
+    pango_font_description_set_absolute_size(description,
+                                             points * kPixelsPerPoint * scale * PANGO_SCALE);
     pango_font_description_set_weight(description,
                                       format.bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
     pango_font_description_set_style(description,
@@ -87,7 +88,7 @@ int TallestLine(PangoLayout* layout) {
 
 }  // namespace
 
-RichView::RichView(const richtext::Document& document) {
+RichView::RichView(const richtext::Document& document, double scale) : scale_(scale) {
     // An empty paragraph keeps the height of the format before it, as an editor shows it.
     richtext::CharFormat lastFormat;
     for (const richtext::Paragraph& paragraph : document.paragraphs) {
@@ -110,7 +111,7 @@ RichView::RichView(const richtext::Document& document) {
             const size_t start = text.size();
             const size_t end = start + piece.size();
             text += piece;
-            PangoFontDescription* description = DescriptionOf(f);
+            PangoFontDescription* description = DescriptionOf(f, scale_);
             InsertRange(attributes, pango_attr_font_desc_new(description), start, end);
             pango_font_description_free(description);
             if (f.underline) {
@@ -125,7 +126,7 @@ RichView::RichView(const richtext::Document& document) {
             }
             lastFormat = f;
         }
-        PangoFontDescription* base = DescriptionOf(lastFormat);
+        PangoFontDescription* base = DescriptionOf(lastFormat, scale_);
         pango_layout_set_font_description(block.layout, base);
         pango_font_description_free(base);
         pango_layout_set_text(block.layout, text.data(), static_cast<int>(text.size()));
@@ -136,7 +137,7 @@ RichView::RichView(const richtext::Document& document) {
         if (format.lineSpacingMultiple && format.lineSpacing > 0) {
             pango_layout_set_line_spacing(block.layout, format.lineSpacing / 240.0f);
         } else if (format.lineSpacing != 0) {
-            const int wanted = TwipsToPixels(std::abs(format.lineSpacing)) * PANGO_SCALE;
+            const int wanted = TwipsToPixels(std::abs(format.lineSpacing), scale_) * PANGO_SCALE;
             // "At least" only ever raises a line; "exactly" sets it.
             bool raise = format.lineSpacing < 0;
             if (!raise) {
@@ -166,7 +167,7 @@ RichView::RichView(const richtext::Document& document) {
         }
         // A hanging first line starts left of the indent and its first tab stops at the
         // indent, where the lines after it start: the layout of bullets and numbers.
-        const int first = TwipsToPixels(format.firstLineIndent);
+        const int first = TwipsToPixels(format.firstLineIndent, scale_);
         pango_layout_set_indent(block.layout, first * PANGO_SCALE);
         if (first < 0) {
             PangoTabArray* tabs =
@@ -192,17 +193,17 @@ void RichView::SetWidth(int width) {
     int y = 0;
     for (Block& block : blocks_) {
         const richtext::ParagraphFormat& format = block.format;
-        const int left =
-            TwipsToPixels(format.leftIndent) + std::min(0, TwipsToPixels(format.firstLineIndent));
-        const int right = width - TwipsToPixels(format.rightIndent);
+        const int left = TwipsToPixels(format.leftIndent, scale_) +
+                         std::min(0, TwipsToPixels(format.firstLineIndent, scale_));
+        const int right = width - TwipsToPixels(format.rightIndent, scale_);
         block.x = left;
         pango_layout_set_width(block.layout, std::max(1, right - left) * PANGO_SCALE);
-        y += TwipsToPixels(format.spaceBefore);
+        y += TwipsToPixels(format.spaceBefore, scale_);
         block.y = y;
         PangoRectangle logical;
         pango_layout_get_extents(block.layout, nullptr, &logical);
         block.height = PANGO_PIXELS_CEIL(logical.y + logical.height);
-        y += block.height + TwipsToPixels(format.spaceAfter);
+        y += block.height + TwipsToPixels(format.spaceAfter, scale_);
     }
     height_ = y;
 }

@@ -12,7 +12,8 @@ namespace platform::backend {
 
 class RichView final : public TextBody {
   public:
-    explicit RichView(const richtext::Document& document);
+    // `scale`: the window's pixels per logical unit; the document's sizes are 96 dpi ones.
+    RichView(const richtext::Document& document, double scale);
     ~RichView() override;
     RichView(const RichView&) = delete;
     RichView& operator=(const RichView&) = delete;
@@ -37,6 +38,7 @@ class RichView final : public TextBody {
         int height = 0;
     };
 
+    double scale_ = 1.0;
     std::vector<Block> blocks_;
     std::string text_;
     int width_ = -1;

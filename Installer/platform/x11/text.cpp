@@ -174,21 +174,22 @@ std::string SanitizedText(const std::string& utf8) {
 // expensive part.
 class LayoutCache {
   public:
-    PangoLayout* Get(const Font::Impl& font, const std::string& text, int wrapWidth) {
+    PangoLayout* Get(const PangoFontDescription* description, bool underline,
+                     const std::string& text, int wrapWidth) {
         if (!layout_) {
             layout_ = pango_layout_new(backend::SharedPangoContext());
             pango_layout_set_wrap(layout_, PANGO_WRAP_WORD_CHAR);
             SetAttributes(false);
         }
-        if (!description_ || !pango_font_description_equal(description_, font.description)) {
+        if (!description_ || !pango_font_description_equal(description_, description)) {
             if (description_) {
                 pango_font_description_free(description_);
             }
-            description_ = pango_font_description_copy(font.description);
+            description_ = pango_font_description_copy(description);
             pango_layout_set_font_description(layout_, description_);
         }
-        if (underline_ != font.underline) {
-            SetAttributes(font.underline);
+        if (underline_ != underline) {
+            SetAttributes(underline);
         }
         if (wrapWidth_ != wrapWidth) {
             wrapWidth_ = wrapWidth;
@@ -240,13 +241,25 @@ struct LaidOutText {
     int height = 0;
 };
 
-LaidOutText LayOut(const Font::Impl& font, const std::string& utf8, Size layout) {
+// Text is laid out in the window's pixels, at the font's size times the scale, so that glyphs
+// are hinted and drawn at the size they are seen; `layout` is in pixels too.
+LaidOutText LayOut(const Font::Impl& font, const std::string& utf8, Size layout, double scale) {
     LaidOutText result;
     std::string text = SanitizedText(utf8);
     if (!font.description || text.empty()) {
         return result;
     }
-    PangoLayout* pango = SharedLayoutCache().Get(font, text, layout.width);
+    PangoFontDescription* scaled = nullptr;
+    if (scale != 1.0) {
+        scaled = pango_font_description_copy(font.description);
+        pango_font_description_set_absolute_size(
+            scaled, pango_font_description_get_size(font.description) * scale);
+    }
+    PangoLayout* pango = SharedLayoutCache().Get(scaled ? scaled : font.description, font.underline,
+                                                 text, layout.width);
+    if (scaled) {
+        pango_font_description_free(scaled);
+    }
     const int heightLimit = layout.height > 0 ? layout.height * PANGO_SCALE : -1;
     PangoLayoutIter* iter = pango_layout_get_iter(pango);
     do {
@@ -268,6 +281,16 @@ LaidOutText LayOut(const Font::Impl& font, const std::string& utf8, Size layout)
 
 int CeilPixels(int pangoUnits) {
     return (pangoUnits + PANGO_SCALE - 1) / PANGO_SCALE;
+}
+
+// A logical layout box in pixels: what measuring and drawing both wrap and cut at.
+Size LayoutPixels(Size logical, double scale) {
+    return {static_cast<int>(std::lround(logical.width * scale)),
+            static_cast<int>(std::lround(logical.height * scale))};
+}
+
+int CeilUnits(int pixels, double scale) {
+    return static_cast<int>(std::ceil(pixels / scale - 1e-9));
 }
 
 }  // namespace
@@ -307,26 +330,32 @@ std::string Font::ResolvedFamily() const {
 }
 
 Size Canvas::MeasureText(const Font& font, const std::string& utf8, Size layout) {
-    LaidOutText text = LayOut(font.impl(), utf8, layout);
-    return Size{CeilPixels(text.width), CeilPixels(text.height)};
+    const double scale = impl_->grid.Scale();
+    LaidOutText text = LayOut(font.impl(), utf8, LayoutPixels(layout, scale), scale);
+    return Size{CeilUnits(CeilPixels(text.width), scale),
+                CeilUnits(CeilPixels(text.height), scale)};
 }
 
-void Canvas::DrawText(const Font& font, const std::string& utf8, const Rect& box, int alignBits,
-                      Rgba color) {
+void Canvas::DrawText(const Font& font, const std::string& utf8, const Rect& logicalBox,
+                      int alignBits, Rgba color) {
     cairo_t* cr = impl_ ? impl_->cr : nullptr;
     if (!cr) {
         return;
     }
-    const Size layout{std::max(box.width, 0), std::max(box.height, 0)};
-    LaidOutText text = LayOut(font.impl(), utf8, layout);
+    const double scale = impl_->grid.Scale();
+    const Rect box = impl_->grid.ToPixels(logicalBox);
+    const Size layout =
+        LayoutPixels({std::max(logicalBox.width, 0), std::max(logicalBox.height, 0)}, scale);
+    LaidOutText text = LayOut(font.impl(), utf8, layout, scale);
     if (text.lines.empty()) {
         return;
     }
     // Alignment works on the box even when it is zero: centred text then sits centred on the
     // box's corner and right-aligned text ends there.
-    const int boxWidth = layout.width * PANGO_SCALE;
-    const int top =
-        (alignBits & kTextAlignMiddle) ? (layout.height * PANGO_SCALE - text.height) / 2 : 0;
+    const int boxWidth = std::max(box.width, 0) * PANGO_SCALE;
+    const int top = (alignBits & kTextAlignMiddle)
+                        ? (std::max(box.height, 0) * PANGO_SCALE - text.height) / 2
+                        : 0;
     cairo_save(cr);
     cairo_set_source_rgba(cr, color.r / 255.0, color.g / 255.0, color.b / 255.0, color.a / 255.0);
     for (const LineBox& line : text.lines) {

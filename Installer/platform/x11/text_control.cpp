@@ -10,6 +10,7 @@
 
 #include <X11/cursorfont.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <memory>
 #include <unordered_map>
@@ -31,7 +32,7 @@ namespace backend {
 
 TextBody& TextControlState::Body() {
     if (!m_body) {
-        m_body = std::make_unique<RichView>(richtext::ReadRichText(unreadRtf));
+        m_body = std::make_unique<RichView>(richtext::ReadRichText(unreadRtf), scale);
         unreadRtf.clear();
     }
     return *m_body;
@@ -103,8 +104,11 @@ void Blink(NativeWindow window, MessageId, unsigned, uint32_t) {
     }
 }
 
-Point BodyPoint(const TextControlState& control, LParam lParam) {
-    return {PointParamX(lParam) - control.marginLeft, PointParamY(lParam)};
+// The control lays its text out in its window's pixels.
+Point BodyPoint(NativeWindow window, const TextControlState& control, LParam lParam) {
+    const Point pixel =
+        backend::Grid(window).ToPixels(Point{PointParamX(lParam), PointParamY(lParam)});
+    return {pixel.x - control.marginLeft, pixel.y};
 }
 
 bool IsWordCharacter(const std::string& text, size_t offset) {
@@ -127,7 +131,7 @@ void SelectWord(TextControlState& control, size_t offset) {
 void PressLeft(NativeWindow window, TextControlState& control, MessageId message, WParam wParam,
                LParam lParam) {
     Prepare(window, control);
-    const size_t offset = control.Body().OffsetAt(BodyPoint(control, lParam));
+    const size_t offset = control.Body().OffsetAt(BodyPoint(window, control, lParam));
     if (message == kWmLButtonDblClk) {
         SelectWord(control, offset);
     } else if (wParam & kMouseShiftFlag) {
@@ -142,7 +146,7 @@ void PressLeft(NativeWindow window, TextControlState& control, MessageId message
 
 void DragTo(NativeWindow window, TextControlState& control, LParam lParam) {
     Prepare(window, control);
-    const size_t offset = control.Body().OffsetAt(BodyPoint(control, lParam));
+    const size_t offset = control.Body().OffsetAt(BodyPoint(window, control, lParam));
     if (offset != control.selection.caret) {
         control.selection.caret = offset;
         Changed(window, control);
@@ -154,8 +158,9 @@ void Paint(NativeWindow window, TextControlState& control) {
     Prepare(window, control);
     const Rect visible = backend::VisiblePart(window);
     if (!visible.IsEmpty()) {
-        Canvas canvas(window, visible);
-        canvas.FillRect(visible, kBackground);
+        const Rect logicalVisible = backend::Grid(window).CoveringLogical(visible);
+        Canvas canvas(window, logicalVisible);
+        canvas.FillRect(logicalVisible, kBackground);
         cairo_t* cr = canvas.impl().cr;
         const Size size = window->clientSize;
         const int width = size.width - control.marginLeft - control.marginRight;
@@ -222,7 +227,7 @@ MessageResult TextControlProc(NativeWindow window, MessageId message, WParam wPa
         case kWmMButtonDown:
             if (control->Editable()) {
                 Prepare(window, *control);
-                const size_t offset = control->Body().OffsetAt(BodyPoint(*control, lParam));
+                const size_t offset = control->Body().OffsetAt(BodyPoint(window, *control, lParam));
                 control->selection = {offset, offset};
                 Insert(window, *control, backend::ReadSelection(SelectionKind::Primary));
             }
@@ -258,6 +263,7 @@ NativeWindow CreateTextControl(NativeWindow parent, Point position, Size size,
     std::erase_if(controls, [](const auto& entry) { return !backend::Alive(entry.first); });
     auto control = std::make_unique<TextControlState>();
     control->flags = flags;
+    control->scale = window->scale;
     if (flags & kTextRich) {
         control->unreadRtf = textUtf8;
     } else {
@@ -285,15 +291,20 @@ void SetTextControlFont(NativeWindow window, const Font& font) {
     TextControlState* control = Find(window);
     const PangoFontDescription* description = backend::DescriptionOf(font);
     if (control && control->edit && description) {
-        control->edit->SetFont(description);
+        PangoFontDescription* scaled = pango_font_description_copy(description);
+        pango_font_description_set_absolute_size(
+            scaled, pango_font_description_get_size(description) * control->scale);
+        control->edit->SetFont(scaled);
+        pango_font_description_free(scaled);
         InvalidateWindow(window, false);
     }
 }
 
 void SetTextControlMargins(NativeWindow window, int left, int right) {
     if (TextControlState* control = Find(window)) {
-        control->marginLeft = std::max(0, left);
-        control->marginRight = std::max(0, right);
+        const PixelGrid grid = backend::Grid(window);
+        control->marginLeft = grid.Thickness(std::max(0, left));
+        control->marginRight = grid.Thickness(std::max(0, right));
         InvalidateWindow(window, false);
     }
 }
@@ -315,8 +326,10 @@ void RequestTextControlResize(NativeWindow window) {
         notify.header.code = kEnRequestResize;
         // X coordinates are 16-bit: a taller window could be neither sized nor moved through.
         constexpr int kLargestExtent = 32767;
-        notify.requested = {0, 0, window->clientSize.width,
-                            std::min(control->Body().ContentHeight(), kLargestExtent)};
+        const double scale = window->scale;
+        const int height = static_cast<int>(std::ceil(control->Body().ContentHeight() / scale));
+        notify.requested = {0, 0, window->logicalSize.width,
+                            std::min(height, static_cast<int>(kLargestExtent / scale))};
         SendMessage(window->parent, kWmNotify, 0, reinterpret_cast<LParam>(&notify));
     });
 }

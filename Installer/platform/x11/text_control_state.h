@@ -16,8 +16,9 @@ namespace platform::backend {
 
 struct TextControlState {
     int flags = 0;
-    int marginLeft = 0;
+    int marginLeft = 0;  // pixels
     int marginRight = 0;
+    double scale = 1.0;         // the window's
     EditField* edit = nullptr;  // the body of a plain field
     std::string unreadRtf;      // a rich control's document until it is first needed
     TextRange selection;

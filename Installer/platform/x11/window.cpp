@@ -9,6 +9,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/posix/child_process.h"
+#include "platform/x11/desktop_scale.h"
 #include "platform/x11/window_record.h"
 #include "platform/x11/x11_access.h"
 #include "platform/x11/x11_display.h"
@@ -62,6 +64,43 @@ void MapAsShown(Display* display, NativeWindow w) {
         XWithdrawWindow(display, w->xid, DefaultScreen(display));
     } else {
         XUnmapWindow(display, w->xid);
+    }
+}
+
+// The factor of measuring canvases and window-less screen questions: the newest top-level
+// window's, else the desktop's.
+double& CurrentScale() {
+    static double scale = x11::DesktopScale();
+    return scale;
+}
+
+PixelGrid ScreenGrid(double scale) {
+    return PixelGrid(scale, {});
+}
+
+// A child's pixels follow from its logical rectangle on its parent's grid; moving a window
+// moves the grid of everything inside it, whose edges may then round to other pixels.
+void PlaceChild(Display* display, NativeWindow w) {
+    const Rect pixels = backend::Grid(w->parent).ToPixels(Rect{
+        w->logicalPosition.x, w->logicalPosition.y, w->logicalSize.width, w->logicalSize.height});
+    const Point position{pixels.x, pixels.y};
+    const Size size{pixels.width, pixels.height};
+    if (position == w->position && size == w->clientSize) {
+        return;
+    }
+    w->position = position;
+    w->clientSize = size;
+    XMoveResizeWindow(display, w->xid, position.x, position.y, backend::ServerExtent(size.width),
+                      backend::ServerExtent(size.height));
+}
+
+void PlaceDescendants(Display* display, NativeWindow w) {
+    if (w->scale == 1.0) {
+        return;  // whole units: every child keeps its pixels
+    }
+    for (NativeWindow child : w->children) {
+        PlaceChild(display, child);
+        PlaceDescendants(display, child);
     }
 }
 
@@ -137,6 +176,29 @@ bool EnabledDeep(NativeWindow w) {
     return SetUpTheChain(w, &NativeWindowRecord::enabled);
 }
 
+PixelGrid Grid(NativeWindow w) {
+    if (!Alive(w)) {
+        return PixelGrid(CurrentScale(), {});
+    }
+    Point origin;
+    for (NativeWindowRecord* r = w.operator->(); r->parent; r = r->parent.operator->()) {
+        origin.x += r->logicalPosition.x;
+        origin.y += r->logicalPosition.y;
+    }
+    return PixelGrid(w->scale, origin);
+}
+
+Point ScreenToLogical(NativeWindow w, Point screen) {
+    return ScreenGrid(Alive(w) ? w->scale : CurrentScale()).ToLogical(screen);
+}
+
+Rect ScreenToLogical(NativeWindow w, const Rect& screen) {
+    const PixelGrid grid = ScreenGrid(Alive(w) ? w->scale : CurrentScale());
+    const int left = grid.Nearest(screen.x);
+    const int top = grid.Nearest(screen.y);
+    return {left, top, grid.Nearest(screen.Right()) - left, grid.Nearest(screen.Bottom()) - top};
+}
+
 Point ClientOrigin(NativeWindow w) {
     if (w->parent) {
         const Point parent = ClientOrigin(w->parent);
@@ -156,6 +218,7 @@ void TopLevelConfigured(NativeWindow w, const XConfigureEvent& event) {
     // coordinates; its real notices are about frames and moves on the way into them.
     if (event.send_event || !w->managed) {
         w->position = {event.x - w->frameLeft, event.y - w->frameTop};
+        w->logicalPosition = ScreenToLogical(w, w->position);
     }
     const Size size{event.width, event.height};
     // A zero-sized window lives on the server at one pixel; that is not a resize.
@@ -165,18 +228,23 @@ void TopLevelConfigured(NativeWindow w, const XConfigureEvent& event) {
         return;
     }
     w->clientSize = size;
-    PostMessage(w, kWmSize, 0, MakePointParam(size.width, size.height));
+    w->logicalSize = Grid(w).Nearest(size);
+    PostMessage(w, kWmSize, 0, MakePointParam(w->logicalSize.width, w->logicalSize.height));
 }
 
 }  // namespace backend
 
-NativeWindow CreateTopLevelWindow(NativeWindow owner, Point outerPosition, Size clientSize,
+NativeWindow CreateTopLevelWindow(NativeWindow owner, Point logicalPosition, Size logicalSize,
                                   const std::string& titleUtf8, const TopLevelStyle& style,
                                   WindowProc proc) {
     Display* display = x11::Connection();
     if (!display) {
         return nullptr;
     }
+    const double scale = CurrentScale() = x11::DesktopScale();
+    posix::SetDesktopToolScale(scale);  // the dialogs that stand for ours match them
+    const Point outerPosition = ScreenGrid(scale).ToPixels(logicalPosition);
+    const Size clientSize = ScreenGrid(scale).ToPixels(logicalSize);
     XSetWindowAttributes attributes{};
     attributes.background_pixmap = None;  // every window paints all of itself
     attributes.event_mask = kTopLevelEvents;
@@ -197,6 +265,9 @@ NativeWindow CreateTopLevelWindow(NativeWindow owner, Point outerPosition, Size 
     }
     w->position = outerPosition;
     w->clientSize = clientSize;
+    w->scale = scale;
+    w->logicalPosition = logicalPosition;
+    w->logicalSize = logicalSize;
     w->minimumOuter = clientSize;
 
     const x11::Atoms& atoms = x11::GetAtoms();
@@ -221,18 +292,23 @@ NativeWindow CreateTopLevelWindow(NativeWindow owner, Point outerPosition, Size 
     w->managed = x11::WindowManagerRunning();
     if (w->managed) {
         backend::LearnFrameExtents(w);
-        w->minimumOuter = OuterSizeForClient(w, clientSize);
+        w->minimumOuter = {clientSize.width + w->frameLeft + w->frameRight,
+                           clientSize.height + w->frameTop + w->frameBottom};
         backend::ApplySizeHints(w);
     }
     return w;
 }
 
-NativeWindow CreateChildWindow(NativeWindow parent, Point position, Size size, WindowProc proc,
-                               bool doubleClicks) {
+NativeWindow CreateChildWindow(NativeWindow parent, Point logicalPosition, Size logicalSize,
+                               WindowProc proc, bool doubleClicks) {
     Display* display = x11::Connection();
     if (!display || !backend::Alive(parent)) {
         return nullptr;
     }
+    const Rect pixels = backend::Grid(parent).ToPixels(
+        Rect{logicalPosition.x, logicalPosition.y, logicalSize.width, logicalSize.height});
+    const Point position{pixels.x, pixels.y};
+    const Size size{pixels.width, pixels.height};
     XSetWindowAttributes attributes{};
     attributes.background_pixmap = None;
     attributes.event_mask = kChildEvents;
@@ -249,6 +325,9 @@ NativeWindow CreateChildWindow(NativeWindow parent, Point position, Size size, W
     w->doubleClicks = doubleClicks;
     w->position = position;
     w->clientSize = size;
+    w->scale = parent->scale;
+    w->logicalPosition = logicalPosition;
+    w->logicalSize = logicalSize;
     w->shown = true;
     parent->children.push_back(w);
     MapAsShown(display, w);
@@ -306,7 +385,7 @@ void* GetUserData(NativeWindow window) {
 }
 
 Point GetWindowPosition(NativeWindow window) {
-    return backend::Alive(window) ? window->position : Point{};
+    return backend::Alive(window) ? window->logicalPosition : Point{};
 }
 
 Rect GetWindowRect(NativeWindow window) {
@@ -314,19 +393,37 @@ Rect GetWindowRect(NativeWindow window) {
         return {};
     }
     const Point origin = backend::ClientOrigin(window);
-    const Size outer = OuterSizeForClient(window, window->clientSize);
-    return {origin.x - window->frameLeft, origin.y - window->frameTop, outer.width, outer.height};
+    const Rect outer{origin.x - window->frameLeft, origin.y - window->frameTop,
+                     window->clientSize.width + window->frameLeft + window->frameRight,
+                     window->clientSize.height + window->frameTop + window->frameBottom};
+    return backend::ScreenToLogical(window, outer);
 }
 
 Size GetClientSize(NativeWindow window) {
-    return backend::Alive(window) ? window->clientSize : Size{};
+    return backend::Alive(window) ? window->logicalSize : Size{};
 }
+
+namespace {
+
+// The client area's top-left corner on the screen of logical units.
+Point LogicalClientOrigin(NativeWindow w) {
+    const NativeWindow top = backend::TopLevelOf(w);
+    const Point topOrigin = backend::ScreenToLogical(top, backend::ClientOrigin(top));
+    Point origin = topOrigin;
+    for (NativeWindowRecord* r = w.operator->(); r->parent; r = r->parent.operator->()) {
+        origin.x += r->logicalPosition.x;
+        origin.y += r->logicalPosition.y;
+    }
+    return origin;
+}
+
+}  // namespace
 
 Point ScreenToClient(NativeWindow window, Point screen) {
     if (!backend::Alive(window)) {
         return {};
     }
-    const Point origin = backend::ClientOrigin(window);
+    const Point origin = LogicalClientOrigin(window);
     return {screen.x - origin.x, screen.y - origin.y};
 }
 
@@ -334,7 +431,7 @@ Point ClientToScreen(NativeWindow window, Point client) {
     if (!backend::Alive(window)) {
         return {};
     }
-    const Point origin = backend::ClientOrigin(window);
+    const Point origin = LogicalClientOrigin(window);
     return {client.x + origin.x, client.y + origin.y};
 }
 
@@ -342,39 +439,43 @@ Size OuterSizeForClient(NativeWindow window, Size clientSize) {
     if (!backend::Alive(window)) {
         return clientSize;
     }
-    return {clientSize.width + window->frameLeft + window->frameRight,
-            clientSize.height + window->frameTop + window->frameBottom};
+    const PixelGrid grid = backend::Grid(window);
+    return {clientSize.width + grid.Nearest(window->frameLeft + window->frameRight),
+            clientSize.height + grid.Nearest(window->frameTop + window->frameBottom)};
 }
 
-void MoveWindow(NativeWindow window, Point position, Size clientSize, bool repaint) {
+void MoveWindow(NativeWindow window, Point logicalPosition, Size logicalSize, bool repaint) {
     Display* display = x11::Connection();
     if (!backend::Alive(window) || !display) {
         return;
     }
-    const bool resized = clientSize != window->clientSize;
-    window->position = position;
-    window->clientSize = clientSize;
+    const bool resized = logicalSize != window->logicalSize;
+    window->logicalPosition = logicalPosition;
+    window->logicalSize = logicalSize;
     if (window->topLevel) {
+        window->position = ScreenGrid(window->scale).ToPixels(logicalPosition);
+        window->clientSize = ScreenGrid(window->scale).ToPixels(logicalSize);
         backend::ApplySizeHints(window);  // a fixed-size window's hints must allow the new size
-    }
-    if (window->topLevel) {
         window->configureSerial = NextRequest(display);
+        XMoveResizeWindow(display, window->xid, window->position.x, window->position.y,
+                          backend::ServerExtent(window->clientSize.width),
+                          backend::ServerExtent(window->clientSize.height));
+    } else {
+        PlaceChild(display, window);
+        PlaceDescendants(display, window);
     }
-    XMoveResizeWindow(display, window->xid, position.x, position.y,
-                      backend::ServerExtent(clientSize.width),
-                      backend::ServerExtent(clientSize.height));
     MapAsShown(display, window);
     if (repaint) {
         InvalidateWindow(window, false);
     }
     if (resized) {
-        SendMessage(window, kWmSize, 0, MakePointParam(clientSize.width, clientSize.height));
+        SendMessage(window, kWmSize, 0, MakePointParam(logicalSize.width, logicalSize.height));
     }
 }
 
 void SetMinimumOuterSize(NativeWindow window, Size outerSize) {
     if (backend::Alive(window) && window->topLevel) {
-        window->minimumOuter = outerSize;
+        window->minimumOuter = ScreenGrid(window->scale).ToPixels(outerSize);
         backend::ApplySizeHints(window);
     }
 }

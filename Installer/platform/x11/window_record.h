@@ -9,6 +9,7 @@
 
 #include "platform/Events.h"
 #include "platform/Window.h"
+#include "platform/pixel_grid.h"
 
 namespace platform {
 
@@ -34,9 +35,15 @@ struct NativeWindowRecord {
     std::vector<NativeWindow> children;
     std::vector<NativeWindow> owned;  // top-level windows this one owns
     // Child: in the parent's client area. Top-level: the outer corner last asked for, or last
-    // reported by the server or the window manager.
+    // reported by the server or the window manager. Pixels, as the server has them.
     Point position;
     Size clientSize;
+    // The same in the toolkit's logical units, which the window's scale turns into pixels
+    // (`Grid`): a top-level window's place on a screen of logical units, a child's in its
+    // parent's client area.
+    double scale = 1.0;
+    Point logicalPosition;
+    Size logicalSize;
     Rect update;  // bounding box of the update region, client coordinates
     // Serial of the last request sent before the whole window was last invalidated: exposures
     // the server made up to it are repainted by that invalidation's paint, sent after them.
@@ -74,6 +81,12 @@ bool ShownDeep(NativeWindow w);
 bool EnabledDeep(NativeWindow w);
 // Screen position of the client area's top-left corner.
 Point ClientOrigin(NativeWindow w);
+// The window's logical units to its pixels; a measuring grid (the desktop's scale) for a null
+// handle.
+PixelGrid Grid(NativeWindow w);
+// Screen pixels to logical units and back, at the window's scale.
+Point ScreenToLogical(NativeWindow w, Point screen);
+Rect ScreenToLogical(NativeWindow w, const Rect& screen);
 // The client area less what the ancestors' client areas cut off, in client coordinates: nothing
 // else of the window reaches the screen.
 Rect VisiblePart(NativeWindow w);

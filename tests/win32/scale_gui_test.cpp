@@ -1,0 +1,221 @@
+// The wizard in a prefix whose desktop asks for another resolution (LogPixels, as the display
+// settings write it): at 192 dpi every logical pixel is a 2 × 2 block and clicks land at doubled
+// places; at 144 dpi every window lies on the rounded edges of its logical rectangle. The runs
+// that set KESTREL_TEST_DPI give the prefix that resolution.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+#include "app/InstallerUI.h"
+#include "controls/LwCheckBox.h"
+#include "controls/LwSystemButton.h"
+#include "modal_driver.h"
+#include "platform/win32/window_record.h"
+
+namespace {
+
+using wintest::PumpUntil;
+
+constexpr COLORREF kFooterGrey = RGB(70, 70, 70);
+constexpr COLORREF kLineGrey = RGB(100, 100, 100);
+constexpr COLORREF kWindowGrey = RGB(45, 45, 45);
+
+int TestDpi() {
+    const char* dpi = std::getenv("KESTREL_TEST_DPI");
+    return dpi ? std::atoi(dpi) : 0;
+}
+
+HWND HandleOf(LwObject* object) {
+    return platform::backend::HandleOf(object->GetNativeWindow());
+}
+
+// The client area on the screen, in pixels, as the system has it.
+RECT ClientOnScreen(HWND hwnd) {
+    RECT client{};
+    GetClientRect(hwnd, &client);
+    MapWindowPoints(hwnd, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    return client;
+}
+
+COLORREF Pixel(HWND hwnd, int x, int y) {
+    const RECT client = ClientOnScreen(hwnd);
+    HDC screen = GetDC(nullptr);
+    const COLORREF pixel = GetPixel(screen, client.left + x, client.top + y);
+    ReleaseDC(nullptr, screen);
+    return pixel;
+}
+
+void SendMouse(DWORD flags, LONG x = 0, LONG y = 0) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    input.mi.dx = x;
+    input.mi.dy = y;
+    ASSERT_EQ(SendInput(1, &input, sizeof input), 1u);
+}
+
+void SendKey(WORD key) {
+    INPUT inputs[2]{};
+    inputs[0].type = inputs[1].type = INPUT_KEYBOARD;
+    inputs[0].ki.wVk = inputs[1].ki.wVk = key;
+    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    ASSERT_EQ(SendInput(2, inputs, sizeof inputs[0]), 2u);
+}
+
+class WizardAtSystemScale : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        dpi_ = TestDpi();
+        if (dpi_ == 0) {
+            GTEST_SKIP() << "runs in a prefix of another resolution (KESTREL_TEST_DPI)";
+        }
+        scale_ = dpi_ / 96.0;
+        wizard_ = std::make_unique<InstallerUI>();
+        wizard_->Show(true);
+        ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(Window()) != FALSE; }));
+        PumpUntil([] { return false; }, std::chrono::milliseconds(300));
+    }
+
+    HWND Window() const { return HandleOf(wizard_.get()); }
+    int Edge(int logical) const { return static_cast<int>(std::floor(logical * scale_ + 0.5)); }
+
+    // A click at a client point of the wizard given in pixels, once the pointer is over the
+    // control that should take it.
+    void ClickAtPixel(POINT client, LwObject* expected) {
+        const RECT origin = ClientOnScreen(Window());
+        const LONG width = GetSystemMetrics(SM_CXSCREEN);
+        const LONG height = GetSystemMetrics(SM_CYSCREEN);
+        const LONG x = origin.left + client.x;
+        const LONG y = origin.top + client.y;
+        SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, (x * 65535 + width / 2) / (width - 1),
+                  (y * 65535 + height / 2) / (height - 1));
+        ASSERT_TRUE(PumpUntil([&] {
+            POINT at{};
+            GetCursorPos(&at);
+            return WindowFromPoint(at) == HandleOf(expected);
+        }));
+        SendMouse(MOUSEEVENTF_LEFTDOWN);
+        SendMouse(MOUSEEVENTF_LEFTUP);
+    }
+
+    bool ReachPage(WizardPage page) {
+        return PumpUntil([&] { return wizard_->GetPage() == page; });
+    }
+
+    int dpi_ = 0;
+    double scale_ = 1.0;
+    std::unique_ptr<InstallerUI> wizard_;
+};
+
+TEST_F(WizardAtSystemScale, TheWindowTakesThePrefixsResolution) {
+    HDC screen = GetDC(nullptr);
+    EXPECT_EQ(GetDeviceCaps(screen, LOGPIXELSX), dpi_);
+    ReleaseDC(nullptr, screen);
+    EXPECT_DOUBLE_EQ(platform::backend::WindowScale(Window()), scale_);
+    const RECT client = ClientOnScreen(Window());
+    EXPECT_EQ(client.right - client.left, Edge(500));
+    EXPECT_EQ(client.bottom - client.top, Edge(360));
+    EXPECT_EQ(platform::GetClientSize(wizard_->GetNativeWindow()), (platform::Size{500, 360}));
+}
+
+TEST_F(WizardAtSystemScale, At192DpiBlocksOfTwoAndClicksAtDoubledPlaces) {
+    if (dpi_ != 192) {
+        GTEST_SKIP() << "for 192 dpi";
+    }
+    ASSERT_TRUE(PumpUntil([&] { return Pixel(Window(), 998, 620) == kLineGrey; }));
+    for (int x : {600, 601, 998, 999}) {
+        EXPECT_EQ(Pixel(Window(), x, 619), kWindowGrey) << x;
+        EXPECT_EQ(Pixel(Window(), x, 620), kLineGrey) << x;
+        EXPECT_EQ(Pixel(Window(), x, 621), kLineGrey) << x;
+        EXPECT_EQ(Pixel(Window(), x, 622), kFooterGrey) << x;
+    }
+    EXPECT_NE(Pixel(Window(), 319, 619), kWindowGrey);
+    EXPECT_EQ(Pixel(Window(), 320, 300), kWindowGrey);
+
+    ClickAtPixel({664, 670}, wizard_->nextButton);
+    ASSERT_TRUE(ReachPage(WizardPage::Licence));
+    ClickAtPixel({650, 670}, wizard_->nextButton);
+    ASSERT_TRUE(ReachPage(WizardPage::HostSelection));
+
+    // Past "Cancel", Tab reaches the Custom box, whose focus mark shows in 2 × 2 dots.
+    LwCheckBox* box = nullptr;
+    for (LwObject* child : wizard_->hostPanel->GetChildren()) {
+        if ((box = dynamic_cast<LwCheckBox*>(child))) {
+            break;
+        }
+    }
+    ASSERT_NE(box, nullptr);
+    const RECT boxRect = ClientOnScreen(HandleOf(box));
+    EXPECT_EQ(boxRect.right - boxRect.left, 400);
+    EXPECT_EQ(boxRect.bottom - boxRect.top, 28);
+    SendKey(VK_TAB);
+    SendKey(VK_TAB);
+    ASSERT_TRUE(PumpUntil([&] { return GetFocus() == HandleOf(box); }));
+    ASSERT_TRUE(PumpUntil([&] { return Pixel(HandleOf(box), 36, 0) != kWindowGrey; }));
+    for (int column = 0; column < 8; ++column) {
+        SCOPED_TRACE(column);
+        const bool lit = (column / 2) % 2 == 0;
+        EXPECT_EQ(Pixel(HandleOf(box), 36 + column, 0), Pixel(HandleOf(box), 36 + column, 1));
+        EXPECT_EQ(Pixel(HandleOf(box), 36 + column, 0) != kWindowGrey, lit);
+    }
+    // The box from its picture at twice the size: a sharp outline two pixels thick.
+    EXPECT_EQ(Pixel(HandleOf(box), 0, 14), Pixel(HandleOf(box), 1, 14));
+    EXPECT_NE(Pixel(HandleOf(box), 1, 14), Pixel(HandleOf(box), 2, 14));
+    EXPECT_NE(Pixel(HandleOf(box), 27, 14), kWindowGrey);
+    EXPECT_EQ(Pixel(HandleOf(box), 28, 14), kWindowGrey);
+}
+
+TEST_F(WizardAtSystemScale, At144DpiEveryWindowLiesOnTheRoundedEdgesOfItsRectangle) {
+    if (dpi_ != 144) {
+        GTEST_SKIP() << "for 144 dpi";
+    }
+    ClickAtPixel({Edge(332), Edge(335)}, wizard_->nextButton);
+    ASSERT_TRUE(ReachPage(WizardPage::Licence));
+    PumpUntil([] { return false; }, std::chrono::milliseconds(300));
+
+    const RECT client = ClientOnScreen(Window());
+    const platform::Point logicalOrigin =
+        platform::ClientToScreen(wizard_->GetNativeWindow(), {0, 0});
+    std::vector<LwObject*> pending(wizard_->GetChildren().begin(), wizard_->GetChildren().end());
+    int checked = 0;
+    while (!pending.empty()) {
+        LwObject* object = pending.back();
+        pending.pop_back();
+        pending.insert(pending.end(), object->GetChildren().begin(), object->GetChildren().end());
+        const platform::NativeWindow w = object->GetNativeWindow();
+        if (!platform::IsWindowVisible(w)) {
+            continue;
+        }
+        const platform::Point at = platform::ClientToScreen(w, {0, 0});
+        const platform::Size size = platform::GetClientSize(w);
+        const platform::Rect logical{at.x - logicalOrigin.x, at.y - logicalOrigin.y, size.width,
+                                     size.height};
+        const RECT pixels = ClientOnScreen(HandleOf(object));
+        SCOPED_TRACE(testing::Message() << "logical " << logical.x << "," << logical.y << " "
+                                        << logical.width << "x" << logical.height);
+        EXPECT_EQ(pixels.left - client.left, Edge(logical.x));
+        EXPECT_EQ(pixels.top - client.top, Edge(logical.y));
+        EXPECT_EQ(pixels.right - client.left, Edge(logical.Right()));
+        EXPECT_EQ(pixels.bottom - client.top, Edge(logical.Bottom()));
+        ++checked;
+    }
+    EXPECT_GE(checked, 4);
+
+    const int lineTop = Edge(310);
+    EXPECT_NE(Pixel(Window(), 10, lineTop - 1), kWindowGrey);
+    EXPECT_EQ(Pixel(Window(), 10, lineTop), kLineGrey);
+    EXPECT_EQ(Pixel(Window(), 10, lineTop + 1), kLineGrey);
+    EXPECT_EQ(Pixel(Window(), 10, lineTop + 2), kFooterGrey);
+    EXPECT_NE(Pixel(Window(), Edge(160) - 1, 200), kWindowGrey);
+    EXPECT_EQ(Pixel(Window(), Edge(160), 200), kWindowGrey);
+    for (int x = Edge(270); x < Edge(275); ++x) {
+        EXPECT_EQ(Pixel(Window(), x, Edge(335)), kFooterGrey) << x;
+    }
+    EXPECT_NE(Pixel(Window(), Edge(270) - 1, Edge(335)), kFooterGrey);
+    EXPECT_NE(Pixel(Window(), Edge(275), Edge(335)), kFooterGrey);
+}
+
+}  // namespace
