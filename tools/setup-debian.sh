@@ -11,6 +11,9 @@ packages=(
   xvfb xauth openbox x11-utils zenity
   xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
   lldb
+  # Screen readers: the ATK bridge to build with, the AT-SPI bus and registry, and the test's
+  # client (pyatspi, for Debian's own python3) in a D-Bus session of its own.
+  libatk1.0-dev libatk-bridge2.0-dev at-spi2-core python3-pyatspi dbus-x11
   # useradd and userdel: the sudo tests make throw-away users to attack and to be attacked.
   passwd
   # The Windows builds: mingw-w64 (the -posix compilers have std::thread), and Wine for both

@@ -46,6 +46,8 @@ class InstallerUI : public LwWindow, public HostTable {
 
     WizardPage GetPage() const { return currentPage; }
     const InstallStatus& GetStatus() const { return *status_; }
+    // The window, with the page's text and the progress as painted parts.
+    void DescribeAccessible(platform::AccessibleInfo& info) override;
 
   protected:
     void OnPaint() override;
@@ -82,6 +84,8 @@ class InstallerUI : public LwWindow, public HostTable {
     // Next > (I ACCEPT on the licence) while it is enabled, Finish or Cancel after that.
     LwSystemButton* DefaultButton() const;
     void FocusDefaultButton();
+    // Tells screen readers of a new progress step.
+    void AnnounceProgress();
 
   public:
     // The members the wizard's parts name; the controls are owned by the object tree.
@@ -107,4 +111,5 @@ class InstallerUI : public LwWindow, public HostTable {
     std::shared_ptr<InstallStatus> status_ = std::make_shared<InstallStatus>();
     // While the cancel question is open, the worker's outcome waits for its answer.
     bool cancelQuestionOpen_ = false;
+    int32_t announcedStep_ = kProgressNotStarted;
 };

@@ -48,6 +48,7 @@ void InstallerUI::OnButton(int code) {
         default:
             return;
     }
+    NotifyAccessible(platform::AccessibleEvent::kPartsChanged);
     Invalidate();
 }
 
@@ -144,6 +145,7 @@ void InstallerUI::SetNavigationLabels(bool licencePage) {
 
 void InstallerUI::EnableButton(LwSystemButton* button, bool enable) {
     platform::EnableWindow(button->GetNativeWindow(), enable);
+    button->NotifyAccessible(platform::AccessibleEvent::kState);
     button->Invalidate();
 }
 
@@ -171,6 +173,7 @@ void InstallerUI::OnCustomToggled(int /*tag*/, LwControl* /*sender*/, int phase)
 }
 
 void InstallerUI::OnTimer(int /*tag*/) {
+    AnnounceProgress();
     // One question at a time: the poll goes on, and the outcome is shown after the answer
     // unless the answer closed the wizard.
     if (cancelQuestionOpen_ || !status_->installDone.load(std::memory_order_acquire)) {
@@ -180,6 +183,7 @@ void InstallerUI::OnTimer(int /*tag*/) {
     if (!status_->installFailed.load(std::memory_order_relaxed)) {
         cancelButton->SetText("Finish");
         currentPage = WizardPage::Finished;
+        NotifyAccessible(platform::AccessibleEvent::kPartsChanged);
         FocusDefaultButton();
         Invalidate();
         return;

@@ -27,7 +27,18 @@ void LwTextPanel::SetText(const std::string& textUtf8) {
     measure.SetFont(kFontSize, kFontFamily, 0);
     const LwSize needed = measure.MeasureText(text_.c_str(), LwSize{WrapWidth(), kMeasureHeight});
     SetSize(LwSize{width, needed.height});
+    NotifyAccessible(platform::AccessibleEvent::kName);
     Invalidate();
+}
+
+void LwTextPanel::DescribeAccessible(platform::AccessibleInfo& info) {
+    LwPanel::DescribeAccessible(info);
+    info.role = accessibleRole;
+    if (accessibleRole == platform::AccessibleRole::kStaticText) {
+        info.name = text_;  // a document's text is read as text, not as its name
+    }
+    info.hasText = true;
+    info.text = text_;
 }
 
 int LwTextPanel::LineWidth(const std::string& textUtf8) {
