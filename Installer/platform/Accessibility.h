@@ -83,7 +83,6 @@ enum class AccessibleEvent {
 // Starts the screen-reader bridge when assistive technology is advertised and not refused;
 // nothing happens otherwise, or when it runs already.
 void StartAccessibility();
-bool AccessibilityActive();
 // Tells the clients; does nothing while the bridge is not running.
 void NotifyAccessible(NativeWindow window, AccessibleEvent event);
 

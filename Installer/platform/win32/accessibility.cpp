@@ -309,11 +309,8 @@ class WindowAccessible final : public IAccessible {
 
 }  // namespace
 
+// Clients ask each window through WM_GETOBJECT: there is nothing to connect to.
 void StartAccessibility() {}
-
-bool AccessibilityActive() {
-    return true;
-}
 
 void NotifyAccessible(NativeWindow window, AccessibleEvent event) {
     HWND hwnd = backend::HandleOf(window);

@@ -79,10 +79,6 @@ void StartAccessibility() {
     active = atk_bridge_adaptor_init(nullptr, nullptr) == 0;
 }
 
-bool AccessibilityActive() {
-    return active;
-}
-
 void NotifyAccessible(NativeWindow window, AccessibleEvent event) {
     if (active) {
         atk::Announce(window, event);

@@ -186,6 +186,9 @@ void ForgetDeadObjects() {
             ++it;
         }
     }
+    std::erase_if(PartGenerations(), [](const auto& entry) {
+        return !backend::Alive(NativeWindow::FromBits(entry.first));
+    });
     checkAt = std::max<size_t>(64, objects.size() * 2);
 }
 
