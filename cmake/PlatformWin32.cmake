@@ -15,7 +15,10 @@ add_library(kestrel_platform_win32 STATIC ${KESTREL_PLATFORM_WIN32_SOURCES})
 target_compile_definitions(kestrel_platform_win32 PRIVATE _WIN32_WINNT=0x0601 WINVER=0x0601)
 target_link_libraries(kestrel_platform_win32
   PUBLIC kestrel_platform_shared
-  PRIVATE gdiplus gdi32 ole32 shlwapi shell32 advapi32 bcrypt dbghelp user32)
+  PRIVATE gdiplus gdi32 ole32 shlwapi shell32 advapi32 bcrypt dbghelp user32
+          # uuid first: mingw's oleacc carries an IID_IAccessible of its own that fails every
+          # query for the interface.
+          uuid oleacc oleaut32)
 # Shipped as one file: no runtime DLLs beside it. Sections start on page boundaries in the file
 # too, so that Wine maps the image as it is instead of reading all of it, the payloads and any
 # debug information included, into fresh memory at every start.

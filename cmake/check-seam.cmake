@@ -7,8 +7,9 @@
 #   (platform/*.h, platform/*.cpp) follow the same include rule, since every backend builds them;
 # - richtext/ and unicode/ are plain C++: the standard library and themselves (richtext also
 #   unicode/), nothing of the platform;
-# - X11, cairo, pango and their kin (fontconfig, glib) are reached from platform/x11 only (GLib
-#   alone also from platform/posix, for its checksums), and nothing else includes platform/x11.
+# - X11, cairo, pango and their kin (fontconfig, glib, atk) are reached from platform/x11 only
+#   (GLib alone also from platform/posix, for its checksums), and nothing else includes
+#   platform/x11.
 # Anything else, such as <X11/Xlib.h> in an app file, <windows.h> in platform/Thread.h or
 # "platform/x11/x11_display.h" in platform/wine, fails. Writes STAMP when everything keeps to
 # this.
@@ -23,7 +24,7 @@ set(standard_header "^[a-z0-9_]+$")
 # JSON for the command-line mode's machine-readable output: app only.
 set(json_header "^nlohmann/json.hpp$")
 set(os_test "^[ \t]*#[ \t]*(if|ifdef|ifndef|elif).*(_WIN32|_WIN64|_MSC_VER|__linux|__unix|__APPLE__|__gnu_linux__|__FreeBSD__)")
-set(x11_stack_header "^(X11/|cairo|pango/|fontconfig/|glib|platform/x11/)")
+set(x11_stack_header "^(X11/|cairo|pango/|fontconfig/|glib|atk|platform/x11/)")
 
 set(faults 0)
 macro(seam_fault shown line why)

@@ -49,9 +49,10 @@ program=$(stat -c %s build-win32/kestrel-installer.exe)
 payloads=$(cat build-win32/resources/payload32.bin build-win32/resources/payload64.bin | wc -c)
 echo "i686 program: $program bytes, of which payloads $payloads: $((program - payloads)) bytes without"
 # The budget grows only on purpose, with the feature that needs it (last: the log, record,
-# uninstall and verify, about 61 KB of it).
-if [ $((program - payloads)) -ge $((700 * 1024)) ]; then
-  echo "the i686 program has grown past 700 KB without its payloads" >&2
+# uninstall and verify, about 61 KB of it; the artwork at twice the size, 86 KB; the screen-reader
+# objects, 12 KB).
+if [ $((program - payloads)) -ge $((800 * 1024)) ]; then
+  echo "the i686 program has grown past 800 KB without its payloads" >&2
   exit 1
 fi
 

@@ -13,6 +13,9 @@ packages=(
   lldb
   # The machine-readable output of the command-line mode (header-only).
   nlohmann-json3-dev
+  # Screen readers: the ATK bridge to build with, the AT-SPI bus and registry, and the test's
+  # client (pyatspi, for Debian's own python3) in a D-Bus session of its own.
+  libatk1.0-dev libatk-bridge2.0-dev at-spi2-core python3-pyatspi dbus-x11
   # useradd and userdel: the sudo tests make throw-away users to attack and to be attacked.
   passwd
   # The Windows builds: mingw-w64 (the -posix compilers have std::thread), and Wine for both

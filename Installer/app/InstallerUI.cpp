@@ -189,6 +189,7 @@ void InstallerUI::BuildSummaryPanel(const LwSize& client) {
     background->SetBackgroundColor(kSummaryGrey);
     summaryText = new LwTextPanel(summaryPanel, LwPoint{0, 0}, LwSize{client.width - 217, 50});
     summaryText->SetBackgroundColor(kSummaryGrey);
+    summaryText->accessibleRole = platform::AccessibleRole::kDocument;
     summaryScrollBar = new LwScrollBar(summaryPanel, summaryText, LwPoint{0, 0});
     auto* layout = new LwBoxLayout(LwBoxLayout::kHorizontal);
     layout->items.push_back(LwLayoutItem::Object(background, true));

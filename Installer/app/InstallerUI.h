@@ -48,6 +48,8 @@ class InstallerUI : public LwWindow, public HostTable {
 
     WizardPage GetPage() const { return currentPage; }
     const InstallStatus& GetStatus() const { return *status_; }
+    // The window, with the page's text and the progress as painted parts.
+    void DescribeAccessible(platform::AccessibleInfo& info) override;
 
   protected:
     void OnPaint() override;
@@ -86,6 +88,8 @@ class InstallerUI : public LwWindow, public HostTable {
     // Next > (I ACCEPT on the licence) while it is enabled, Finish or Cancel after that.
     LwSystemButton* DefaultButton() const;
     void FocusDefaultButton();
+    // Tells screen readers of a new progress step.
+    void AnnounceProgress();
 
   public:
     // The members the wizard's parts name; the controls are owned by the object tree.
@@ -113,4 +117,5 @@ class InstallerUI : public LwWindow, public HostTable {
     bool cancelQuestionOpen_ = false;
     // Opened when the installation starts.
     std::optional<InstallLog> log_;
+    int32_t announcedStep_ = kProgressNotStarted;
 };

@@ -49,6 +49,7 @@ void InstallerUI::OnButton(int code) {
         default:
             return;
     }
+    NotifyAccessible(platform::AccessibleEvent::kPartsChanged);
     Invalidate();
 }
 
@@ -145,6 +146,7 @@ void InstallerUI::SetNavigationLabels(bool licencePage) {
 
 void InstallerUI::EnableButton(LwSystemButton* button, bool enable) {
     platform::EnableWindow(button->GetNativeWindow(), enable);
+    button->NotifyAccessible(platform::AccessibleEvent::kState);
     button->Invalidate();
 }
 
@@ -174,6 +176,7 @@ void InstallerUI::OnCustomToggled(int /*tag*/, LwControl* /*sender*/, int phase)
 }
 
 void InstallerUI::OnTimer(int /*tag*/) {
+    AnnounceProgress();
     // One question at a time: the poll goes on, and the outcome is shown after the answer
     // unless the answer closed the wizard.
     if (cancelQuestionOpen_ || !status_->installDone.load(std::memory_order_acquire)) {
@@ -185,6 +188,7 @@ void InstallerUI::OnTimer(int /*tag*/) {
         LogResult(*log_, "installed", 0);
         cancelButton->SetText("Finish");
         currentPage = WizardPage::Finished;
+        NotifyAccessible(platform::AccessibleEvent::kPartsChanged);
         FocusDefaultButton();
         Invalidate();
         return;

@@ -4,6 +4,7 @@
 #include "app/InstallerUI.h"
 #include "app/SilentInstall.h"
 #include "app/Startup.h"
+#include "platform/Accessibility.h"
 #include "platform/Files.h"
 #include "platform/Process.h"
 
@@ -35,6 +36,7 @@ int main() {
     }
     // The wizard's outcome (installed, cancelled, failed) never changes the exit code.
     auto* wizard = new InstallerUI();
+    platform::StartAccessibility();
     wizard->RunModal();
     delete wizard;
     // A worker the user left behind by cancelling ends with the process: nothing half-written

@@ -53,10 +53,31 @@ bool LwCheckBox::OnKeyDown(unsigned key) {
     return true;
 }
 
+void LwCheckBox::DescribeAccessible(platform::AccessibleInfo& info) {
+    LwPanelControl::DescribeAccessible(info);
+    info.role = platform::AccessibleRole::kCheckBox;
+    info.name = label_;
+    info.states |= platform::kAccessibleCheckable;
+    if (value_ && *value_) {
+        info.states |= platform::kAccessibleChecked;
+    }
+    if (value_) {
+        info.actions = platform::kAccessibleToggle;
+    }
+}
+
+void LwCheckBox::DoAccessibleAction(unsigned action) {
+    if (value_ && action == platform::kAccessibleToggle &&
+        platform::IsWindowEnabled(GetNativeWindow())) {
+        Toggle();
+    }
+}
+
 void LwCheckBox::Toggle() {
     NotifyChange(kLwChangeBefore);
     *value_ = !*value_;
     NotifyChange(kLwChangeAfter);
+    NotifyAccessible(platform::AccessibleEvent::kState);
     Invalidate();
 }
 

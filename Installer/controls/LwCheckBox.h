@@ -20,6 +20,8 @@ class LwCheckBox : public LwPanelControl {
     const std::string& GetLabel() const { return label_; }
     // Display-only boxes take no input, so no focus either.
     bool AcceptsFocus() override { return value_ != nullptr; }
+    void DescribeAccessible(platform::AccessibleInfo& info) override;
+    void DoAccessibleAction(unsigned action) override;
 
     std::string fontFamily = "Verdana";
     float fontSize = 11.0f;

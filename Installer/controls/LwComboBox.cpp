@@ -127,10 +127,39 @@ void LwComboBox::StepChoice(int steps) {
     if (items_[static_cast<size_t>(to)].id == *value_) {
         return;
     }
+    Choose(items_[static_cast<size_t>(to)].id);
+}
+
+void LwComboBox::Choose(int id) {
     NotifyChange(kLwChangeBefore);
-    *value_ = items_[static_cast<size_t>(to)].id;
+    *value_ = id;
     NotifyChange(kLwChangeAfter);
+    NotifyAccessible(platform::AccessibleEvent::kValue);
     Invalidate();
+}
+
+void LwComboBox::DescribeAccessible(platform::AccessibleInfo& info) {
+    LwPanelControl::DescribeAccessible(info);
+    info.role = platform::AccessibleRole::kComboBox;
+    if (!value_) {
+        return;
+    }
+    info.actions = platform::kAccessibleOpen;
+    info.hasValue = true;
+    info.maximum = static_cast<double>(items_.size()) - 1;
+    for (size_t i = 0; i < items_.size(); ++i) {
+        if (items_[i].id == *value_) {
+            info.value = static_cast<double>(i);
+            info.valueText = items_[i].label;
+        }
+    }
+}
+
+void LwComboBox::DoAccessibleAction(unsigned action) {
+    if (value_ && action == platform::kAccessibleOpen &&
+        platform::IsWindowEnabled(GetNativeWindow())) {
+        OpenMenu();
+    }
 }
 
 void LwComboBox::OpenMenu() {
@@ -146,10 +175,7 @@ void LwComboBox::OpenMenu() {
     if (command == 0 || !platform::IsWindow(window) || command > items_.size()) {
         return;
     }
-    NotifyChange(kLwChangeBefore);
-    *value_ = items_[command - 1].id;
-    NotifyChange(kLwChangeAfter);
-    Invalidate();
+    Choose(items_[command - 1].id);
 }
 
 void LwComboBox::OnPaint() {

@@ -32,6 +32,9 @@ class LwComboBox : public LwPanelControl {
     const std::vector<LwComboItem>& GetItems() const { return items_; }
     bool IsHovered() const { return hover_; }
     bool AcceptsFocus() override { return value_ != nullptr; }
+    // The current choice is the value; opening shows the menu, as a click does.
+    void DescribeAccessible(platform::AccessibleInfo& info) override;
+    void DoAccessibleAction(unsigned action) override;
 
   protected:
     void OnPaint() override;
@@ -43,6 +46,8 @@ class LwComboBox : public LwPanelControl {
     void OpenMenu();
     // The choice `steps` items away from the current one, kept within the list.
     void StepChoice(int steps);
+    // Writes the owner's int, telling the owner and assistive technology.
+    void Choose(int id);
 
     bool hover_ = false;
     int* value_;  // the owner's; not owned

@@ -65,6 +65,12 @@ LwPopupDialog::LwPopupDialog(LwObject* owner, const std::string& titleUtf8,
 
 LwPopupDialog::~LwPopupDialog() = default;
 
+void LwPopupDialog::DescribeAccessible(platform::AccessibleInfo& info) {
+    LwWindow::DescribeAccessible(info);
+    info.role = platform::AccessibleRole::kDialog;
+    info.description = message_;
+}
+
 void LwPopupDialog::OnButton(int code) {
     if (code == kLwEventLeftUp) {  // a click that passed the click filter
         SetModalResult(eventSenderTag);

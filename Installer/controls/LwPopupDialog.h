@@ -19,6 +19,8 @@ class LwPopupDialog : public LwWindow {
     void OnButton(int code);
 
     const std::string& GetMessage() const { return message_; }
+    // A dialog, its message the description.
+    void DescribeAccessible(platform::AccessibleInfo& info) override;
 
   protected:
     void OnPaint() override;

@@ -265,6 +265,14 @@ void LwScrollBar::LayOutThumb(int height, int contentHeight, int contentTop) {
     }
 }
 
+void LwScrollBar::DescribeAccessible(platform::AccessibleInfo& info) {
+    LwPanel::DescribeAccessible(info);
+    info.role = platform::AccessibleRole::kScrollBar;
+    info.hasValue = true;
+    info.value = thumbOffset_;
+    info.maximum = std::max(trackLength_ - thumbLength_, 0);
+}
+
 void LwScrollBar::OnPaint() {
     LwPanel* content = LiveContent();
     const LwPoint contentAt = content ? content->GetPosition() : LwPoint{};

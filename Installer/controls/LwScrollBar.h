@@ -21,6 +21,8 @@ class LwScrollBar : public LwPanel {
     // false for any other key.
     bool ScrollKey(unsigned key);
     bool AcceptsFocus() override { return true; }
+    // The thumb's offset in its track is the value.
+    void DescribeAccessible(platform::AccessibleInfo& info) override;
 
     // The thumb as the last paint laid it out; all zero before the first paint.
     int GetTrackLength() const { return trackLength_; }

@@ -35,6 +35,7 @@ LwSystemButton::~LwSystemButton() = default;
 
 void LwSystemButton::SetText(const std::string& textUtf8) {
     text_ = textUtf8;
+    NotifyAccessible(platform::AccessibleEvent::kName);
 }
 
 void LwSystemButton::OnMouseEvent(int code) {
@@ -53,6 +54,19 @@ void LwSystemButton::OnMouseEvent(int code) {
             return;
     }
     Invalidate();
+}
+
+void LwSystemButton::DescribeAccessible(platform::AccessibleInfo& info) {
+    LwPanel::DescribeAccessible(info);
+    info.role = platform::AccessibleRole::kPushButton;
+    info.name = text_;
+    info.actions = platform::kAccessiblePress;
+}
+
+void LwSystemButton::DoAccessibleAction(unsigned action) {
+    if (action == platform::kAccessiblePress && platform::IsWindowEnabled(GetNativeWindow())) {
+        FireEvent(kLwEventLeftUp);
+    }
 }
 
 bool LwSystemButton::OnKeyDown(unsigned key) {

@@ -17,6 +17,9 @@ class LwSystemButton : public LwPanel {
     const std::string& GetText() const { return text_; }
     bool IsHovered() const { return hover_; }
     bool AcceptsFocus() override { return true; }
+    void DescribeAccessible(platform::AccessibleInfo& info) override;
+    // Presses as Enter does, when the button is enabled.
+    void DoAccessibleAction(unsigned action) override;
 
     int fontSize = 10;                // label size in pixels
     LwColor textColor = LwGrey(175);  // label colour while enabled

@@ -39,6 +39,20 @@ LwTextControl::LwTextControl(LwObject* parent, const LwPoint& position, const Lw
 
 LwTextControl::~LwTextControl() = default;
 
+void LwTextControl::DescribeAccessible(platform::AccessibleInfo& info) {
+    LwPanel::DescribeAccessible(info);
+    info.role = platform::AccessibleRole::kDocument;
+    info.hasText = true;
+    info.text = platform::GetTextControlText(GetNativeWindow());
+    // The backend reports only the selected characters, so they are found in the text.
+    const std::string selection = platform::GetTextControlSelection(GetNativeWindow());
+    if (const size_t at = selection.empty() ? std::string::npos : info.text.find(selection);
+        at != std::string::npos) {
+        info.selectionStart = static_cast<int>(at);
+        info.selectionEnd = static_cast<int>(at + selection.size());
+    }
+}
+
 platform::MessageResult LwTextControl::WindowProc(platform::NativeWindow window,
                                                   platform::MessageId message,
                                                   platform::WParam wParam,

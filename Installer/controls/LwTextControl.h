@@ -28,6 +28,8 @@ class LwTextControl : public LwPanel {
     ~LwTextControl() override;
 
     bool AcceptsFocus() override { return true; }
+    // A document whose text can be read, with its selection.
+    void DescribeAccessible(platform::AccessibleInfo& info) override;
 
   private:
     static platform::MessageResult WindowProc(platform::NativeWindow window,

@@ -30,6 +30,7 @@ void LwTextPanel::SetText(const std::string& textUtf8) {
     measure.SetFont(kFontSize, kFontFamily, 0);
     const LwSize needed = measure.MeasureText(text_.c_str(), LwSize{WrapWidth(), kMeasureHeight});
     SetSize(LwSize{width, needed.height});
+    NotifyAccessible(platform::AccessibleEvent::kName);
     Invalidate();
 }
 
@@ -37,6 +38,20 @@ void LwTextPanel::SelectAll(bool selected) {
     if (selected != allSelected_) {
         allSelected_ = selected;
         Invalidate();
+    }
+}
+
+void LwTextPanel::DescribeAccessible(platform::AccessibleInfo& info) {
+    LwPanel::DescribeAccessible(info);
+    info.role = accessibleRole;
+    if (accessibleRole == platform::AccessibleRole::kStaticText) {
+        info.name = text_;  // a document's text is read as text, not as its name
+    }
+    info.hasText = true;
+    info.text = text_;
+    if (allSelected_) {
+        info.selectionStart = 0;
+        info.selectionEnd = static_cast<int>(text_.size());
     }
 }
 

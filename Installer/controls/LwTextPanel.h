@@ -21,6 +21,9 @@ class LwTextPanel : public LwPanel {
     // wraps at: text no wider stays on one line.
     int LineWidth(const std::string& textUtf8);
     int WrapWidth();
+    // Static text by default; a panel of text to read through is a document.
+    void DescribeAccessible(platform::AccessibleInfo& info) override;
+    platform::AccessibleRole accessibleRole = platform::AccessibleRole::kStaticText;
 
   protected:
     void OnPaint() override;

@@ -60,6 +60,9 @@ void LwObject::DestroyNativeWindow() {
         return;
     }
     OnDestroy();
+    if (visible_) {
+        NotifyAccessible(platform::AccessibleEvent::kHidden);
+    }
     // Detached first, so that whatever the platform sends while destroying reaches no object.
     platform::SetUserData(window_, nullptr);
     platform::DestroyWindow(window_);
@@ -88,6 +91,8 @@ void LwObject::Show(bool show) {
     visible_ = show;
     if (!show || !platform::IsWindowVisible(window_)) {
         platform::ShowWindow(window_, show);
+        NotifyAccessible(show ? platform::AccessibleEvent::kShown
+                              : platform::AccessibleEvent::kHidden);
     }
     if (show) {
         platform::UpdateWindow(window_);
@@ -96,6 +101,25 @@ void LwObject::Show(bool show) {
 
 void LwObject::Focus() {
     platform::SetFocus(window_);
+}
+
+void LwObject::DescribeAccessible(platform::AccessibleInfo& info) {
+    if (AcceptsFocus()) {
+        info.states |= platform::kAccessibleFocusable;
+    }
+    if (window_ && platform::GetFocus() == window_) {
+        info.states |= platform::kAccessibleFocused;
+    }
+    if (platform::IsWindowEnabled(window_)) {
+        info.states |= platform::kAccessibleEnabled;
+    }
+    if (platform::IsWindowVisible(window_)) {
+        info.states |= platform::kAccessibleVisible;
+    }
+}
+
+void LwObject::NotifyAccessible(platform::AccessibleEvent event) {
+    platform::NotifyAccessible(window_, event);
 }
 
 void LwObject::OnPaint() {

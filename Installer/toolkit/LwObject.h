@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "draw/LwTypes.h"
+#include "platform/Accessibility.h"
 #include "platform/Window.h"
 #include "toolkit/LwBoxLayout.h"
 #include "toolkit/LwInputEvent.h"
@@ -46,6 +47,11 @@ class LwObject {
     // Whether Tab stops at the object and it shows a focus mark: controls that take input. A
     // click focuses any object.
     virtual bool AcceptsFocus() { return false; }
+    // What screen readers are told of the object. The base fills in a plain panel with the
+    // states every object has (focusable, focused, enabled, visible); controls add their own.
+    virtual void DescribeAccessible(platform::AccessibleInfo& info);
+    // A client of the accessibility API asked for one of the described actions.
+    virtual void DoAccessibleAction(unsigned /*action*/) {}
 
   protected:
     // Hooks called by the router and the timer service; they do nothing by default, except
@@ -82,6 +88,8 @@ class LwObject {
 
     // Asks the platform to repaint this object and all its descendants.
     void Invalidate();
+    // Tells assistive technology that something it reads of the object changed.
+    void NotifyAccessible(platform::AccessibleEvent event);
     // Calls the event binding with `code`, as a click does.
     void FireEvent(int code);
     // Has the keyboard focus, and the window shows focus marks.

@@ -107,6 +107,9 @@ void LwRouter::FocusChanged(LwObject* object, bool gained) {
     } else {
         object->OnKillFocus();
     }
+    if (gained) {
+        object->NotifyAccessible(platform::AccessibleEvent::kFocus);
+    }
     if (object->AcceptsFocus()) {
         object->Invalidate();
         object->FireEvent(gained ? kLwEventFocusIn : kLwEventFocusOut);
@@ -185,6 +188,12 @@ int LwRouter::RouteMessage(LwObject* object, NativeWindow window, MessageId mess
         }
         case platform::kWmGetDlgCode:
             return static_cast<int>(platform::kDlgcWantAllKeys);
+        case platform::kWmGetAccessibleInfo:
+            object->DescribeAccessible(*reinterpret_cast<platform::AccessibleInfo*>(lParam));
+            return 0;
+        case platform::kWmAccessibleAction:
+            object->DoAccessibleAction(static_cast<unsigned>(wParam));
+            return 0;
         case platform::kWmChar:
             return object->OnChar(static_cast<unsigned>(wParam)) ? 1 : 0;
         case platform::kWmMouseMove:

@@ -19,7 +19,7 @@ platform::TopLevelStyle StyleFromFlags(int flags) {
 
 LwWindow::LwWindow(LwObject* parent, const LwPoint& position, const LwSize& clientSize,
                    const std::string& titleUtf8, int style)
-    : LwObject(parent) {
+    : LwObject(parent), title_(titleUtf8) {
     AttachNativeWindow(platform::CreateTopLevelWindow(
         parent ? parent->GetNativeWindow() : nullptr, position, clientSize, titleUtf8,
         StyleFromFlags(style), &LwRouter::TopLevelWindowProc));
@@ -28,6 +28,12 @@ LwWindow::LwWindow(LwObject* parent, const LwPoint& position, const LwSize& clie
 }
 
 LwWindow::~LwWindow() = default;
+
+void LwWindow::DescribeAccessible(platform::AccessibleInfo& info) {
+    LwObject::DescribeAccessible(info);
+    info.role = platform::AccessibleRole::kWindow;
+    info.name = title_;
+}
 
 void LwWindow::Close() {
     if (running_) {

@@ -26,6 +26,8 @@ class LwWindow : public LwObject {
     void Close() override;
     // Gives the keyboard back to the control that last had it, or else to the window itself.
     void Focus() override;
+    // A window named by its title.
+    void DescribeAccessible(platform::AccessibleInfo& info) override;
     // Outer top-left corner, screen coordinates.
     LwPoint GetPosition() override;
     void SetPosition(const LwPoint& position) override;
@@ -71,6 +73,7 @@ class LwWindow : public LwObject {
     void RestoreFocus();
     LwObject* FocusedControl() const;
 
+    std::string title_;
     bool running_ = false;
     int modalResult_ = 0;
     LwWindow* owner_ = nullptr;

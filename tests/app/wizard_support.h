@@ -71,9 +71,13 @@ class DialogAnswers {
   private:
     static constexpr unsigned kTimerId = 0x5eed;
 
+    // Waiting for a dialog to show pumps the loop, so the timer ticks inside an answer too; only
+    // the outer tick answers, or the two would take the same reply from the list.
     static void Tick(platform::NativeWindow, platform::MessageId, unsigned, uint32_t) {
-        if (current_) {
+        if (current_ && !current_->answering_) {
+            current_->answering_ = true;
             current_->AnswerOpenDialog();
+            current_->answering_ = false;
         }
     }
 
@@ -134,6 +138,7 @@ class DialogAnswers {
     platform::NativeWindow seen_ = nullptr;
     std::chrono::steady_clock::time_point seenAt_;
     int mostOpen_ = 0;
+    bool answering_ = false;
 };
 
 // The wizard built over a prefix, shown on the test server with the pointer out of its way.

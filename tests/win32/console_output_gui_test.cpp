@@ -11,13 +11,8 @@
 
 namespace {
 
-// The built program, by the Wine path of its Linux location.
 std::wstring Installer() {
-    std::wstring path = L"Z:" + Utf8ToWide(KESTREL_INSTALLER_PATH);
-    for (wchar_t& c : path) {
-        c = c == L'/' ? L'\\' : c;
-    }
-    return L"\"" + path + L"\"";
+    return wintest::QuotedLinuxProgram(KESTREL_INSTALLER_PATH);
 }
 
 // Everything the console of this process shows, row after row.

@@ -74,6 +74,16 @@ inline void RemoveTree(const std::wstring& path) {
     RemoveDirectoryW(path.c_str());
 }
 
+// A Linux program (the built installer) as a quoted command of this Wine: by the path of its
+// Linux location on drive Z.
+inline std::wstring QuotedLinuxProgram(const char* linuxPath) {
+    std::wstring path = L"Z:" + Utf8ToWide(linuxPath);
+    for (wchar_t& c : path) {
+        c = c == L'/' ? L'\\' : c;
+    }
+    return L"\"" + path + L"\"";
+}
+
 // A fresh folder below the temporary folder, removed with everything in it.
 class ScratchFolder {
   public:

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/Unicode.h"
+#include "platform/win32/accessibility.h"
 #include "platform/win32/window_record.h"
 #include "platform/window_slots.h"
 
@@ -141,6 +142,8 @@ LRESULT CALLBACK RoutingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
         case WM_DPICHANGED:
             MovedToResolution(w, HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
             return 0;
+        case WM_GETOBJECT:
+            return backend::AnswerGetObject(w, wParam, lParam);
         case WM_GETMINMAXINFO: {
             const MessageResult result = record->proc(w, message, wParam, lParam);
             if (NativeWindowRecord* still = w.operator->()) {

@@ -167,11 +167,16 @@ bool WaitUntil(std::optional<Clock::time_point> deadline, std::span<const int> w
         if (Display* display = x11::Connection()) {
             fds[1].fd = ConnectionNumber(display);
         }
+        const size_t ownFds = fds.size();
+        int glibPriority = 0;
+        backend::AddAccessibilityPoll(fds, waitMs, glibPriority);
         poll(fds.data(), fds.size(), static_cast<int>(std::min<long>(waitMs, 1 << 30)));
+        backend::DispatchAccessibilityPoll(std::span(fds).subspan(ownFds), glibPriority);
+        fds.resize(ownFds);
         if (fds[0].revents & POLLIN) {
             x11::ClearWake();  // the requests themselves are taken at the top of the loop
         }
-        for (size_t i = 2; i < fds.size(); ++i) {
+        for (size_t i = 2; i < ownFds; ++i) {
             if (fds[i].revents != 0) {
                 return MessageWaiting();
             }

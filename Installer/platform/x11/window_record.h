@@ -11,6 +11,8 @@
 #include "platform/Window.h"
 #include "platform/pixel_grid.h"
 
+struct pollfd;
+
 namespace platform {
 
 // A record lives from the window's creation to its destruction. Handles reach it through the
@@ -116,6 +118,11 @@ void TranslateEvent(XEvent& event);
 // one is set.
 using UnrecordedEventHandler = void (*)(XEvent& event);
 void SetUnrecordedEventHandler(UnrecordedEventHandler handler);
+
+// The screen-reader bridge's GLib main context, polled with the queue (accessibility.cpp): its
+// descriptors are appended to `fds`, its timeout shortens `waitMs`. Nothing while inactive.
+void AddAccessibilityPoll(std::vector<pollfd>& fds, long& waitMs, int& priority);
+void DispatchAccessibilityPoll(std::span<const pollfd> fds, int priority);
 
 // Input state (input.cpp).
 void TranslatePointerEvent(NativeWindow w, XEvent& event);

@@ -1,0 +1,250 @@
+#!/usr/bin/python3
+"""The wizard driven as a blind user's screen reader drives it: through AT-SPI alone, with no
+pointer and no keyboard. Run inside a private D-Bus session (dbus-run-session), on an X server.
+
+usage: wizard_accessibility_test.py <installer program> <file holding the display name>
+"""
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+import pyatspi
+from gi.repository import GLib
+
+TITLE = "Kestrel 3D for After Effects Installer"
+HOSTS = {"CS6": "C:\\Program Files\\Adobe\\AE CS6\\Plug-ins",
+         "CC": "C:\\Program Files\\Adobe\\AE CC\\Plug-ins"}
+VERSION_KEYS = {"CS6": "11", "CC": "12"}
+failures = []
+
+
+def check(condition, what):
+    print(("ok    " if condition else "FAIL  ") + what, flush=True)
+    if not condition:
+        failures.append(what)
+    return condition
+
+
+def pump_until(condition, seconds=10.0):
+    """Runs the GLib loop (AT-SPI events arrive there) until the condition holds."""
+    deadline = time.monotonic() + seconds
+    context = GLib.MainContext.default()
+    while time.monotonic() < deadline:
+        while context.pending():
+            context.iteration(False)
+        result = condition()
+        if result:
+            return result
+        time.sleep(0.02)
+    return condition()
+
+
+def make_prefix(root):
+    body = ""
+    for label, folder in HOSTS.items():
+        key = "Software\\\\Adobe\\\\After Effects\\\\" + VERSION_KEYS[label]
+        body += ('[%s] 1700000000\n#time=1d9a0c2b3e4f560\n"PluginInstallPath"="%s"\n\n'
+                 % (key, folder.replace("\\", "\\\\")))
+        os.makedirs(linux_folder(root, folder), exist_ok=True)
+    with open(os.path.join(root, "system.reg"), "w") as reg:
+        reg.write("WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=win64\n\n"
+                  + body)
+    os.makedirs(os.path.join(root, "dosdevices"), exist_ok=True)
+    os.symlink("../drive_c", os.path.join(root, "dosdevices", "c:"))
+
+
+def linux_folder(root, windows_folder):
+    return os.path.join(root, "drive_c", *windows_folder[3:].split("\\"))
+
+
+def showing(accessible):
+    try:
+        return accessible.getState().contains(pyatspi.STATE_SHOWING)
+    except Exception:
+        return False
+
+
+def read_tree(accessible, depth=0, lines=None):
+    """What a screen reader's review reads: each showing object's role and name."""
+    lines = [] if lines is None else lines
+    text = "  " * depth + accessible.getRoleName()
+    if accessible.name:
+        text += " '%s'" % accessible.name.replace("\n", " ")
+    if accessible.description:
+        text += " (%s)" % accessible.description.replace("\n", " ")
+    states = accessible.getState()
+    for state, word in ((pyatspi.STATE_FOCUSED, "focused"), (pyatspi.STATE_CHECKED, "checked")):
+        if states.contains(state):
+            text += " " + word
+    if not states.contains(pyatspi.STATE_ENABLED):
+        text += " disabled"
+    lines.append(text)
+    for child in accessible:
+        if child is not None and showing(child):
+            read_tree(child, depth + 1, lines)
+    return lines
+
+
+def find(accessible, role, name=None):
+    for child in accessible:
+        if child is None or not showing(child):
+            continue
+        if child.getRoleName() == role and (name is None or child.name.startswith(name)):
+            return child
+        found = find(child, role, name)
+        if found:
+            return found
+    return None
+
+
+def do_action(accessible, action_name):
+    action = accessible.queryAction()
+    for i in range(action.nActions):
+        if action.getName(i) == action_name:
+            return action.doAction(i)
+    return False
+
+
+def main():
+    program, display_file = sys.argv[1], sys.argv[2]
+    with open(display_file) as f:
+        os.environ["DISPLAY"] = f.read().strip()
+    prefix = tempfile.mkdtemp(prefix="kestrel-a11y-")
+    make_prefix(prefix)
+    env = dict(os.environ, WINEPREFIX=prefix, KESTREL_NO_BLINK="1")
+    env.pop("NO_AT_BRIDGE", None)
+    focus_events = []
+    def listen(kind, record):
+        def on_event(event):
+            try:
+                record(event)
+            except Exception:  # an object of a page that is gone
+                pass
+        pyatspi.Registry.registerEventListener(on_event, kind)
+
+    checked_events = []
+    renamed = []
+    listen("object:state-changed:focused",
+           lambda e: e.detail1 and focus_events.append((e.source.getRoleName(), e.source.name)))
+    listen("object:state-changed:checked",
+           lambda e: checked_events.append((e.source.name, e.detail1)))
+    listen("object:property-change:accessible-name", lambda e: renamed.append(e.source.name))
+    wizard = subprocess.Popen([program, "/UAC"], env=env)
+    try:
+        run(wizard, prefix, focus_events, checked_events, renamed)
+    finally:
+        if wizard.poll() is None:
+            wizard.kill()
+        wizard.wait()
+        shutil.rmtree(prefix, ignore_errors=True)
+    print("%d failed" % len(failures) if failures else "all passed", flush=True)
+    return 1 if failures else 0
+
+
+def top_level(role):
+    desktop = pyatspi.Registry.getDesktop(0)
+    for app in desktop:
+        for window in app or []:
+            if window is not None and window.getRoleName() == role and showing(window):
+                return window
+    return None
+
+
+def wizard_frame():
+    desktop = pyatspi.Registry.getDesktop(0)
+    for app in desktop:
+        for window in app or []:
+            if window is not None and window.name == TITLE and showing(window):
+                return window
+    return None
+
+
+def read_page(frame, heading):
+    print("--- " + heading)
+    lines = read_tree(frame)
+    print("\n".join(lines), flush=True)
+    return lines
+
+
+def press(frame, name):
+    button = find(frame, "push button", name)
+    return check(button is not None and do_action(button, "press"), "press '%s' by its action" % name)
+
+
+def run(wizard, prefix, focus_events, checked_events, renamed):
+    frame = pump_until(wizard_frame, 20)
+    if not check(frame is not None, "the wizard's frame is on the accessibility bus"):
+        return
+    check(frame.getRoleName() == "frame", "the wizard is a frame")
+    # The first focus may come before the bridge has learnt who listens; later ones may not.
+    lines = read_page(frame, "welcome")
+    check(any(l.strip().startswith("label 'This will install Kestrel 3D") for l in lines),
+          "the welcome text is read")
+    check(any("push button 'Next >' focused" in l for l in lines), "'Next >' is read as focused")
+    check(any("push button '< Back' disabled" in l for l in lines), "'< Back' is read as disabled")
+
+    press(frame, "Next >")
+    check(pump_until(lambda: find(frame, "push button", "I ACCEPT")), "the licence page opens")
+    check(pump_until(lambda: "I ACCEPT" in renamed), "the focused button's new name is announced")
+    lines = read_page(frame, "licence")
+    licence = find(frame, "document text")
+    check(licence is not None and "Kestrel" in licence.queryText().getText(0, -1),
+          "the licence is a document whose text can be read")
+
+    press(frame, "I ACCEPT")
+    check(pump_until(lambda: find(frame, "check box", "CC")), "the host page opens")
+    lines = read_page(frame, "hosts")
+    check(any("check box 'CS6' checked" in l for l in lines), "CS6 is read as ticked")
+    cc = find(frame, "check box", "CC")
+    check(do_action(cc, "toggle"), "untick CC by the check box's action")
+    check(pump_until(lambda: ("CC", 0) in checked_events), "the unticking is announced")
+    check(not cc.getState().contains(pyatspi.STATE_CHECKED), "CC is read as unticked")
+
+    # With nothing ticked, Next opens the validation dialog: read as a dialog with its message.
+    cs6 = find(frame, "check box", "CS6")
+    do_action(cs6, "toggle")
+    pump_until(lambda: ("CS6", 0) in checked_events)
+    press(frame, "Next >")
+    dialog = pump_until(lambda: top_level("dialog"))
+    if check(dialog is not None, "the validation dialog is on the bus as a dialog"):
+        read_page(dialog, "validation dialog")
+        check(dialog.name == "Unable to continue" and
+              dialog.description.startswith("Please select at least one After Effects"),
+              "the dialog's title is its name and its message its description")
+        check(pump_until(lambda: ("dialog", "Unable to continue") in focus_events),
+              "the focus moving into the dialog is announced")
+        press(dialog, "OK")
+        check(pump_until(lambda: top_level("dialog") is None), "'OK' closes the dialog")
+    do_action(cs6, "toggle")
+    check(pump_until(lambda: ("CS6", 1) in checked_events), "CS6 ticked again")
+
+    press(frame, "Next >")
+    summary = pump_until(lambda: find(frame, "document text"))
+    lines = read_page(frame, "summary")
+    text = summary.queryText().getText(0, -1) if summary else ""
+    check("AE CS6" in text and "AE CC" not in text, "the summary names CS6 alone")
+
+    press(frame, "Next >")
+    finished = pump_until(lambda: find(frame, "label", "Kestrel 3D for After Effects has been"), 30)
+    lines = read_page(frame, "finished")
+    check(finished is not None, "\"Finished\": the success text is read")
+    check(any("push button 'Finish' focused" in l for l in lines), "'Finish' is read as focused")
+    check(("push button", "Cancel") in focus_events and "Finish" in renamed,
+          "the focus moving to 'Cancel' while installing, and its new name, are announced")
+    cs6 = os.path.join(linux_folder(prefix, HOSTS["CS6"]), "Larkspur", "Kestrel.aex")
+    cc_file = os.path.join(linux_folder(prefix, HOSTS["CC"]), "Larkspur", "Kestrel.aex")
+    check(os.path.isfile(cs6) and not os.path.exists(cc_file), "the plug-in went to CS6 alone")
+
+    press(frame, "Finish")
+    try:
+        code = wizard.wait(timeout=10)
+    except subprocess.TimeoutExpired:
+        code = None
+    check(code == 0, "'Finish' ends the program with exit code 0")
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,279 @@
+// The wizard driven as a screen reader on Windows drives it: from this process, through MSAA
+// alone (AccessibleObjectFromWindow, accDoDefaultAction), with no pointer and no keyboard, and
+// its focus followed through an out-of-context event hook.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/WizardTexts.h"
+#include "draw/TextConversion.h"
+#include "win32_test_support.h"
+
+// After windows.h, which the support header brings.
+#include <oleacc.h>
+
+namespace {
+
+const wchar_t kHostsKey[] = L"SOFTWARE\\Adobe\\After Effects";
+
+std::vector<HWND>& FocusEvents() {
+    static std::vector<HWND> events;
+    return events;
+}
+
+void CALLBACK OnFocus(HWINEVENTHOOK, DWORD, HWND hwnd, LONG object, LONG child, DWORD, DWORD) {
+    if (object == OBJID_CLIENT && child == CHILDID_SELF) {
+        FocusEvents().push_back(hwnd);
+    }
+}
+
+// Out-of-context events arrive as messages of this thread.
+bool PumpUntil(const std::function<bool()>& condition) {
+    return wintest::WaitUntil([&] {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            DispatchMessageW(&message);
+        }
+        return condition();
+    });
+}
+
+VARIANT Self() {
+    VARIANT self{};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    return self;
+}
+
+std::string Take(BSTR text) {
+    std::string utf8 = text ? WideToUtf8(std::wstring(text, SysStringLen(text))) : std::string();
+    SysFreeString(text);
+    return utf8;
+}
+
+// What a screen reader reads of one window's client object.
+struct Control {
+    HWND hwnd = nullptr;
+    IAccessible* accessible = nullptr;
+    std::string name;
+    long role = 0;
+    long state = 0;
+};
+
+Control Read(HWND hwnd) {
+    Control control;
+    control.hwnd = hwnd;
+    if (FAILED(AccessibleObjectFromWindow(hwnd, OBJID_CLIENT, IID_IAccessible,
+                                          reinterpret_cast<void**>(&control.accessible)))) {
+        control.accessible = nullptr;
+        return control;
+    }
+    BSTR name = nullptr;
+    control.accessible->get_accName(Self(), &name);
+    control.name = Take(name);
+    VARIANT role{};
+    control.accessible->get_accRole(Self(), &role);
+    control.role = role.lVal;
+    VARIANT state{};
+    control.accessible->get_accState(Self(), &state);
+    control.state = state.lVal;
+    return control;
+}
+
+class Controls {
+  public:
+    explicit Controls(HWND top) { EnumChildWindows(top, Collect, reinterpret_cast<LPARAM>(this)); }
+    ~Controls() {
+        for (Control& control : controls_) {
+            if (control.accessible) {
+                control.accessible->Release();
+            }
+        }
+    }
+    Controls(const Controls&) = delete;
+    Controls& operator=(const Controls&) = delete;
+
+    // The shown control of this role and name, or null.
+    const Control* Find(long role, const std::string& name) const {
+        for (const Control& control : controls_) {
+            if (control.role == role && control.name == name &&
+                !(control.state & STATE_SYSTEM_INVISIBLE)) {
+                return &control;
+            }
+        }
+        return nullptr;
+    }
+
+  private:
+    static BOOL CALLBACK Collect(HWND hwnd, LPARAM self) {
+        reinterpret_cast<Controls*>(self)->controls_.push_back(Read(hwnd));
+        return TRUE;
+    }
+    std::vector<Control> controls_;
+};
+
+// Presses or toggles the shown control of this role and name by its default action alone.
+bool DoDefaultAction(HWND top, long role, const std::string& name) {
+    const Controls controls(top);
+    const Control* control = controls.Find(role, name);
+    return control && SUCCEEDED(control->accessible->accDoDefaultAction(Self()));
+}
+
+bool Shows(HWND top, long role, const std::string& name, long state = -1) {
+    const Controls controls(top);
+    const Control* control = controls.Find(role, name);
+    return control && (state < 0 || (control->state & state) == state);
+}
+
+// The page's own text: the first part of the window's client object.
+std::string PageText(HWND top) {
+    Control window = Read(top);
+    if (!window.accessible) {
+        return {};
+    }
+    VARIANT first{};
+    first.vt = VT_I4;
+    first.lVal = 1;
+    BSTR name = nullptr;
+    window.accessible->get_accName(first, &name);
+    window.accessible->Release();
+    return Take(name);
+}
+
+void SetHost(const wchar_t* version, const std::string& folder) {
+    CreateDirectoryW(Utf8ToWide(folder).c_str(), nullptr);
+    HKEY key = nullptr;
+    const std::wstring path = std::wstring(kHostsKey) + L"\\" + version;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0,
+                              KEY_WRITE | KEY_WOW64_64KEY, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    const std::wstring data = Utf8ToWide(folder);
+    RegSetValueExW(key, L"PluginInstallPath", 0, REG_SZ,
+                   reinterpret_cast<const BYTE*>(data.c_str()),
+                   static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+}
+
+class WizardThroughMsaa : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        CoInitialize(nullptr);
+        SetHost(L"11", folder_ / "CS6");
+        SetHost(L"12", folder_ / "CC");
+        hook_ = SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_FOCUS, nullptr, OnFocus, 0, 0,
+                                WINEVENT_OUTOFCONTEXT);
+    }
+    void TearDown() override {
+        if (process_.hProcess) {
+            TerminateProcess(process_.hProcess, 1);
+            WaitForSingleObject(process_.hProcess, 10000);
+            CloseHandle(process_.hProcess);
+            CloseHandle(process_.hThread);
+        }
+        UnhookWinEvent(hook_);
+        RegDeleteTreeW(HKEY_LOCAL_MACHINE, kHostsKey);
+        CoUninitialize();
+    }
+    HWND StartWizard() {
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        std::wstring line = wintest::QuotedLinuxProgram(KESTREL_INSTALLER_PATH) + L" /UAC";
+        if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                            &startup, &process_)) {
+            return nullptr;
+        }
+        HWND top = nullptr;
+        PumpUntil([&] {
+            top = FindWindowW(nullptr, Utf8ToWide(kWizardTitle).c_str());
+            return top && IsWindowVisible(top);
+        });
+        return top;
+    }
+
+    wintest::ScratchFolder folder_;
+    HWINEVENTHOOK hook_ = nullptr;
+    PROCESS_INFORMATION process_{};
+};
+
+TEST_F(WizardThroughMsaa, InstallsByDefaultActionsAloneAndReadsEveryPage) {
+    const HWND top = StartWizard();
+    ASSERT_TRUE(top);
+
+    // Welcome: the page's text, and the focus on "Next >", announced.
+    ASSERT_TRUE(PumpUntil([&] { return PageText(top).find("This will install") == 0; }));
+    const Control window = Read(top);
+    EXPECT_EQ(window.name, kWizardTitle);
+    EXPECT_EQ(window.role, ROLE_SYSTEM_CLIENT);
+    window.accessible->Release();
+    ASSERT_TRUE(PumpUntil(
+        [&] { return Shows(top, ROLE_SYSTEM_PUSHBUTTON, "Next >", STATE_SYSTEM_FOCUSED); }));
+    EXPECT_TRUE(Shows(top, ROLE_SYSTEM_PUSHBUTTON, "< Back", STATE_SYSTEM_UNAVAILABLE));
+    {
+        const Controls controls(top);
+        const HWND next = controls.Find(ROLE_SYSTEM_PUSHBUTTON, "Next >")->hwnd;
+        EXPECT_TRUE(PumpUntil([&] {
+            return std::find(FocusEvents().begin(), FocusEvents().end(), next) !=
+                   FocusEvents().end();
+        })) << "no focus event for Next >";
+    }
+
+    // Licence: a document, accepted by the button's action.
+    ASSERT_TRUE(DoDefaultAction(top, ROLE_SYSTEM_PUSHBUTTON, "Next >"));
+    ASSERT_TRUE(PumpUntil([&] { return Shows(top, ROLE_SYSTEM_PUSHBUTTON, "I ACCEPT"); }));
+    ASSERT_TRUE(DoDefaultAction(top, ROLE_SYSTEM_PUSHBUTTON, "I ACCEPT"));
+
+    // Hosts: both ticked; CC unticked by the check box's action.
+    ASSERT_TRUE(
+        PumpUntil([&] { return Shows(top, ROLE_SYSTEM_CHECKBUTTON, "CC", STATE_SYSTEM_CHECKED); }));
+    EXPECT_EQ(PageText(top), kHostPageText);
+    EXPECT_TRUE(Shows(top, ROLE_SYSTEM_CHECKBUTTON, "CS6", STATE_SYSTEM_CHECKED));
+    ASSERT_TRUE(DoDefaultAction(top, ROLE_SYSTEM_CHECKBUTTON, "CC"));
+    ASSERT_TRUE(PumpUntil([&] {
+        return Shows(top, ROLE_SYSTEM_CHECKBUTTON, "CC") &&
+               !Shows(top, ROLE_SYSTEM_CHECKBUTTON, "CC", STATE_SYSTEM_CHECKED);
+    }));
+
+    // Nothing ticked: the validation dialog, read as a dialog with its message, answered by
+    // its button's action.
+    ASSERT_TRUE(DoDefaultAction(top, ROLE_SYSTEM_CHECKBUTTON, "CS6"));
+    ASSERT_TRUE(PumpUntil(
+        [&] { return !Shows(top, ROLE_SYSTEM_CHECKBUTTON, "CS6", STATE_SYSTEM_CHECKED); }));
+    ASSERT_TRUE(DoDefaultAction(top, ROLE_SYSTEM_PUSHBUTTON, "Next >"));
+    HWND dialog = nullptr;
+    ASSERT_TRUE(PumpUntil([&] {
+        dialog = FindWindowW(nullptr, Utf8ToWide(kValidationTitle).c_str());
+        return dialog && IsWindowVisible(dialog);
+    }));
+    Control read = Read(dialog);
+    ASSERT_TRUE(read.accessible);
+    EXPECT_EQ(read.role, ROLE_SYSTEM_DIALOG);
+    BSTR description = nullptr;
+    read.accessible->get_accDescription(Self(), &description);
+    EXPECT_EQ(Take(description), kValidationMessage);
+    read.accessible->Release();
+    ASSERT_TRUE(DoDefaultAction(dialog, ROLE_SYSTEM_PUSHBUTTON, "OK"));
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindow(dialog); }));
+    ASSERT_TRUE(DoDefaultAction(top, ROLE_SYSTEM_CHECKBUTTON, "CS6"));
+    ASSERT_TRUE(PumpUntil(
+        [&] { return Shows(top, ROLE_SYSTEM_CHECKBUTTON, "CS6", STATE_SYSTEM_CHECKED); }));
+
+    // Summary, then the installation, to the finished page.
+    ASSERT_TRUE(DoDefaultAction(top, ROLE_SYSTEM_PUSHBUTTON, "Next >"));
+    ASSERT_TRUE(PumpUntil([&] { return PageText(top) == kSummaryPageText; }));
+    ASSERT_TRUE(DoDefaultAction(top, ROLE_SYSTEM_PUSHBUTTON, "Next >"));
+    ASSERT_TRUE(PumpUntil([&] { return PageText(top) == kFinishedText; }));
+    EXPECT_TRUE(Shows(top, ROLE_SYSTEM_PUSHBUTTON, "Finish", STATE_SYSTEM_FOCUSED));
+    EXPECT_TRUE(wintest::Exists(folder_ / "CS6\\Larkspur\\Kestrel.aex"));
+    EXPECT_FALSE(wintest::Exists(folder_ / "CC\\Larkspur\\Kestrel.aex"));
+
+    ASSERT_TRUE(DoDefaultAction(top, ROLE_SYSTEM_PUSHBUTTON, "Finish"));
+    ASSERT_EQ(WaitForSingleObject(process_.hProcess, 30000), WAIT_OBJECT_0);
+    DWORD code = 1;
+    GetExitCodeProcess(process_.hProcess, &code);
+    EXPECT_EQ(code, 0u);
+}
+
+}  // namespace
