@@ -145,6 +145,9 @@ void LwComboBox::DescribeAccessible(platform::AccessibleInfo& info) {
         return;
     }
     info.actions = platform::kAccessibleOpen;
+    if (menuOpen_) {
+        info.states |= platform::kAccessibleExpanded;
+    }
     info.hasValue = true;
     info.maximum = static_cast<double>(items_.size()) - 1;
     for (size_t i = 0; i < items_.size(); ++i) {
@@ -169,13 +172,23 @@ void LwComboBox::OpenMenu() {
         menu.AddItem(static_cast<unsigned>(i + 1), items_[i].label, items_[i].id == current);
     }
     const platform::NativeWindow window = GetNativeWindow();
+    SetMenuOpen(true);
     const unsigned command = menu.Track(platform::ClientToScreen(window, LwPoint{0, 0}));
     // The menu's loop runs paints and timers; if they took the box's window away, the box may
     // be gone with it.
-    if (command == 0 || !platform::IsWindow(window) || command > items_.size()) {
+    if (!platform::IsWindow(window)) {
+        return;
+    }
+    SetMenuOpen(false);
+    if (command == 0 || command > items_.size()) {
         return;
     }
     Choose(items_[command - 1].id);
+}
+
+void LwComboBox::SetMenuOpen(bool open) {
+    menuOpen_ = open;
+    NotifyAccessible(platform::AccessibleEvent::kState);
 }
 
 void LwComboBox::OnPaint() {

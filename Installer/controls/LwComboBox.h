@@ -32,7 +32,8 @@ class LwComboBox : public LwPanelControl {
     const std::vector<LwComboItem>& GetItems() const { return items_; }
     bool IsHovered() const { return hover_; }
     bool AcceptsFocus() override { return value_ != nullptr; }
-    // The current choice is the value; opening shows the menu, as a click does.
+    // The current choice is the value; opening shows the menu, as a click does, and the box is
+    // expanded while the menu is open.
     void DescribeAccessible(platform::AccessibleInfo& info) override;
     void DoAccessibleAction(unsigned action) override;
 
@@ -48,8 +49,11 @@ class LwComboBox : public LwPanelControl {
     void StepChoice(int steps);
     // Writes the owner's int, telling the owner and assistive technology.
     void Choose(int id);
+    // The box reads as expanded while its menu is open.
+    void SetMenuOpen(bool open);
 
     bool hover_ = false;
+    bool menuOpen_ = false;
     int* value_;  // the owner's; not owned
     LwImage image_;
     std::vector<LwComboItem> items_;

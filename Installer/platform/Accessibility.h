@@ -34,6 +34,8 @@ enum AccessibleState : unsigned {
     kAccessibleChecked = 16,
     kAccessibleExpanded = 32,
     kAccessibleVisible = 64,
+    kAccessibleSelectable = 128,
+    kAccessibleSelected = 256,  // a menu's current item
 };
 
 enum AccessibleAction : unsigned {
@@ -67,7 +69,7 @@ struct AccessibleInfo {
 // toolkit's own numbers, above the system's.
 inline constexpr MessageId kWmGetAccessibleInfo = 0x8A11;
 // Posted, never sent: a client's request runs on the loop after the request has been answered.
-// wParam: one AccessibleAction.
+// wParam: one AccessibleAction; lParam: 0 for the window itself, 1 + n for its part n.
 inline constexpr MessageId kWmAccessibleAction = 0x8A12;
 
 enum class AccessibleEvent {

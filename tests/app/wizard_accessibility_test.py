@@ -126,15 +126,18 @@ def main():
         pyatspi.Registry.registerEventListener(on_event, kind)
 
     checked_events = []
+    expanded_events = []
     renamed = []
     listen("object:state-changed:focused",
            lambda e: e.detail1 and focus_events.append((e.source.getRoleName(), e.source.name)))
     listen("object:state-changed:checked",
            lambda e: checked_events.append((e.source.name, e.detail1)))
+    listen("object:state-changed:expanded",
+           lambda e: expanded_events.append((e.source.getRoleName(), e.detail1)))
     listen("object:property-change:accessible-name", lambda e: renamed.append(e.source.name))
     wizard = subprocess.Popen([program, "/UAC"], env=env)
     try:
-        run(wizard, prefix, focus_events, checked_events, renamed)
+        run(wizard, prefix, focus_events, checked_events, expanded_events, renamed)
     finally:
         if wizard.poll() is None:
             wizard.kill()
@@ -174,7 +177,37 @@ def press(frame, name):
     return check(button is not None and do_action(button, "press"), "press '%s' by its action" % name)
 
 
-def run(wizard, prefix, focus_events, checked_events, renamed):
+def choose_bitness(frame, checked_events, expanded_events):
+    """The Custom entry's combo box: opened by its action, read while its menu is open, and an
+    item picked by the item's own action."""
+    custom = find(frame, "check box", "Custom")
+    do_action(custom, "toggle")
+    combo = pump_until(lambda: find(frame, "combo box"))
+    if not check(combo is not None, "ticking Custom shows the bitness combo box"):
+        return
+    check(combo.getState().contains(pyatspi.STATE_EXPANDABLE) and
+          not combo.getState().contains(pyatspi.STATE_EXPANDED), "the closed combo box is expandable")
+    check(do_action(combo, "open"), "open the combo box by its action")
+    menu = pump_until(lambda: top_level("menu"))
+    if not check(menu is not None, "the open combo box's menu is on the bus as a menu"):
+        return
+    check(combo.getState().contains(pyatspi.STATE_EXPANDED), "the combo box is read as expanded")
+    check(pump_until(lambda: ("combo box", 1) in expanded_events), "its opening is announced")
+    read_page(menu, "bitness menu")
+    items = [(item.getRoleName(), item.name, item.getState().contains(pyatspi.STATE_SELECTED))
+             for item in menu]
+    check(items == [("menu item", "32-bit", True), ("menu item", "64-bit", False)],
+          "the menu's items, the current one selected: %s" % items)
+    check(do_action(menu[1], "press"), "pick '64-bit' by its item's action")
+    check(pump_until(lambda: top_level("menu") is None), "picking closes the menu")
+    check(pump_until(lambda: ("combo box", 0) in expanded_events) and
+          not combo.getState().contains(pyatspi.STATE_EXPANDED), "its closing is announced")
+    check(pump_until(lambda: combo.queryValue().currentValue == 1), "the combo box reads '64-bit'")
+    do_action(custom, "toggle")
+    check(pump_until(lambda: ("Custom", 0) in checked_events), "Custom unticked again")
+
+
+def run(wizard, prefix, focus_events, checked_events, expanded_events, renamed):
     frame = pump_until(wizard_frame, 20)
     if not check(frame is not None, "the wizard's frame is on the accessibility bus"):
         return
@@ -202,6 +235,7 @@ def run(wizard, prefix, focus_events, checked_events, renamed):
     check(do_action(cc, "toggle"), "untick CC by the check box's action")
     check(pump_until(lambda: ("CC", 0) in checked_events), "the unticking is announced")
     check(not cc.getState().contains(pyatspi.STATE_CHECKED), "CC is read as unticked")
+    choose_bitness(frame, checked_events, expanded_events)
 
     # With nothing ticked, Next opens the validation dialog: read as a dialog with its message.
     cs6 = find(frame, "check box", "CS6")

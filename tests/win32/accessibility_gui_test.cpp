@@ -19,15 +19,24 @@ namespace {
 
 const wchar_t kHostsKey[] = L"SOFTWARE\\Adobe\\After Effects";
 
-std::vector<HWND>& FocusEvents() {
-    static std::vector<HWND> events;
-    return events;
+// The windows each event was raised for, in order.
+std::vector<HWND>& Events(DWORD event) {
+    static std::vector<HWND> focus;
+    static std::vector<HWND> state;
+    static std::vector<HWND> other;
+    return event == EVENT_OBJECT_FOCUS ? focus : event == EVENT_OBJECT_STATECHANGE ? state : other;
 }
 
-void CALLBACK OnFocus(HWINEVENTHOOK, DWORD, HWND hwnd, LONG object, LONG child, DWORD, DWORD) {
+void CALLBACK OnEvent(HWINEVENTHOOK, DWORD event, HWND hwnd, LONG object, LONG child, DWORD,
+                      DWORD) {
     if (object == OBJID_CLIENT && child == CHILDID_SELF) {
-        FocusEvents().push_back(hwnd);
+        Events(event).push_back(hwnd);
     }
+}
+
+bool Seen(DWORD event, HWND hwnd) {
+    const std::vector<HWND>& seen = Events(event);
+    return std::find(seen.begin(), seen.end(), hwnd) != seen.end();
 }
 
 // Out-of-context events arrive as messages of this thread.
@@ -41,11 +50,15 @@ bool PumpUntil(const std::function<bool()>& condition) {
     });
 }
 
+VARIANT Child(long id) {
+    VARIANT child{};
+    child.vt = VT_I4;
+    child.lVal = id;
+    return child;
+}
+
 VARIANT Self() {
-    VARIANT self{};
-    self.vt = VT_I4;
-    self.lVal = CHILDID_SELF;
-    return self;
+    return Child(CHILDID_SELF);
 }
 
 std::string Take(BSTR text) {
@@ -157,14 +170,69 @@ void SetHost(const wchar_t* version, const std::string& folder) {
     RegCloseKey(key);
 }
 
+std::string ValueOf(IAccessible* accessible) {
+    BSTR value = nullptr;
+    accessible->get_accValue(Self(), &value);
+    return Take(value);
+}
+
+// The Custom entry's combo box, opened by its default action; its menu read while open and an
+// item picked by the item's default action.
+void ChooseBitness(HWND top) {
+    ASSERT_TRUE(DoDefaultAction(top, ROLE_SYSTEM_CHECKBUTTON, "Custom"));
+    ASSERT_TRUE(
+        PumpUntil([&] { return Shows(top, ROLE_SYSTEM_COMBOBOX, "", STATE_SYSTEM_COLLAPSED); }));
+    HWND combo = Controls(top).Find(ROLE_SYSTEM_COMBOBOX, "")->hwnd;
+    Events(EVENT_OBJECT_STATECHANGE).clear();
+    ASSERT_TRUE(DoDefaultAction(top, ROLE_SYSTEM_COMBOBOX, ""));
+    HWND menu = nullptr;
+    ASSERT_TRUE(PumpUntil([&] {
+        menu = FindWindowW(L"#32768", nullptr);
+        return menu && IsWindowVisible(menu);
+    }));
+    EXPECT_TRUE(Shows(top, ROLE_SYSTEM_COMBOBOX, "", STATE_SYSTEM_EXPANDED));
+    EXPECT_TRUE(PumpUntil([&] { return Seen(EVENT_OBJECT_STATECHANGE, combo); }));
+
+    const Control read = Read(menu);
+    ASSERT_TRUE(read.accessible);
+    EXPECT_EQ(read.role, ROLE_SYSTEM_MENUPOPUP);
+    long count = 0;
+    read.accessible->get_accChildCount(&count);
+    std::vector<std::string> items;
+    for (long id = 1; id <= count; ++id) {
+        BSTR name = nullptr;
+        read.accessible->get_accName(Child(id), &name);
+        VARIANT role{};
+        read.accessible->get_accRole(Child(id), &role);
+        VARIANT state{};
+        read.accessible->get_accState(Child(id), &state);
+        items.push_back(Take(name) + (role.lVal == ROLE_SYSTEM_MENUITEM ? " item" : " ?") +
+                        ((state.lVal & STATE_SYSTEM_SELECTED) ? " selected" : ""));
+    }
+    EXPECT_EQ(items, (std::vector<std::string>{"32-bit item selected", "64-bit item"}));
+    Events(EVENT_OBJECT_STATECHANGE).clear();
+    EXPECT_EQ(read.accessible->accDoDefaultAction(Child(2)), S_OK);
+    read.accessible->Release();
+
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindow(menu) || !IsWindowVisible(menu); }));
+    ASSERT_TRUE(
+        PumpUntil([&] { return Shows(top, ROLE_SYSTEM_COMBOBOX, "", STATE_SYSTEM_COLLAPSED); }));
+    EXPECT_TRUE(PumpUntil([&] { return Seen(EVENT_OBJECT_STATECHANGE, combo); }));
+    const Control box = Read(combo);
+    EXPECT_EQ(ValueOf(box.accessible), "64-bit");
+    box.accessible->Release();
+    ASSERT_TRUE(DoDefaultAction(top, ROLE_SYSTEM_CHECKBUTTON, "Custom"));
+    ASSERT_TRUE(PumpUntil([&] { return !Shows(top, ROLE_SYSTEM_COMBOBOX, ""); }));
+}
+
 class WizardThroughMsaa : public ::testing::Test {
   protected:
     void SetUp() override {
         CoInitialize(nullptr);
         SetHost(L"11", folder_ / "CS6");
         SetHost(L"12", folder_ / "CC");
-        hook_ = SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_FOCUS, nullptr, OnFocus, 0, 0,
-                                WINEVENT_OUTOFCONTEXT);
+        hook_ = SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_STATECHANGE, nullptr, OnEvent, 0,
+                                0, WINEVENT_OUTOFCONTEXT);
     }
     void TearDown() override {
         if (process_.hProcess) {
@@ -214,10 +282,8 @@ TEST_F(WizardThroughMsaa, InstallsByDefaultActionsAloneAndReadsEveryPage) {
     {
         const Controls controls(top);
         const HWND next = controls.Find(ROLE_SYSTEM_PUSHBUTTON, "Next >")->hwnd;
-        EXPECT_TRUE(PumpUntil([&] {
-            return std::find(FocusEvents().begin(), FocusEvents().end(), next) !=
-                   FocusEvents().end();
-        })) << "no focus event for Next >";
+        EXPECT_TRUE(PumpUntil([&] { return Seen(EVENT_OBJECT_FOCUS, next); }))
+            << "no focus event for Next >";
     }
 
     // Licence: a document, accepted by the button's action.
@@ -235,6 +301,7 @@ TEST_F(WizardThroughMsaa, InstallsByDefaultActionsAloneAndReadsEveryPage) {
         return Shows(top, ROLE_SYSTEM_CHECKBUTTON, "CC") &&
                !Shows(top, ROLE_SYSTEM_CHECKBUTTON, "CC", STATE_SYSTEM_CHECKED);
     }));
+    ChooseBitness(top);
 
     // Nothing ticked: the validation dialog, read as a dialog with its message, answered by
     // its button's action.

@@ -67,6 +67,12 @@ LONG StateOf(const AccessibleInfo& info) {
     if (!(info.states & kAccessibleVisible)) {
         state |= STATE_SYSTEM_INVISIBLE;
     }
+    if (info.states & kAccessibleSelectable) {
+        state |= STATE_SYSTEM_SELECTABLE;
+    }
+    if (info.states & kAccessibleSelected) {
+        state |= STATE_SYSTEM_SELECTED;
+    }
     if (info.hasText && !info.actions) {
         state |= STATE_SYSTEM_READONLY;
     }
@@ -111,8 +117,10 @@ HRESULT Text(const std::string& utf8, BSTR* out) {
 
 class WindowAccessible final : public IAccessible {
   public:
-    WindowAccessible(NativeWindow window, IAccessible* standard)
-        : window_(window), standard_(standard) {}
+    // `window` is null for a system window (a popup menu) that answers kWmGetAccessibleInfo
+    // itself.
+    WindowAccessible(HWND hwnd, NativeWindow window, IAccessible* standard)
+        : hwnd_(hwnd), window_(window), standard_(standard) {}
 
     // IUnknown
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
@@ -259,14 +267,15 @@ class WindowAccessible final : public IAccessible {
     // Posted: the client's call returns before the press runs, which may open a modal dialog.
     HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override {
         AccessibleInfo info;
-        if (!IsSelf(child) || !Element(child, info)) {
+        if (!Element(child, info)) {
             return E_INVALIDARG;
         }
         const unsigned action = DefaultAction(info);
         if (action == 0) {
             return DISP_E_MEMBERNOTFOUND;
         }
-        PostMessageW(backend::HandleOf(window_), kWmAccessibleAction, action, 0);
+        // The child id is the part's number, 0 (CHILDID_SELF) the window itself.
+        PostMessageW(hwnd_, kWmAccessibleAction, action, child.lVal);
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE put_accName(VARIANT, BSTR) override { return E_NOTIMPL; }
@@ -279,15 +288,22 @@ class WindowAccessible final : public IAccessible {
         return child.vt == VT_I4 && child.lVal == CHILDID_SELF;
     }
 
+    bool Alive() const { return window_ ? backend::Alive(window_) : IsWindow(hwnd_) != FALSE; }
+
     AccessibleInfo Describe() const {
         AccessibleInfo info;
-        SendMessage(window_, kWmGetAccessibleInfo, 0, reinterpret_cast<LParam>(&info));
+        const auto out = reinterpret_cast<LParam>(&info);
+        if (window_) {
+            SendMessage(window_, kWmGetAccessibleInfo, 0, out);
+        } else {
+            SendMessageW(hwnd_, kWmGetAccessibleInfo, 0, out);
+        }
         return info;
     }
 
     // The window itself or one of its parts; false for anything else, or a window that is gone.
     bool Element(const VARIANT& child, AccessibleInfo& out) const {
-        if (child.vt != VT_I4 || !backend::Alive(window_)) {
+        if (child.vt != VT_I4 || !Alive()) {
             return false;
         }
         AccessibleInfo info = Describe();
@@ -303,6 +319,7 @@ class WindowAccessible final : public IAccessible {
     }
 
     long references_ = 1;
+    HWND hwnd_;
     NativeWindow window_;
     IAccessible* standard_;  // owned reference
 };
@@ -364,8 +381,7 @@ void NotifyAccessible(NativeWindow window, AccessibleEvent event) {
 
 namespace backend {
 
-LRESULT AnswerGetObject(NativeWindow window, WPARAM wParam, LPARAM lParam) {
-    HWND hwnd = HandleOf(window);
+LRESULT AnswerGetObject(HWND hwnd, NativeWindow window, WPARAM wParam, LPARAM lParam) {
     if (static_cast<LONG>(lParam) != static_cast<LONG>(OBJID_CLIENT) || !hwnd) {
         return DefWindowProcW(hwnd, WM_GETOBJECT, wParam, lParam);
     }
@@ -374,7 +390,7 @@ LRESULT AnswerGetObject(NativeWindow window, WPARAM wParam, LPARAM lParam) {
                                          reinterpret_cast<void**>(&standard)))) {
         return DefWindowProcW(hwnd, WM_GETOBJECT, wParam, lParam);
     }
-    auto* accessible = new WindowAccessible(window, standard);
+    auto* accessible = new WindowAccessible(hwnd, window, standard);
     const LRESULT result = LresultFromObject(IID_IAccessible, wParam, accessible);
     accessible->Release();
     return result;

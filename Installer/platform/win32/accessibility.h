@@ -6,6 +6,8 @@
 namespace platform::backend {
 
 // An IAccessible of the window's own for OBJID_CLIENT; the system's answer for other objects.
-LRESULT AnswerGetObject(NativeWindow window, WPARAM wParam, LPARAM lParam);
+// `window` is ours behind `hwnd`, or null for a system window whose procedure answers
+// kWmGetAccessibleInfo and kWmAccessibleAction itself.
+LRESULT AnswerGetObject(HWND hwnd, NativeWindow window, WPARAM wParam, LPARAM lParam);
 
 }  // namespace platform::backend

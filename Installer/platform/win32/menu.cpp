@@ -1,15 +1,73 @@
 // The popup menu on Win32: the system's own, tracked modally. Its loop dispatches what is not
-// input for the menu (paints, timers, posted requests) to the program's windows.
+// input for the menu (paints, timers, posted requests) to the program's windows. The menu's
+// window is subclassed while it is tracked so that screen readers can read and pick its items:
+// the system's standard menu object is missing under Wine.
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/Menu.h"
 #include "platform/Unicode.h"
+#include "platform/menu_accessible.h"
+#include "platform/win32/accessibility.h"
 #include "platform/win32/window_record.h"
 #include "platform/win32/windows_api.h"
 
 namespace platform {
 namespace {
+
+// The menu being tracked (one at a time, on the loop thread).
+struct TrackedMenu {
+    const std::vector<MenuItem>* items = nullptr;
+    HWND window = nullptr;
+    WNDPROC systemProc = nullptr;
+    unsigned picked = 0;  // by a screen reader
+};
+
+TrackedMenu*& Tracked() {
+    static TrackedMenu* tracked = nullptr;
+    return tracked;
+}
+
+LRESULT CALLBACK MenuWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    TrackedMenu& menu = *Tracked();
+    switch (message) {
+        case WM_GETOBJECT:
+            return backend::AnswerGetObject(hwnd, NativeWindow(), wParam, lParam);
+        case kWmGetAccessibleInfo:
+            *reinterpret_cast<AccessibleInfo*>(lParam) = DescribeMenu(*menu.items);
+            return 0;
+        case kWmAccessibleAction:
+            if (const unsigned command = PickedMenuCommand(*menu.items, wParam, lParam)) {
+                menu.picked = command;
+                EndMenu();
+            }
+            return 0;
+        case WM_NCDESTROY:
+            menu.window = nullptr;
+            break;
+        default:
+            break;
+    }
+    return CallWindowProcW(menu.systemProc, hwnd, message, wParam, lParam);
+}
+
+bool IsMenuWindow(HWND hwnd) {
+    wchar_t name[16] = {};
+    return GetClassNameW(hwnd, name, 16) > 0 && std::wstring_view(name) == L"#32768";
+}
+
+// Catches the menu's window as the system makes it.
+LRESULT CALLBACK WatchCreation(int code, WPARAM wParam, LPARAM lParam) {
+    TrackedMenu* menu = Tracked();
+    const auto hwnd = reinterpret_cast<HWND>(wParam);
+    if (code == HCBT_CREATEWND && menu && !menu->window && IsMenuWindow(hwnd)) {
+        menu->window = hwnd;
+        menu->systemProc = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&MenuWindowProc)));
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
 
 // A menu reads '&' as the mark of a mnemonic; doubled, it shows as itself.
 std::wstring MenuLabel(const std::string& labelUtf8) {
@@ -49,11 +107,22 @@ class PopupMenu {
         return InsertMenuItemW(menu_, count_++, TRUE, &info) != FALSE;
     }
 
-    unsigned Track(Point screen, HWND owner) {
+    unsigned Track(const std::vector<MenuItem>& items, Point screen, HWND owner) {
+        TrackedMenu tracked{&items};
+        Tracked() = &tracked;
+        HHOOK hook = SetWindowsHookExW(WH_CBT, WatchCreation, nullptr, GetCurrentThreadId());
         // Top-left corner at the point; the system moves the menu back onto the screen.
         const BOOL command = TrackPopupMenuEx(menu_, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN,
                                               screen.x, screen.y, owner, nullptr);
-        return static_cast<unsigned>(command);
+        if (hook) {
+            UnhookWindowsHookEx(hook);
+        }
+        if (tracked.window) {
+            SetWindowLongPtrW(tracked.window, GWLP_WNDPROC,
+                              reinterpret_cast<LONG_PTR>(tracked.systemProc));
+        }
+        Tracked() = nullptr;
+        return command != 0 ? static_cast<unsigned>(command) : tracked.picked;
     }
 
   private:
@@ -77,7 +146,8 @@ unsigned RunPopupMenu(const std::vector<MenuItem>& items, Point screen, NativeWi
             return 0;
         }
     }
-    const unsigned command = menu.Track(backend::ScreenGrid(owner).ToPixels(screen), ownerHandle);
+    const unsigned command =
+        menu.Track(items, backend::ScreenGrid(owner).ToPixels(screen), ownerHandle);
     // A command picked for a window that went away meanwhile has nobody to act on it.
     return backend::Alive(owner) ? command : 0;
 }

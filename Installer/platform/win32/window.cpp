@@ -143,7 +143,7 @@ LRESULT CALLBACK RoutingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
             MovedToResolution(w, HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
             return 0;
         case WM_GETOBJECT:
-            return backend::AnswerGetObject(w, wParam, lParam);
+            return backend::AnswerGetObject(hwnd, w, wParam, lParam);
         case WM_GETMINMAXINFO: {
             const MessageResult result = record->proc(w, message, wParam, lParam);
             if (NativeWindowRecord* still = w.operator->()) {

@@ -273,10 +273,11 @@ gint IndexInParent(AtkObject* object) {
 
 void AddStates(AtkStateSet* set, unsigned states, bool showing) {
     const std::pair<unsigned, AtkStateType> map[] = {
-        {kAccessibleFocusable, ATK_STATE_FOCUSABLE}, {kAccessibleFocused, ATK_STATE_FOCUSED},
-        {kAccessibleEnabled, ATK_STATE_ENABLED},     {kAccessibleEnabled, ATK_STATE_SENSITIVE},
-        {kAccessibleCheckable, ATK_STATE_CHECKABLE}, {kAccessibleChecked, ATK_STATE_CHECKED},
-        {kAccessibleExpanded, ATK_STATE_EXPANDED},   {kAccessibleVisible, ATK_STATE_VISIBLE},
+        {kAccessibleFocusable, ATK_STATE_FOCUSABLE},   {kAccessibleFocused, ATK_STATE_FOCUSED},
+        {kAccessibleEnabled, ATK_STATE_ENABLED},       {kAccessibleEnabled, ATK_STATE_SENSITIVE},
+        {kAccessibleCheckable, ATK_STATE_CHECKABLE},   {kAccessibleChecked, ATK_STATE_CHECKED},
+        {kAccessibleExpanded, ATK_STATE_EXPANDED},     {kAccessibleVisible, ATK_STATE_VISIBLE},
+        {kAccessibleSelectable, ATK_STATE_SELECTABLE}, {kAccessibleSelected, ATK_STATE_SELECTED},
     };
     for (const auto& [bit, state] : map) {
         if (states & bit) {
@@ -302,6 +303,9 @@ AtkStateSet* RefStateSet(AtkObject* object) {
     }
     const NativeWindow window = WindowOf(object);
     AddStates(set, info.states, OnScreen(window));
+    if (info.actions & kAccessibleOpen) {
+        atk_state_set_add_state(set, ATK_STATE_EXPANDABLE);
+    }
     if (Self(object)->part < 0 && window->topLevel) {
         const NativeWindow focus = GetFocus();
         if (backend::Alive(focus) && backend::TopLevelOf(focus) == window) {
@@ -358,10 +362,10 @@ unsigned NthAction(gpointer object, gint index) {
 
 gboolean DoAction(AtkAction* action, gint index) {
     const unsigned which = NthAction(action, index);
-    if (which == 0 || Self(action)->part >= 0) {
+    if (which == 0) {
         return FALSE;
     }
-    backend::PostMessage(WindowOf(action), kWmAccessibleAction, which, 0);
+    backend::PostMessage(WindowOf(action), kWmAccessibleAction, which, Self(action)->part + 1);
     return TRUE;
 }
 
@@ -593,7 +597,7 @@ void AnnounceStates(AtkObject* object) {
         {kAccessibleFocused, ATK_STATE_FOCUSED},   {kAccessibleEnabled, ATK_STATE_ENABLED},
         {kAccessibleEnabled, ATK_STATE_SENSITIVE}, {kAccessibleChecked, ATK_STATE_CHECKED},
         {kAccessibleExpanded, ATK_STATE_EXPANDED}, {kAccessibleVisible, ATK_STATE_VISIBLE},
-        {kAccessibleVisible, ATK_STATE_SHOWING},
+        {kAccessibleVisible, ATK_STATE_SHOWING},   {kAccessibleSelected, ATK_STATE_SELECTED},
     };
     for (const auto& [bit, state] : map) {
         if (changed & bit) {

@@ -12,8 +12,10 @@
 #include <cstdlib>
 #include <vector>
 
+#include "platform/Accessibility.h"
 #include "platform/Events.h"
 #include "platform/Menu.h"
+#include "platform/menu_accessible.h"
 #include "platform/x11/menu_layout.h"
 #include "platform/x11/menu_painter.h"
 #include "platform/x11/window_record.h"
@@ -60,6 +62,7 @@ class MenuSession {
         : items_(items), owner_(owner), layout_(0, 0, 0, 0) {}
 
     ~MenuSession() {
+        NotifyAccessible(record_, AccessibleEvent::kHidden);
         auto& sessions = Sessions();
         sessions.erase(std::remove(sessions.begin(), sessions.end(), this), sessions.end());
         if (sessions.empty()) {
@@ -168,10 +171,14 @@ class MenuSession {
         record_->scale = grid_.Scale();
         record_->logicalPosition = {placed.x, placed.y};
         record_->logicalSize = layout_.WindowSize();
+        // Screen readers read the menu and pick its items through this procedure.
+        record_->proc = &MenuSession::Procedure;
+        record_->userData = this;
         Sessions().push_back(this);
         backend::SetUnrecordedEventHandler(&DispatchToSession);
         XMapRaised(display, xid);
         Paint();
+        NotifyAccessible(record_, AccessibleEvent::kShown);
         ::Window root = 0;
         ::Window child = 0;
         int x = 0;
@@ -253,10 +260,32 @@ class MenuSession {
                 0,
                 std::chrono::ceil<std::chrono::milliseconds>(nextScroll_ - Clock::now()).count()));
         }
-        pollfd fds[2] = {{ConnectionNumber(display), POLLIN, 0}, {x11::WakeFd(), POLLIN, 0}};
-        poll(fds, 2, static_cast<int>(std::min<long>(waitMs, 1 << 30)));
+        std::vector<pollfd> fds = {{ConnectionNumber(display), POLLIN, 0},
+                                   {x11::WakeFd(), POLLIN, 0}};
+        // Screen readers keep being answered while the menu is open.
+        int glibPriority = 0;
+        backend::AddAccessibilityPoll(fds, waitMs, glibPriority);
+        poll(fds.data(), fds.size(), static_cast<int>(std::min<long>(waitMs, 1 << 30)));
+        backend::DispatchAccessibilityPoll(std::span(fds).subspan(2), glibPriority);
         if (fds[1].revents & POLLIN) {
             x11::ClearWake();  // the next PeekMessage takes the requests
+        }
+    }
+
+    static MessageResult Procedure(NativeWindow window, MessageId message, WParam wParam,
+                                   LParam lParam) {
+        auto* session = static_cast<MenuSession*>(window->userData);
+        switch (message) {
+            case kWmGetAccessibleInfo:
+                *reinterpret_cast<AccessibleInfo*>(lParam) = DescribeMenu(session->items_);
+                return 0;
+            case kWmAccessibleAction:
+                if (const unsigned command = PickedMenuCommand(session->items_, wParam, lParam)) {
+                    session->Finish(command);
+                }
+                return 0;
+            default:
+                return DefaultWindowProc(window, message, wParam, lParam);
         }
     }
 
