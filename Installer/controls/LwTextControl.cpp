@@ -44,12 +44,12 @@ void LwTextControl::DescribeAccessible(platform::AccessibleInfo& info) {
     info.role = platform::AccessibleRole::kDocument;
     info.hasText = true;
     info.text = platform::GetTextControlText(GetNativeWindow());
-    // The backend reports only the selected characters, so they are found in the text.
-    const std::string selection = platform::GetTextControlSelection(GetNativeWindow());
-    if (const size_t at = selection.empty() ? std::string::npos : info.text.find(selection);
-        at != std::string::npos) {
-        info.selectionStart = static_cast<int>(at);
-        info.selectionEnd = static_cast<int>(at + selection.size());
+    const platform::TextSelectionRange range =
+        platform::GetTextControlSelectionRange(GetNativeWindow());
+    info.caret = range.caret;
+    if (range.end > range.start) {
+        info.selectionStart = range.start;
+        info.selectionEnd = range.end;
     }
 }
 

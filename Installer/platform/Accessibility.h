@@ -77,6 +77,7 @@ enum class AccessibleEvent {
     kState,  // checked, enabled, expanded
     kName,   // its name or description
     kValue,  // its value, or the text or value of one of its parts
+    kCaret,  // the caret or the selection of its text moved
     kShown,  // shown, or a dialog opened
     kHidden,
     kPartsChanged,  // the painted parts were replaced: a new page

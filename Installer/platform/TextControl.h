@@ -43,4 +43,13 @@ std::string GetTextControlText(NativeWindow window);
 // The selected characters, empty when nothing is selected.
 std::string GetTextControlSelection(NativeWindow window);
 
+// The selection as UTF-8 byte offsets into GetTextControlText's text, with the caret at one of
+// its ends; start and end are equal when nothing is selected.
+struct TextSelectionRange {
+    int start = 0;
+    int end = 0;
+    int caret = 0;
+};
+TextSelectionRange GetTextControlSelectionRange(NativeWindow window);
+
 }  // namespace platform

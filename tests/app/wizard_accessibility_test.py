@@ -226,6 +226,8 @@ def run(wizard, prefix, focus_events, checked_events, expanded_events, renamed):
     licence = find(frame, "document text")
     check(licence is not None and "Kestrel" in licence.queryText().getText(0, -1),
           "the licence is a document whose text can be read")
+    check(licence is not None and licence.queryText().caretOffset == 0,
+          "the licence's caret is at its start")
 
     press(frame, "I ACCEPT")
     check(pump_until(lambda: find(frame, "check box", "CC")), "the host page opens")

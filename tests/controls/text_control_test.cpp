@@ -18,6 +18,8 @@
 
 #include "app/LicenceDocument.h"
 #include "controls/LwTextControl.h"
+#include "platform/Accessibility.h"
+#include "platform/Events.h"
 #include "platform/TextControl.h"
 #include "platform/x11/x11_access.h"
 #include "richtext/rich_document.h"
@@ -491,6 +493,33 @@ TEST_F(TextControlTest, CtrlZTakesTheLastEditBackAndASecondOneRedoesIt) {
     testsupport::TapKey(XK_Delete);
     ChordKey(XK_Control_L, XK_z);
     EXPECT_TRUE(PumpUntil([&] { return Text(field) == "x"; }));
+}
+
+// Screen readers get the control's own offsets: the second of two equal words, and the caret at
+// the end the selection was made towards.
+TEST_F(TextControlTest, ScreenReadersGetTheCaretAndTheSelectionWhereTheControlHasThem) {
+    LwTextControl* field = MakeField(0);
+    ShowAndSettle();
+    FocusByClick(field, {100, 10});
+    ASSERT_TRUE(TypeAndExpect(field, "ab ab", "ab ab"));
+    auto describe = [&] {
+        platform::AccessibleInfo info;
+        platform::SendMessage(field->GetNativeWindow(), platform::kWmGetAccessibleInfo, 0,
+                              reinterpret_cast<platform::LParam>(&info));
+        return info;
+    };
+    ASSERT_TRUE(PumpUntil([&] { return describe().caret == 5; }));
+    EXPECT_EQ(describe().selectionStart, -1);
+    testsupport::PressKey(XK_Shift_L);
+    testsupport::TapKey(XK_Left);
+    testsupport::TapKey(XK_Left);
+    testsupport::ReleaseKey(XK_Shift_L);
+    ASSERT_TRUE(PumpUntil([&] { return describe().selectionStart == 3; }));
+    const platform::AccessibleInfo info = describe();
+    EXPECT_TRUE(info.hasText);
+    EXPECT_EQ(info.text, "ab ab");
+    EXPECT_EQ(info.selectionEnd, 5);
+    EXPECT_EQ(info.caret, 3);
 }
 
 TEST_F(TextControlTest, TheCaretBlinksUnlessKestrelNoBlinkIsSet) {

@@ -29,7 +29,8 @@ std::vector<HWND>& Events(DWORD event) {
 
 void CALLBACK OnEvent(HWINEVENTHOOK, DWORD event, HWND hwnd, LONG object, LONG child, DWORD,
                       DWORD) {
-    if (object == OBJID_CLIENT && child == CHILDID_SELF) {
+    const LONG expected = event == EVENT_SYSTEM_DIALOGSTART ? OBJID_WINDOW : OBJID_CLIENT;
+    if (object == expected && child == CHILDID_SELF) {
         Events(event).push_back(hwnd);
     }
 }
@@ -233,6 +234,8 @@ class WizardThroughMsaa : public ::testing::Test {
         SetHost(L"12", folder_ / "CC");
         hook_ = SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_STATECHANGE, nullptr, OnEvent, 0,
                                 0, WINEVENT_OUTOFCONTEXT);
+        dialogHook_ = SetWinEventHook(EVENT_SYSTEM_DIALOGSTART, EVENT_SYSTEM_DIALOGSTART, nullptr,
+                                      OnEvent, 0, 0, WINEVENT_OUTOFCONTEXT);
     }
     void TearDown() override {
         if (process_.hProcess) {
@@ -242,6 +245,7 @@ class WizardThroughMsaa : public ::testing::Test {
             CloseHandle(process_.hThread);
         }
         UnhookWinEvent(hook_);
+        UnhookWinEvent(dialogHook_);
         RegDeleteTreeW(HKEY_LOCAL_MACHINE, kHostsKey);
         CoUninitialize();
     }
@@ -263,6 +267,7 @@ class WizardThroughMsaa : public ::testing::Test {
 
     wintest::ScratchFolder folder_;
     HWINEVENTHOOK hook_ = nullptr;
+    HWINEVENTHOOK dialogHook_ = nullptr;
     PROCESS_INFORMATION process_{};
 };
 
@@ -289,6 +294,20 @@ TEST_F(WizardThroughMsaa, InstallsByDefaultActionsAloneAndReadsEveryPage) {
     // Licence: a document, accepted by the button's action.
     ASSERT_TRUE(DoDefaultAction(top, ROLE_SYSTEM_PUSHBUTTON, "Next >"));
     ASSERT_TRUE(PumpUntil([&] { return Shows(top, ROLE_SYSTEM_PUSHBUTTON, "I ACCEPT"); }));
+    {
+        // Focused, the licence holds the system caret, which screen readers follow.
+        const Controls controls(top);
+        const Control* licence = controls.Find(ROLE_SYSTEM_DOCUMENT, "");
+        ASSERT_TRUE(licence);
+        EXPECT_EQ(licence->accessible->accSelect(SELFLAG_TAKEFOCUS, Self()), S_OK);
+        GUITHREADINFO thread{};
+        thread.cbSize = sizeof thread;
+        EXPECT_TRUE(PumpUntil([&] {
+            return GetGUIThreadInfo(process_.dwThreadId, &thread) &&
+                   thread.hwndCaret == licence->hwnd;
+        })) << "the caret is in "
+            << thread.hwndCaret;
+    }
     ASSERT_TRUE(DoDefaultAction(top, ROLE_SYSTEM_PUSHBUTTON, "I ACCEPT"));
 
     // Hosts: both ticked; CC unticked by the check box's action.

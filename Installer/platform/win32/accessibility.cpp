@@ -247,8 +247,17 @@ class WindowAccessible final : public IAccessible {
         *action = name ? SysAllocString(name) : nullptr;
         return name ? S_OK : S_FALSE;
     }
+    // Taking the focus is ours to do: the standard object does not under Wine.
     HRESULT STDMETHODCALLTYPE accSelect(long flags, VARIANT child) override {
-        return standard_->accSelect(flags, child);
+        AccessibleInfo info;
+        if (flags != SELFLAG_TAKEFOCUS || !IsSelf(child)) {
+            return standard_->accSelect(flags, child);
+        }
+        if (!Element(child, info) || !(info.states & kAccessibleFocusable)) {
+            return E_INVALIDARG;
+        }
+        SetFocus(hwnd_);
+        return S_OK;
     }
     HRESULT STDMETHODCALLTYPE accLocation(long* x, long* y, long* width, long* height,
                                           VARIANT child) override {
@@ -361,6 +370,12 @@ void NotifyAccessible(NativeWindow window, AccessibleEvent event) {
             }
             break;
         }
+        case AccessibleEvent::kCaret:
+            // What the system caret raises when it moves; native text controls move it
+            // themselves.
+            NotifyWinEvent(EVENT_OBJECT_LOCATIONCHANGE, hwnd, OBJID_CARET, CHILDID_SELF);
+            raise(EVENT_OBJECT_TEXTSELECTIONCHANGED, CHILDID_SELF);
+            break;
         case AccessibleEvent::kShown:
             raise(EVENT_OBJECT_SHOW, CHILDID_SELF);
             if (window->topLevel) {

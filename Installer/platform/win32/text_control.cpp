@@ -140,6 +140,25 @@ std::string FieldSelection(HWND control) {
     return ProgramText(text.substr(std::min<size_t>(start, text.size()), end - start));
 }
 
+// The UTF-8 length of the program's text before a character position as the control counts
+// them: a rich edit counts a paragraph end as one character, a plain field as its CR LF.
+int Utf8Offset(HWND control, bool rich, LONG position) {
+    if (position <= 0) {
+        return 0;
+    }
+    if (!rich) {
+        return static_cast<int>(
+            ProgramText(WindowText(control).substr(0, static_cast<size_t>(position))).size());
+    }
+    std::wstring text(static_cast<size_t>(position) + 1, L'\0');
+    TEXTRANGEW range{{0, position}, text.data()};
+    const LRESULT copied =
+        SendMessageW(control, EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&range));
+    text.resize(
+        std::min(static_cast<size_t>(position), static_cast<size_t>(std::max<LRESULT>(copied, 0))));
+    return static_cast<int>(ProgramText(text).size());
+}
+
 }  // namespace
 
 NativeWindow CreateTextControl(NativeWindow parent, Point position, Size size,
@@ -237,6 +256,29 @@ std::string GetTextControlSelection(NativeWindow window) {
     const HWND control = backend::HandleOf(window);
     return state->textControl == TextControlKind::Rich ? RichSelection(control)
                                                        : FieldSelection(control);
+}
+
+TextSelectionRange GetTextControlSelectionRange(NativeWindow window) {
+    const NativeWindowRecord* state = Find(window);
+    if (!state) {
+        return {};
+    }
+    const HWND control = backend::HandleOf(window);
+    const bool rich = state->textControl == TextControlKind::Rich;
+    CHARRANGE range{};
+    if (rich) {
+        SendMessageW(control, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
+    } else {
+        DWORD from = 0;
+        DWORD to = 0;
+        SendMessageW(control, EM_GETSEL, reinterpret_cast<WPARAM>(&from),
+                     reinterpret_cast<LPARAM>(&to));
+        range = {static_cast<LONG>(from), static_cast<LONG>(to)};
+    }
+    const int start = Utf8Offset(control, rich, range.cpMin);
+    const int end = range.cpMax > range.cpMin ? Utf8Offset(control, rich, range.cpMax) : start;
+    // Neither control tells which end the caret is at; a selection is mostly made forwards.
+    return {start, end, end};
 }
 
 }  // namespace platform

@@ -686,6 +686,15 @@ void Announce(NativeWindow window, AccessibleEvent event) {
             }
             break;
         }
+        case AccessibleEvent::kCaret: {
+            AccessibleInfo info;
+            if (ATK_IS_TEXT(object) && DescribeObject(object, info) && info.caret >= 0) {
+                g_signal_emit_by_name(object, "text-caret-moved",
+                                      static_cast<gint>(CharacterOffset(info.text, info.caret)));
+                g_signal_emit_by_name(object, "text-selection-changed");
+            }
+            break;
+        }
         case AccessibleEvent::kShown:
         case AccessibleEvent::kHidden:
             if (window->topLevel) {

@@ -21,6 +21,7 @@ struct TextRange {
     size_t Start() const { return std::min(anchor, caret); }
     size_t End() const { return std::max(anchor, caret); }
     bool IsEmpty() const { return anchor == caret; }
+    bool operator==(const TextRange&) const = default;
 };
 
 // Light blue behind selected characters, as most desktops show a selection.

@@ -15,6 +15,7 @@
 #include <memory>
 #include <unordered_map>
 
+#include "platform/Accessibility.h"
 #include "platform/Canvas.h"
 #include "platform/Events.h"
 #include "platform/Timer.h"
@@ -53,6 +54,10 @@ void Changed(NativeWindow window, TextControlState& control) {
         RestartBlink(window, control);
     }
     InvalidateWindow(window, false);
+    if (control.selection != control.announcedSelection) {
+        control.announcedSelection = control.selection;
+        NotifyAccessible(window, AccessibleEvent::kCaret);
+    }
 }
 
 void OfferPrimary(TextControlState& control) {
@@ -342,6 +347,16 @@ std::string GetTextControlText(NativeWindow window) {
 std::string GetTextControlSelection(NativeWindow window) {
     TextControlState* control = Find(window);
     return control ? control->Selected() : std::string();
+}
+
+TextSelectionRange GetTextControlSelectionRange(NativeWindow window) {
+    TextControlState* control = Find(window);
+    if (!control) {
+        return {};
+    }
+    const backend::TextRange& selection = control->selection;
+    return {static_cast<int>(selection.Start()), static_cast<int>(selection.End()),
+            static_cast<int>(selection.caret)};
 }
 
 void backend::RestartBlink(NativeWindow window, TextControlState& control) {

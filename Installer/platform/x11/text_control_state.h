@@ -22,8 +22,9 @@ struct TextControlState {
     EditField* edit = nullptr;  // the body of a plain field
     std::string unreadRtf;      // a rich control's document until it is first needed
     TextRange selection;
-    bool selecting = false;  // a left-button drag is selecting
-    bool shift = false;      // as of the key messages received so far
+    TextRange announcedSelection;  // as screen readers last heard of it
+    bool selecting = false;        // a left-button drag is selecting
+    bool shift = false;            // as of the key messages received so far
     bool focused = false;
     bool caretOn = true;  // the blink's phase
     unsigned highSurrogate = 0;
