@@ -340,6 +340,9 @@ TEST_F(WizardThroughMsaa, InstallsByDefaultActionsAloneAndReadsEveryPage) {
     read.accessible->get_accDescription(Self(), &description);
     EXPECT_EQ(Take(description), kValidationMessage);
     read.accessible->Release();
+    // Announced as a dialog opening; the wizard's own window never was.
+    EXPECT_TRUE(PumpUntil([&] { return Seen(EVENT_SYSTEM_DIALOGSTART, dialog); }));
+    EXPECT_FALSE(Seen(EVENT_SYSTEM_DIALOGSTART, top));
     ASSERT_TRUE(DoDefaultAction(dialog, ROLE_SYSTEM_PUSHBUTTON, "OK"));
     ASSERT_TRUE(PumpUntil([&] { return !IsWindow(dialog); }));
     ASSERT_TRUE(DoDefaultAction(top, ROLE_SYSTEM_CHECKBUTTON, "CS6"));

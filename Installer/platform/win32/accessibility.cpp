@@ -115,6 +115,12 @@ HRESULT Text(const std::string& utf8, BSTR* out) {
     return *out ? S_OK : E_OUTOFMEMORY;
 }
 
+AccessibleInfo DescribeWindow(NativeWindow window) {
+    AccessibleInfo info;
+    SendMessage(window, kWmGetAccessibleInfo, 0, reinterpret_cast<LParam>(&info));
+    return info;
+}
+
 class WindowAccessible final : public IAccessible {
   public:
     // `window` is null for a system window (a popup menu) that answers kWmGetAccessibleInfo
@@ -300,13 +306,11 @@ class WindowAccessible final : public IAccessible {
     bool Alive() const { return window_ ? backend::Alive(window_) : IsWindow(hwnd_) != FALSE; }
 
     AccessibleInfo Describe() const {
-        AccessibleInfo info;
-        const auto out = reinterpret_cast<LParam>(&info);
         if (window_) {
-            SendMessage(window_, kWmGetAccessibleInfo, 0, out);
-        } else {
-            SendMessageW(hwnd_, kWmGetAccessibleInfo, 0, out);
+            return DescribeWindow(window_);
         }
+        AccessibleInfo info;
+        SendMessageW(hwnd_, kWmGetAccessibleInfo, 0, reinterpret_cast<LPARAM>(&info));
         return info;
     }
 
@@ -358,8 +362,7 @@ void NotifyAccessible(NativeWindow window, AccessibleEvent event) {
             raise(EVENT_OBJECT_DESCRIPTIONCHANGE, CHILDID_SELF);
             break;
         case AccessibleEvent::kValue: {
-            AccessibleInfo info;
-            SendMessage(window, kWmGetAccessibleInfo, 0, reinterpret_cast<LParam>(&info));
+            const AccessibleInfo info = DescribeWindow(window);
             if (info.hasValue) {
                 raise(EVENT_OBJECT_VALUECHANGE, CHILDID_SELF);
             }
@@ -378,13 +381,13 @@ void NotifyAccessible(NativeWindow window, AccessibleEvent event) {
             break;
         case AccessibleEvent::kShown:
             raise(EVENT_OBJECT_SHOW, CHILDID_SELF);
-            if (window->topLevel) {
+            if (DescribeWindow(window).role == AccessibleRole::kDialog) {
                 NotifyWinEvent(EVENT_SYSTEM_DIALOGSTART, hwnd, OBJID_WINDOW, CHILDID_SELF);
             }
             break;
         case AccessibleEvent::kHidden:
             raise(EVENT_OBJECT_HIDE, CHILDID_SELF);
-            if (window->topLevel) {
+            if (DescribeWindow(window).role == AccessibleRole::kDialog) {
                 NotifyWinEvent(EVENT_SYSTEM_DIALOGEND, hwnd, OBJID_WINDOW, CHILDID_SELF);
             }
             break;
