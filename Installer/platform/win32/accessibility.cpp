@@ -187,8 +187,7 @@ class WindowAccessible final : public IAccessible {
         return standard_->get_accChild(child, out);
     }
     HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) override {
-        AccessibleInfo info;
-        return Element(child, info) ? Text(info.name, name) : E_INVALIDARG;
+        return TextOf(child, &AccessibleInfo::name, name);
     }
     HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* value) override {
         AccessibleInfo info;
@@ -204,26 +203,14 @@ class WindowAccessible final : public IAccessible {
             value);
     }
     HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* description) override {
-        AccessibleInfo info;
-        return Element(child, info) ? Text(info.description, description) : E_INVALIDARG;
+        return TextOf(child, &AccessibleInfo::description, description);
     }
     HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) override {
-        AccessibleInfo info;
-        if (!Element(child, info)) {
-            return E_INVALIDARG;
-        }
-        role->vt = VT_I4;
-        role->lVal = RoleOf(info.role);
-        return S_OK;
+        return NumberOf(
+            child, [](const AccessibleInfo& info) { return RoleOf(info.role); }, role);
     }
     HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* state) override {
-        AccessibleInfo info;
-        if (!Element(child, info)) {
-            return E_INVALIDARG;
-        }
-        state->vt = VT_I4;
-        state->lVal = StateOf(info);
-        return S_OK;
+        return NumberOf(child, StateOf, state);
     }
     HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT, BSTR* help) override {
         *help = nullptr;
@@ -312,6 +299,22 @@ class WindowAccessible final : public IAccessible {
         AccessibleInfo info;
         SendMessageW(hwnd_, kWmGetAccessibleInfo, 0, reinterpret_cast<LPARAM>(&info));
         return info;
+    }
+
+    HRESULT TextOf(const VARIANT& child, std::string AccessibleInfo::*text, BSTR* out) const {
+        AccessibleInfo info;
+        return Element(child, info) ? Text(info.*text, out) : E_INVALIDARG;
+    }
+
+    HRESULT NumberOf(const VARIANT& child, LONG (*number)(const AccessibleInfo&),
+                     VARIANT* out) const {
+        AccessibleInfo info;
+        if (!Element(child, info)) {
+            return E_INVALIDARG;
+        }
+        out->vt = VT_I4;
+        out->lVal = number(info);
+        return S_OK;
     }
 
     // The window itself or one of its parts; false for anything else, or a window that is gone.

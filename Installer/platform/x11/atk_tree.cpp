@@ -65,6 +65,13 @@ bool DescribeObject(gpointer object, AccessibleInfo& out) {
     return true;
 }
 
+// The same, empty for an object whose window or part is gone.
+AccessibleInfo InfoOf(gpointer object) {
+    AccessibleInfo info;
+    DescribeObject(object, info);
+    return info;
+}
+
 AtkRole RoleOf(AccessibleRole role) {
     switch (role) {
         case AccessibleRole::kPanel:
@@ -200,16 +207,10 @@ const gchar* CachedString(char*& cache, const std::string& text) {
 
 // AtkObject.
 
-const gchar* GetName(AtkObject* object) {
-    AccessibleInfo info;
-    DescribeObject(object, info);
-    return CachedString(Self(object)->name, info.name);
-}
-
-const gchar* GetDescription(AtkObject* object) {
-    AccessibleInfo info;
-    DescribeObject(object, info);
-    return CachedString(Self(object)->description, info.description);
+// get_name and get_description: one text of the description, kept in the object's cache.
+template <std::string AccessibleInfo::*kText, char* KestrelAccessible::*kCache>
+const gchar* GetCachedText(AtkObject* object) {
+    return CachedString(Self(object)->*kCache, InfoOf(object).*kText);
 }
 
 AtkRole GetRole(AtkObject* object) {
@@ -271,15 +272,17 @@ gint IndexInParent(AtkObject* object) {
     return at == siblings.end() ? -1 : static_cast<gint>(parts + (at - siblings.begin()));
 }
 
+// Our states as ATK's. Showing (visible and on the screen) is added where it is known.
+constexpr std::pair<unsigned, AtkStateType> kStates[] = {
+    {kAccessibleFocusable, ATK_STATE_FOCUSABLE},   {kAccessibleFocused, ATK_STATE_FOCUSED},
+    {kAccessibleEnabled, ATK_STATE_ENABLED},       {kAccessibleEnabled, ATK_STATE_SENSITIVE},
+    {kAccessibleCheckable, ATK_STATE_CHECKABLE},   {kAccessibleChecked, ATK_STATE_CHECKED},
+    {kAccessibleExpanded, ATK_STATE_EXPANDED},     {kAccessibleVisible, ATK_STATE_VISIBLE},
+    {kAccessibleSelectable, ATK_STATE_SELECTABLE}, {kAccessibleSelected, ATK_STATE_SELECTED},
+};
+
 void AddStates(AtkStateSet* set, unsigned states, bool showing) {
-    const std::pair<unsigned, AtkStateType> map[] = {
-        {kAccessibleFocusable, ATK_STATE_FOCUSABLE},   {kAccessibleFocused, ATK_STATE_FOCUSED},
-        {kAccessibleEnabled, ATK_STATE_ENABLED},       {kAccessibleEnabled, ATK_STATE_SENSITIVE},
-        {kAccessibleCheckable, ATK_STATE_CHECKABLE},   {kAccessibleChecked, ATK_STATE_CHECKED},
-        {kAccessibleExpanded, ATK_STATE_EXPANDED},     {kAccessibleVisible, ATK_STATE_VISIBLE},
-        {kAccessibleSelectable, ATK_STATE_SELECTABLE}, {kAccessibleSelected, ATK_STATE_SELECTED},
-    };
-    for (const auto& [bit, state] : map) {
+    for (const auto& [bit, state] : kStates) {
         if (states & bit) {
             atk_state_set_add_state(set, state);
         }
@@ -350,8 +353,7 @@ void InitComponent(gpointer interface, gpointer /*data*/) {
 // may open a modal menu or dialog).
 
 unsigned NthAction(gpointer object, gint index) {
-    AccessibleInfo info;
-    DescribeObject(object, info);
+    const AccessibleInfo info = InfoOf(object);
     for (unsigned bit = 1, seen = 0; bit <= kAccessibleOpen; bit <<= 1) {
         if ((info.actions & bit) && static_cast<gint>(seen++) == index) {
             return bit;
@@ -370,9 +372,7 @@ gboolean DoAction(AtkAction* action, gint index) {
 }
 
 gint GetNActions(AtkAction* action) {
-    AccessibleInfo info;
-    DescribeObject(action, info);
-    return std::popcount(info.actions);
+    return std::popcount(InfoOf(action).actions);
 }
 
 const gchar* GetActionName(AtkAction* action, gint index) {
@@ -398,9 +398,11 @@ void InitAction(gpointer interface, gpointer /*data*/) {
 // AtkText: offsets are in characters, our text and its offsets in UTF-8 bytes.
 
 std::string TextOf(gpointer object) {
-    AccessibleInfo info;
-    DescribeObject(object, info);
-    return info.text;
+    return InfoOf(object).text;
+}
+
+bool HasSelection(const AccessibleInfo& info) {
+    return info.selectionStart >= 0 && info.selectionEnd > info.selectionStart;
 }
 
 glong CharacterOffset(const std::string& text, int byteOffset) {
@@ -430,22 +432,18 @@ gunichar GetCharacterAtOffset(AtkText* object, gint offset) {
 }
 
 gint GetCaretOffset(AtkText* object) {
-    AccessibleInfo info;
-    DescribeObject(object, info);
+    const AccessibleInfo info = InfoOf(object);
     return info.caret < 0 ? -1 : static_cast<gint>(CharacterOffset(info.text, info.caret));
 }
 
 gint GetNSelections(AtkText* object) {
-    AccessibleInfo info;
-    DescribeObject(object, info);
-    return info.selectionStart >= 0 && info.selectionEnd > info.selectionStart ? 1 : 0;
+    return HasSelection(InfoOf(object)) ? 1 : 0;
 }
 
 gchar* GetSelection(AtkText* object, gint index, gint* start, gint* end) {
-    AccessibleInfo info;
-    DescribeObject(object, info);
+    const AccessibleInfo info = InfoOf(object);
     *start = *end = 0;
-    if (index != 0 || info.selectionStart < 0 || info.selectionEnd <= info.selectionStart) {
+    if (index != 0 || !HasSelection(info)) {
         return nullptr;
     }
     *start = static_cast<gint>(CharacterOffset(info.text, info.selectionStart));
@@ -467,8 +465,7 @@ void InitText(gpointer interface, gpointer /*data*/) {
 // AtkValue.
 
 void GetValueAndText(AtkValue* object, gdouble* value, gchar** text) {
-    AccessibleInfo info;
-    DescribeObject(object, info);
+    const AccessibleInfo info = InfoOf(object);
     *value = info.value;
     if (text) {
         *text = info.valueText.empty() ? nullptr : g_strdup(info.valueText.c_str());
@@ -476,48 +473,32 @@ void GetValueAndText(AtkValue* object, gdouble* value, gchar** text) {
 }
 
 AtkRange* GetRange(AtkValue* object) {
-    AccessibleInfo info;
-    DescribeObject(object, info);
+    const AccessibleInfo info = InfoOf(object);
     return atk_range_new(info.minimum, info.maximum, nullptr);
 }
 
-void SetDouble(GValue* out, double value) {
+// The older getters of the current, minimum and maximum value, one number each.
+template <double AccessibleInfo::*kNumber>
+void GetNumber(AtkValue* object, GValue* out) {
     memset(out, 0, sizeof *out);
     g_value_init(out, G_TYPE_DOUBLE);
-    g_value_set_double(out, value);
-}
-
-void GetCurrentValue(AtkValue* object, GValue* out) {
-    AccessibleInfo info;
-    DescribeObject(object, info);
-    SetDouble(out, info.value);
-}
-
-void GetMinimumValue(AtkValue* object, GValue* out) {
-    AccessibleInfo info;
-    DescribeObject(object, info);
-    SetDouble(out, info.minimum);
-}
-
-void GetMaximumValue(AtkValue* object, GValue* out) {
-    AccessibleInfo info;
-    DescribeObject(object, info);
-    SetDouble(out, info.maximum);
+    g_value_set_double(out, InfoOf(object).*kNumber);
 }
 
 void InitValue(gpointer interface, gpointer /*data*/) {
     auto* iface = static_cast<AtkValueIface*>(interface);
     iface->get_value_and_text = GetValueAndText;
     iface->get_range = GetRange;
-    iface->get_current_value = GetCurrentValue;
-    iface->get_minimum_value = GetMinimumValue;
-    iface->get_maximum_value = GetMaximumValue;
+    iface->get_current_value = GetNumber<&AccessibleInfo::value>;
+    iface->get_minimum_value = GetNumber<&AccessibleInfo::minimum>;
+    iface->get_maximum_value = GetNumber<&AccessibleInfo::maximum>;
 }
 
 void InitClass(gpointer klass, gpointer /*data*/) {
     auto* atkClass = ATK_OBJECT_CLASS(klass);
-    atkClass->get_name = GetName;
-    atkClass->get_description = GetDescription;
+    atkClass->get_name = GetCachedText<&AccessibleInfo::name, &KestrelAccessible::name>;
+    atkClass->get_description =
+        GetCachedText<&AccessibleInfo::description, &KestrelAccessible::description>;
     atkClass->get_role = GetRole;
     atkClass->get_parent = GetParent;
     atkClass->get_n_children = GetNChildren;
@@ -593,16 +574,13 @@ void AnnounceStates(AtkObject* object) {
     const unsigned now = DescribeObject(object, info) ? info.states : 0;
     const unsigned changed = now ^ Self(object)->states;
     Self(object)->states = now;
-    const std::pair<unsigned, AtkStateType> map[] = {
-        {kAccessibleFocused, ATK_STATE_FOCUSED},   {kAccessibleEnabled, ATK_STATE_ENABLED},
-        {kAccessibleEnabled, ATK_STATE_SENSITIVE}, {kAccessibleChecked, ATK_STATE_CHECKED},
-        {kAccessibleExpanded, ATK_STATE_EXPANDED}, {kAccessibleVisible, ATK_STATE_VISIBLE},
-        {kAccessibleVisible, ATK_STATE_SHOWING},   {kAccessibleSelected, ATK_STATE_SELECTED},
-    };
-    for (const auto& [bit, state] : map) {
+    for (const auto& [bit, state] : kStates) {
         if (changed & bit) {
             atk_object_notify_state_change(object, state, (now & bit) != 0);
         }
+    }
+    if (changed & kAccessibleVisible) {
+        atk_object_notify_state_change(object, ATK_STATE_SHOWING, (now & kAccessibleVisible) != 0);
     }
 }
 
