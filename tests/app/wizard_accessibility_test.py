@@ -4,8 +4,10 @@ pointer and no keyboard. Run inside a private D-Bus session (dbus-run-session), 
 
 usage: wizard_accessibility_test.py <installer program> <file holding the display name>
 """
+import ctypes
 import os
 import shutil
+import struct
 import subprocess
 import sys
 import tempfile
@@ -40,6 +42,51 @@ def pump_until(condition, seconds=10.0):
             return result
         time.sleep(0.02)
     return condition()
+
+
+class FileOpenGate:
+    """Holds every opening of a file in a folder until released, as a stalled disk would: the
+    kernel's fanotify permission events, which need CAP_SYS_ADMIN."""
+    EVENT = struct.Struct("<IBBHQii")  # fanotify_event_metadata
+    RESPONSE = struct.Struct("<iI")     # fanotify_response
+    FAN_ALLOW = 0x01
+
+    def __init__(self, folder):
+        libc = ctypes.CDLL(None, use_errno=True)
+        libc.fanotify_init.argtypes = [ctypes.c_uint, ctypes.c_uint]
+        libc.fanotify_mark.argtypes = [ctypes.c_int, ctypes.c_uint, ctypes.c_uint64, ctypes.c_int,
+                                       ctypes.c_char_p]
+        class_content, cloexec, nonblock = 0x08, 0x01, 0x02
+        open_perm, on_child, mark_add, at_fdcwd = 0x00010000, 0x08000000, 0x01, -100
+        self.fd = libc.fanotify_init(class_content | cloexec | nonblock, os.O_RDONLY)
+        if self.fd >= 0 and libc.fanotify_mark(self.fd, mark_add, open_perm | on_child, at_fdcwd,
+                                               folder.encode()) != 0:
+            os.close(self.fd)
+            self.fd = -1
+        self.held = []
+
+    def works(self):
+        return self.fd >= 0
+
+    def holding(self):
+        try:
+            data = os.read(self.fd, 4096)
+        except BlockingIOError:
+            data = b""
+        while len(data) >= self.EVENT.size:
+            length, _, _, _, _, opened, _ = self.EVENT.unpack_from(data)
+            self.held.append(opened)
+            data = data[length:]
+        return bool(self.held)
+
+    def release(self):
+        for opened in self.held:
+            os.write(self.fd, self.RESPONSE.pack(opened, self.FAN_ALLOW))
+            os.close(opened)
+        self.held = []
+        if self.fd >= 0:
+            os.close(self.fd)
+            self.fd = -1
 
 
 def make_prefix(root):
@@ -127,6 +174,7 @@ def main():
 
     checked_events = []
     expanded_events = []
+    values = []
     renamed = []
     listen("object:state-changed:focused",
            lambda e: e.detail1 and focus_events.append((e.source.getRoleName(), e.source.name)))
@@ -135,9 +183,11 @@ def main():
     listen("object:state-changed:expanded",
            lambda e: expanded_events.append((e.source.getRoleName(), e.detail1)))
     listen("object:property-change:accessible-name", lambda e: renamed.append(e.source.name))
+    listen("object:property-change:accessible-value",
+           lambda e: values.append((e.source.getRoleName(), e.source.queryValue().currentValue)))
     wizard = subprocess.Popen([program, "/UAC"], env=env)
     try:
-        run(wizard, prefix, focus_events, checked_events, expanded_events, renamed)
+        run(wizard, prefix, focus_events, checked_events, expanded_events, values, renamed)
     finally:
         if wizard.poll() is None:
             wizard.kill()
@@ -207,7 +257,27 @@ def choose_bitness(frame, checked_events, expanded_events):
     check(pump_until(lambda: ("Custom", 0) in checked_events), "Custom unticked again")
 
 
-def run(wizard, prefix, focus_events, checked_events, expanded_events, renamed):
+def read_progress_midway(frame, gate, values):
+    """With the plug-in's file held as it opens, the installation stands mid-way: the progress
+    bar reads a value between its ends, announced as it changed."""
+    if not gate.works():
+        print("skip  the progress bar mid-way: holding a file's opening needs fanotify and "
+              "CAP_SYS_ADMIN", flush=True)
+        return
+    check(pump_until(gate.holding, 20), "the installation is held at the plug-in's file")
+    bar = pump_until(lambda: find(frame, "progress bar"))
+    if check(bar is not None, "the installation's progress is a progress bar"):
+        value = bar.queryValue()
+        check(value.minimumValue < value.currentValue < value.maximumValue and
+              value.currentValue != 0,
+              "the progress bar reads mid-way: %s of %s..%s"
+              % (value.currentValue, value.minimumValue, value.maximumValue))
+        check(pump_until(lambda: ("progress bar", value.currentValue) in values),
+              "the progress bar's value change is announced")
+    gate.release()
+
+
+def run(wizard, prefix, focus_events, checked_events, expanded_events, values, renamed):
     frame = pump_until(wizard_frame, 20)
     if not check(frame is not None, "the wizard's frame is on the accessibility bus"):
         return
@@ -263,7 +333,14 @@ def run(wizard, prefix, focus_events, checked_events, expanded_events, renamed):
     text = summary.queryText().getText(0, -1) if summary else ""
     check("AE CS6" in text and "AE CC" not in text, "the summary names CS6 alone")
 
-    press(frame, "Next >")
+    plugin_folder = os.path.join(linux_folder(prefix, HOSTS["CS6"]), "Larkspur")
+    os.makedirs(plugin_folder, exist_ok=True)
+    gate = FileOpenGate(plugin_folder)
+    try:
+        press(frame, "Next >")
+        read_progress_midway(frame, gate, values)
+    finally:
+        gate.release()
     finished = pump_until(lambda: find(frame, "label", "Kestrel 3D for After Effects has been"), 30)
     lines = read_page(frame, "finished")
     check(finished is not None, "\"Finished\": the success text is read")
