@@ -140,6 +140,7 @@ void InstallerUI::BuildHostPanel(const LwSize& client) {
     customBitnessCombo =
         new LwComboBox(hostPanel, LwPoint{25, customY + 20}, "32-bit|64-bit", &customBitness);
     customBitnessCombo->SetSize(LwSize{60, 17});
+    customBitnessCombo->SetAccessibleName(kHostSlots[kCustomSlot].label);
     customBitnessCombo->Show(false);
 
     auto* custom = new LwCheckBox(hostPanel, LwPoint{20, customY}, &hostSelected[kCustomSlot],

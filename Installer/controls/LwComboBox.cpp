@@ -141,6 +141,7 @@ void LwComboBox::Choose(int id) {
 void LwComboBox::DescribeAccessible(platform::AccessibleInfo& info) {
     LwPanelControl::DescribeAccessible(info);
     info.role = platform::AccessibleRole::kComboBox;
+    info.name = accessibleName_;
     if (!value_) {
         return;
     }

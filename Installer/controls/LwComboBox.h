@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "draw/LwImage.h"
@@ -32,6 +33,9 @@ class LwComboBox : public LwPanelControl {
     const std::vector<LwComboItem>& GetItems() const { return items_; }
     bool IsHovered() const { return hover_; }
     bool AcceptsFocus() override { return value_ != nullptr; }
+    // What screen readers call the box: the label of the entry it belongs to, as nothing is
+    // painted beside it.
+    void SetAccessibleName(std::string nameUtf8) { accessibleName_ = std::move(nameUtf8); }
     // The current choice is the value; opening shows the menu, as a click does, and the box is
     // expanded while the menu is open.
     void DescribeAccessible(platform::AccessibleInfo& info) override;
@@ -55,6 +59,7 @@ class LwComboBox : public LwPanelControl {
     bool hover_ = false;
     bool menuOpen_ = false;
     int* value_;  // the owner's; not owned
+    std::string accessibleName_;
     LwImage image_;
     std::vector<LwComboItem> items_;
 };

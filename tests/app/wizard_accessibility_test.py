@@ -30,6 +30,15 @@ def check(condition, what):
     return condition
 
 
+def holds(condition):
+    """The condition's result, or None when an object it read went away meanwhile (a page being
+    replaced removes its objects while a walk of the tree is on its way)."""
+    try:
+        return condition()
+    except GLib.GError:
+        return None
+
+
 def pump_until(condition, seconds=10.0):
     """Runs the GLib loop (AT-SPI events arrive there) until the condition holds."""
     deadline = time.monotonic() + seconds
@@ -37,11 +46,11 @@ def pump_until(condition, seconds=10.0):
     while time.monotonic() < deadline:
         while context.pending():
             context.iteration(False)
-        result = condition()
+        result = holds(condition)
         if result:
             return result
         time.sleep(0.02)
-    return condition()
+    return holds(condition)
 
 
 class FileOpenGate:
@@ -232,7 +241,7 @@ def choose_bitness(frame, checked_events, expanded_events):
     item picked by the item's own action."""
     custom = find(frame, "check box", "Custom")
     do_action(custom, "toggle")
-    combo = pump_until(lambda: find(frame, "combo box"))
+    combo = pump_until(lambda: find(frame, "combo box", "Custom"))
     if not check(combo is not None, "ticking Custom shows the bitness combo box"):
         return
     check(combo.getState().contains(pyatspi.STATE_EXPANDABLE) and

@@ -181,17 +181,17 @@ std::string ValueOf(IAccessible* accessible) {
 // item picked by the item's default action.
 void ChooseBitness(HWND top) {
     ASSERT_TRUE(DoDefaultAction(top, ROLE_SYSTEM_CHECKBUTTON, "Custom"));
-    ASSERT_TRUE(
-        PumpUntil([&] { return Shows(top, ROLE_SYSTEM_COMBOBOX, "", STATE_SYSTEM_COLLAPSED); }));
-    HWND combo = Controls(top).Find(ROLE_SYSTEM_COMBOBOX, "")->hwnd;
+    ASSERT_TRUE(PumpUntil(
+        [&] { return Shows(top, ROLE_SYSTEM_COMBOBOX, "Custom", STATE_SYSTEM_COLLAPSED); }));
+    HWND combo = Controls(top).Find(ROLE_SYSTEM_COMBOBOX, "Custom")->hwnd;
     Events(EVENT_OBJECT_STATECHANGE).clear();
-    ASSERT_TRUE(DoDefaultAction(top, ROLE_SYSTEM_COMBOBOX, ""));
+    ASSERT_TRUE(DoDefaultAction(top, ROLE_SYSTEM_COMBOBOX, "Custom"));
     HWND menu = nullptr;
     ASSERT_TRUE(PumpUntil([&] {
         menu = FindWindowW(L"#32768", nullptr);
         return menu && IsWindowVisible(menu);
     }));
-    EXPECT_TRUE(Shows(top, ROLE_SYSTEM_COMBOBOX, "", STATE_SYSTEM_EXPANDED));
+    EXPECT_TRUE(Shows(top, ROLE_SYSTEM_COMBOBOX, "Custom", STATE_SYSTEM_EXPANDED));
     EXPECT_TRUE(PumpUntil([&] { return Seen(EVENT_OBJECT_STATECHANGE, combo); }));
 
     const Control read = Read(menu);
@@ -216,14 +216,14 @@ void ChooseBitness(HWND top) {
     read.accessible->Release();
 
     ASSERT_TRUE(PumpUntil([&] { return !IsWindow(menu) || !IsWindowVisible(menu); }));
-    ASSERT_TRUE(
-        PumpUntil([&] { return Shows(top, ROLE_SYSTEM_COMBOBOX, "", STATE_SYSTEM_COLLAPSED); }));
+    ASSERT_TRUE(PumpUntil(
+        [&] { return Shows(top, ROLE_SYSTEM_COMBOBOX, "Custom", STATE_SYSTEM_COLLAPSED); }));
     EXPECT_TRUE(PumpUntil([&] { return Seen(EVENT_OBJECT_STATECHANGE, combo); }));
     const Control box = Read(combo);
     EXPECT_EQ(ValueOf(box.accessible), "64-bit");
     box.accessible->Release();
     ASSERT_TRUE(DoDefaultAction(top, ROLE_SYSTEM_CHECKBUTTON, "Custom"));
-    ASSERT_TRUE(PumpUntil([&] { return !Shows(top, ROLE_SYSTEM_COMBOBOX, ""); }));
+    ASSERT_TRUE(PumpUntil([&] { return !Shows(top, ROLE_SYSTEM_COMBOBOX, "Custom"); }));
 }
 
 class WizardThroughMsaa : public ::testing::Test {
