@@ -10,8 +10,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -139,13 +141,17 @@ class WizardProgram : public WizardTest {
         if (display_) {
             XCloseDisplay(display_);
         }
+        desktop_.reset();
         WizardTest::TearDown();
     }
 
     // Starts the program as the launcher would have restarted it, over a prefix that `prepare`
-    // may touch first, and waits for its window.
+    // may touch first, on a desktop of scale_, and waits for its window.
     void Start(const std::vector<Host>& hosts, const std::function<void()>& prepare = {}) {
         prefix_ = MakePrefix(hosts);
+        if (scale_ != 1) {
+            AskForDpi(96 * scale_);
+        }
         if (prepare) {
             prepare();
         }
@@ -168,13 +174,11 @@ class WizardProgram : public WizardTest {
             },
             10s));
         // Painted, buttons included: the idle fill inside Cancel, then the look of its label.
-        const int s = scale_;
         ASSERT_TRUE(PumpUntil([&] {
-            return Pixel(LwPoint{400 * s, 20 * s}) == LwGrey(45) &&
-                   Pixel({407 * s, 322 * s}) == LwGrey(54);
+            return Pixel({400, 20}) == LwGrey(45) && Pixel({407, 322}) == LwGrey(54);
         }));
         // The banner's warm sand, not the window's grey: the pictures decoded.
-        const LwColor sand = Pixel({5 * s, 300 * s});
+        const LwColor sand = Pixel({5, 300});
         EXPECT_GT(sand.r, sand.b + 40);
         cancelLook_ = Pixels(kCancel);
         // A window manager takes clicks for itself until it has made the new window the active one.
@@ -187,8 +191,16 @@ class WizardProgram : public WizardTest {
         return std::make_unique<HostPrefix>(hosts);
     }
     virtual std::vector<std::string> Command() { return {KESTREL_INSTALLER_PATH, "/UAC"}; }
-    // Pixels per logical unit the program's window is expected at (a whole number).
-    int scale_ = 1;
+    // Sets the desktop's resolution as its settings would, for the program about to start: here
+    // the X resources' Xft.dpi, restored when the test ends.
+    virtual void AskForDpi(int dpi) { desktop_.emplace("Xft.dpi:\t" + std::to_string(dpi) + "\n"); }
+    // Pixels per logical unit of the desktop the program starts on (a whole number): the
+    // resolution KESTREL_TEST_DPI names, over 96.
+    static int DesktopScale() {
+        const char* dpi = std::getenv("KESTREL_TEST_DPI");
+        return dpi ? std::max(1, std::atoi(dpi) / 96) : 1;
+    }
+    int scale_ = DesktopScale();
 
     bool HoldsFocus(::Window window = 0) {
         window = window ? window : window_;
@@ -227,6 +239,8 @@ class WizardProgram : public WizardTest {
         return false;
     }
 
+    // Places and sizes below are the window's logical units, multiplied here to its pixels;
+    // ToScreen alone takes pixels.
     LwPoint ToScreen(LwPoint client) {
         int x = 0, y = 0;
         ::Window child = 0;
@@ -234,30 +248,38 @@ class WizardProgram : public WizardTest {
                               &x, &y, &child);
         return {x, y};
     }
+    LwRect ToPixels(const LwRect& client) const {
+        return {client.x * scale_, client.y * scale_, client.width * scale_,
+                client.height * scale_};
+    }
+    // Row by row, every pixel of the rectangle.
     std::vector<uint32_t> Pixels(const LwRect& client) {
-        const LwPoint at = ToScreen({client.x, client.y});
+        const LwRect pixels = ToPixels(client);
+        const LwPoint at = ToScreen({pixels.x, pixels.y});
         XImage* image = XGetImage(display_, DefaultRootWindow(display_), at.x, at.y,
-                                  static_cast<unsigned>(client.width),
-                                  static_cast<unsigned>(client.height), AllPlanes, ZPixmap);
-        std::vector<uint32_t> pixels;
-        for (int y = 0; image && y < client.height; ++y) {
-            for (int x = 0; x < client.width; ++x) {
-                pixels.push_back(static_cast<uint32_t>(XGetPixel(image, x, y) & 0xFFFFFF));
+                                  static_cast<unsigned>(pixels.width),
+                                  static_cast<unsigned>(pixels.height), AllPlanes, ZPixmap);
+        std::vector<uint32_t> found;
+        for (int y = 0; image && y < pixels.height; ++y) {
+            for (int x = 0; x < pixels.width; ++x) {
+                found.push_back(static_cast<uint32_t>(XGetPixel(image, x, y) & 0xFFFFFF));
             }
         }
         if (image) {
             XDestroyImage(image);
         }
-        return pixels;
+        return found;
     }
+    // The first pixel of a logical point.
     LwColor Pixel(LwPoint client) {
         const uint32_t p = Pixels({client.x, client.y, 1, 1}).at(0);
         return LwColor{uint8_t(p >> 16), uint8_t(p >> 8), uint8_t(p), 255};
     }
-    // Clicks a client point of the program's window, a few pixels aside from the last click.
+    // Clicks a client point of the program's window, a few units aside from the last click.
     void Click(LwPoint client) {
         nudge_ = -nudge_;
-        testsupport::MovePointerToScreen(ToScreen({client.x + nudge_, client.y}));
+        const LwRect at = ToPixels({client.x + nudge_, client.y, 1, 1});
+        testsupport::MovePointerToScreen(ToScreen({at.x, at.y}));
         testsupport::Click(1);
     }
     // The sizes of the images in the window's _NET_WM_ICON, in order.
@@ -429,6 +451,9 @@ class WizardProgram : public WizardTest {
     pid_t pid_ = 0;
     int nudge_ = 6;
     std::vector<uint32_t> cancelLook_;
+
+  private:
+    std::optional<testsupport::DesktopResources> desktop_;
 };
 
 }  // namespace wizardtest

@@ -30,6 +30,13 @@ class WizardUnderWine : public WizardProgram {
         return std::make_unique<HostPrefix>(hosts, template_);
     }
     std::vector<std::string> Command() override { return {kWineLoader, program_, "/UAC"}; }
+    // LogPixels in the prefix's copy, as the display settings write it.
+    void AskForDpi(int dpi) override {
+        EXPECT_EQ(RunToEnd({kWineLoader, "reg", "add", "HKCU\\Control Panel\\Desktop", "/v",
+                            "LogPixels", "/t", "REG_DWORD", "/d", std::to_string(dpi), "/f"}),
+                  0);
+        EXPECT_EQ(RunToEnd({kWineServer, "-w"}), 0);
+    }
 
     static std::string Environment(const char* name) {
         const char* value = std::getenv(name);
