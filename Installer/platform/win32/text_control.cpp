@@ -159,6 +159,36 @@ int Utf8Offset(HWND control, bool rich, LONG position) {
     return static_cast<int>(ProgramText(text).size());
 }
 
+void ApplyFieldFont(NativeWindowRecord* state) {
+    const TextControlLook& look = state->textLook;
+    if (look.fontFamily.empty()) {
+        return;
+    }
+    const HFONT made = CreateFontW(
+        -static_cast<int>(std::lround(look.fontPixels * state->scale)), 0, 0, 0,
+        (look.fontStyle & kFontBold) ? FW_BOLD : FW_NORMAL, (look.fontStyle & kFontItalic) != 0,
+        (look.fontStyle & kFontUnderline) != 0, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, look.fontFamily.c_str());
+    if (!made) {
+        return;
+    }
+    SendMessageW(state->hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(made), TRUE);
+    if (state->ownedFont) {
+        DeleteObject(state->ownedFont);
+    }
+    state->ownedFont = made;
+}
+
+void ApplyMargins(NativeWindow window) {
+    const TextControlLook& look = window->textLook;
+    if (!look.hasMargins) {
+        return;
+    }
+    const PixelGrid grid = backend::Grid(window);
+    SendMessageW(backend::HandleOf(window), EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN,
+                 MAKELPARAM(grid.Thickness(look.leftMargin), grid.Thickness(look.rightMargin)));
+}
+
 }  // namespace
 
 NativeWindow CreateTextControl(NativeWindow parent, Point position, Size size,
@@ -202,29 +232,43 @@ void SetTextControlFont(NativeWindow window, const Font& font) {
         return;
     }
     const Font::Impl& impl = font.impl();
-    const HFONT made = CreateFontW(
-        -static_cast<int>(std::lround(impl.sizePixels * state->scale)), 0, 0, 0,
-        (impl.styleBits & kFontBold) ? FW_BOLD : FW_NORMAL, (impl.styleBits & kFontItalic) != 0,
-        (impl.styleBits & kFontUnderline) != 0, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, impl.family.c_str());
-    if (!made) {
-        return;
-    }
-    SendMessageW(backend::HandleOf(window), WM_SETFONT, reinterpret_cast<WPARAM>(made), TRUE);
-    if (state->ownedFont) {
-        DeleteObject(state->ownedFont);
-    }
-    state->ownedFont = made;
+    state->textLook.fontFamily = impl.family;
+    state->textLook.fontPixels = impl.sizePixels;
+    state->textLook.fontStyle = impl.styleBits;
+    ApplyFieldFont(state);
 }
 
 void SetTextControlMargins(NativeWindow window, int left, int right) {
-    if (Find(window)) {
-        const PixelGrid grid = backend::Grid(window);
-        SendMessageW(
-            backend::HandleOf(window), EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN,
-            MAKELPARAM(grid.Thickness(std::max(0, left)), grid.Thickness(std::max(0, right))));
+    if (NativeWindowRecord* state = Find(window)) {
+        state->textLook.hasMargins = true;
+        state->textLook.leftMargin = std::max(0, left);
+        state->textLook.rightMargin = std::max(0, right);
+        ApplyMargins(window);
     }
 }
+
+namespace backend {
+
+void ScaleTextControl(NativeWindow w) {
+    NativeWindowRecord* state = Find(w);
+    if (!state) {
+        return;
+    }
+    ApplyMargins(w);
+    if (state->textControl == TextControlKind::Plain) {
+        ApplyFieldFont(state);
+        return;
+    }
+    // The rich edit lays its document out at the system's resolution: a window on a monitor of
+    // another is zoomed by the ratio of the two.
+    const auto dpi = [](double scale) { return static_cast<WPARAM>(std::lround(scale * 96)); };
+    const bool systems = dpi(state->scale) == dpi(SystemScale());
+    SendMessageW(state->hwnd, EM_SETZOOM, systems ? 0 : dpi(state->scale),
+                 systems ? 0 : static_cast<LPARAM>(dpi(SystemScale())));
+    SendMessageW(state->hwnd, EM_REQUESTRESIZE, 0, 0);
+}
+
+}  // namespace backend
 
 void RequestTextControlResize(NativeWindow window) {
     const NativeWindowRecord* state = Find(window);

@@ -258,6 +258,13 @@ HICON MakeIcon(const uint32_t* argbPixels, int width, int height) {
 // Moved to a monitor of another resolution: the window takes the rectangle the system suggests,
 // and everything in it the new pixels of its logical places and sizes.
 void MovedToResolution(NativeWindow w, UINT dpi, const RECT& suggested) {
+    // The least size was pixels of the old resolution: it follows the new one, but never refuses
+    // the rectangle the system suggests.
+    const double ratio = (dpi / 96.0) / w->scale;
+    w->minimumOuter = {std::min(static_cast<int>(w->minimumOuter.width * ratio),
+                                static_cast<int>(suggested.right - suggested.left)),
+                       std::min(static_cast<int>(w->minimumOuter.height * ratio),
+                                static_cast<int>(suggested.bottom - suggested.top))};
     w->scale = dpi / 96.0;
     SetWindowPos(w->hwnd, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -308,6 +315,7 @@ void PlaceChildren(HWND parent) {
         if (!w) {
             continue;
         }
+        const bool rescaled = w->scale != RecordOf(parent)->scale;
         w->scale = RecordOf(parent)->scale;
         const Rect pixels = Grid(RecordOf(parent))
                                 .ToPixels(Rect{w->logicalPosition.x, w->logicalPosition.y,
@@ -319,6 +327,9 @@ void PlaceChildren(HWND parent) {
             now.bottom != pixels.Bottom()) {
             SetWindowPos(child, nullptr, pixels.x, pixels.y, pixels.width, pixels.height,
                          SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+        if (rescaled) {
+            ScaleTextControl(w);
         }
         PlaceChildren(child);
     }

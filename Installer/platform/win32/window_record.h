@@ -4,6 +4,7 @@
 #pragma once
 
 #include <map>
+#include <string>
 
 #include "platform/Timer.h"
 #include "platform/Window.h"
@@ -18,6 +19,16 @@ struct WindowIcon {
 };
 
 enum class TextControlKind { None, Plain, Rich };
+
+// What a text control was given in logical units, made again in pixels at each resolution.
+struct TextControlLook {
+    std::wstring fontFamily;  // empty: the field's own font
+    float fontPixels = 0.0f;
+    int fontStyle = 0;
+    bool hasMargins = false;  // else the control's own
+    int leftMargin = 0;
+    int rightMargin = 0;
+};
 
 struct NativeWindowRecord {
     HWND hwnd = nullptr;
@@ -35,6 +46,7 @@ struct NativeWindowRecord {
     // A system control (rich edit, edit field) routed through our procedure: its own.
     WNDPROC nativeProc = nullptr;
     TextControlKind textControl = TextControlKind::None;
+    TextControlLook textLook;
     HFONT ownedFont = nullptr;  // a plain text field's copy of the toolkit's font
     Size minimumOuter;          // pixels
     // The window's pixels per logical unit (a child's is its top-level window's), and its place
@@ -80,6 +92,8 @@ Rect ScreenToLogical(NativeWindow w, const Rect& screen);
 // Gives the windows inside `parent` the pixels of their logical rectangles at its scale, after
 // it moved or changed resolution.
 void PlaceChildren(HWND parent);
+// Gives a text control its font, margins and zoom at the window's scale (text_control.cpp).
+void ScaleTextControl(NativeWindow w);
 // The client size the window's logical size makes, in pixels.
 Size PixelsOf(NativeWindow w);
 // The logical client size for the client's pixels: the toolkit's own size when the pixels are
