@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 #include "platform/Geometry.h"
 
@@ -46,6 +47,15 @@ class PixelGrid {
         const Point end = ToLogical({pixels.Right() - 1, pixels.Bottom() - 1});
         return {topLeft.x, topLeft.y, end.x + 1 - topLeft.x, end.y + 1 - topLeft.y};
     }
+    // A slanted line's logical ends, in place, to pixels for a pen `thickness` whole pixels wide
+    // that covers the pixels of each end.
+    void ToPixelLine(int& x1, int& y1, int& x2, int& y2, int thickness) const {
+        const int before = (thickness - 1) / 2;
+        x1 = X(x1) + before;
+        y1 = Y(y1) + before;
+        x2 = X(x2) + before;
+        y2 = Y(y2) + before;
+    }
     // Pixels reported by the system (a window manager's size, a frame) to logical units.
     int Nearest(int pixels) const { return static_cast<int>(std::lround(pixels / scale_)); }
     Size Nearest(Size pixels) const { return {Nearest(pixels.width), Nearest(pixels.height)}; }
@@ -58,5 +68,13 @@ class PixelGrid {
     double scale_ = 1.0;
     Point origin_;
 };
+
+// What a level or upright line of a pen `units` whole units wide covers, in logical units: the
+// pen centred on the line, an even pen's extra unit after it.
+inline Rect StraightLineRect(Point from, Point to, int units) {
+    const int before = (units - 1) / 2;
+    return {std::min(from.x, to.x) - before, std::min(from.y, to.y) - before,
+            std::abs(to.x - from.x) + units, std::abs(to.y - from.y) + units};
+}
 
 }  // namespace platform

@@ -225,22 +225,14 @@ void Canvas::DrawLine(int x1, int y1, int x2, int y2, Rgba color, float lineWidt
     if (!grid.IsIdentity()) {
         const int units = WholeUnits(lineWidth);
         if (x1 == x2 || y1 == y2) {
-            const int before = (units - 1) / 2;
-            FillPixels(*impl_,
-                       grid.ToPixels(Rect{std::min(x1, x2) - before, std::min(y1, y2) - before,
-                                          std::abs(x2 - x1) + units, std::abs(y2 - y1) + units}),
-                       color);
+            FillPixels(*impl_, grid.ToPixels(StraightLineRect({x1, y1}, {x2, y2}, units)), color);
             return;
         }
         // A slanted line runs between the pixels of its logical end points, as thick as
         // its whole pixels.
         const int t = grid.Thickness(units);
-        const int before = (t - 1) / 2;
         lineWidth = static_cast<float>(t);
-        x1 = grid.X(x1) + before;
-        y1 = grid.Y(y1) + before;
-        x2 = grid.X(x2) + before;
-        y2 = grid.Y(y2) + before;
+        grid.ToPixelLine(x1, y1, x2, y2, t);
     }
     if (Gdiplus::GpPen* pen = MakePen(*impl_, color, lineWidth)) {
         backend::Succeeded(*impl_, gdip::GdipDrawLineI(impl_->graphics, pen, x1, y1, x2, y2));

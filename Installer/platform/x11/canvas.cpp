@@ -289,20 +289,13 @@ void Canvas::DrawLine(int x1, int y1, int x2, int y2, Rgba color, float lineWidt
     const PixelGrid& grid = impl_->grid;
     const int units = WholeWidth(lineWidth);
     if (x1 == x2 || y1 == y2) {
-        const int before = (units - 1) / 2;
-        FillPixels(*impl_,
-                   grid.ToPixels(Rect{std::min(x1, x2) - before, std::min(y1, y2) - before,
-                                      std::abs(x2 - x1) + units, std::abs(y2 - y1) + units}),
-                   color);
+        FillPixels(*impl_, grid.ToPixels(StraightLineRect({x1, y1}, {x2, y2}, units)), color);
         return;
     }
     // A slanted line is stepped in pixels, its pen covering the pixels of each logical end.
     const int t = grid.Thickness(units);
     const int before = (t - 1) / 2;
-    x1 = grid.X(x1) + before;
-    y1 = grid.Y(y1) + before;
-    x2 = grid.X(x2) + before;
-    y2 = grid.Y(y2) + before;
+    grid.ToPixelLine(x1, y1, x2, y2, t);
     // Bresenham's pixels, one step along the major axis at a time, so that a thick line's
     // stamps never overlap: each is a t-pixel run across that axis.
     const int dx = std::abs(x2 - x1);
