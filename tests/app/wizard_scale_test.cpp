@@ -4,12 +4,12 @@
 #include <X11/keysym.h>
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <optional>
 
 #include "controls/LwCheckBox.h"
 #include "draw/LwArtwork.h"
 #include "platform/Bitmap.h"
+#include "support/WizardScaleChecks.h"
 #include "wizard_support.h"
 
 namespace {
@@ -19,11 +19,13 @@ using platform::Rect;
 using platform::Rgba;
 using testsupport::PumpUntil;
 
-constexpr Rgba kFooterGrey{70, 70, 70, 255};
-constexpr Rgba kLineGrey{100, 100, 100, 255};
-constexpr Rgba kWindowGrey{45, 45, 45, 255};
-constexpr int kFooterTop = 310;
-constexpr int kBannerWidth = 160;
+// The pixels of a window's client area, as the shared checks take them.
+testsupport::PixelAt PixelsOf(platform::NativeWindow window) {
+    return [window](int x, int y) {
+        const Rgba p = testsupport::ReadPixel(window, x, y);
+        return (uint32_t{p.r} << 16) | (uint32_t{p.g} << 8) | p.b;
+    };
+}
 
 class WizardAtScale : public WizardTest {
   protected:
@@ -37,9 +39,8 @@ class WizardAtScale : public WizardTest {
         resources_.reset();
     }
 
-    int Edge(int logical) const { return static_cast<int>(std::floor(logical * scale_ + 0.5)); }
+    int Edge(int logical) const { return testsupport::EdgeAt(scale_, logical); }
     platform::NativeWindow Window() const { return wizard_->GetNativeWindow(); }
-    Rgba Pixel(int x, int y) const { return testsupport::ReadPixel(Window(), x, y); }
 
     // Clicks a point of the wizard's client area given in the server's pixels, once the
     // pointer is over the control that should take it.
@@ -63,17 +64,8 @@ TEST_F(WizardAtScale, At192DpiEveryLogicalPixelIsABlockAndClicksLandAtDoubledPla
     EXPECT_EQ(onServer.width, 1000);
     EXPECT_EQ(onServer.height, 720);
 
-    // The footer's top line: two rows of line grey between the page and the footer.
-    for (int x : {600, 601, 998, 999}) {
-        EXPECT_EQ(Pixel(x, 619), kWindowGrey) << x;
-        EXPECT_EQ(Pixel(x, 620), kLineGrey) << x;
-        EXPECT_EQ(Pixel(x, 621), kLineGrey) << x;
-        EXPECT_EQ(Pixel(x, 622), kFooterGrey) << x;
-    }
-    // The banner fills 320 × 620 pixels, one to one from its picture at twice the size, and
-    // meets the footer line.
-    EXPECT_NE(Pixel(319, 619), kWindowGrey);
-    EXPECT_EQ(Pixel(320, 300), kWindowGrey);
+    testsupport::ExpectFooterLineAndBannerAtScale(PixelsOf(Window()), 2.0, 1000);
+    // The banner's 320 × 620 pixels are one to one from its picture at twice the size.
     platform::ResourceBlock block;
     ASSERT_TRUE(platform::FindResource(platform::kResourceTypeRcData,
                                        kLwBannerImageId + kLwDoubleSizeIdOffset, &block));
@@ -99,7 +91,7 @@ TEST_F(WizardAtScale, At192DpiEveryLogicalPixelIsABlockAndClicksLandAtDoubledPla
     ASSERT_TRUE(PumpUntil([&] { return wizard_->GetPage() == WizardPage::HostSelection; }));
 
     // From the forward button, Tab passes "Cancel" and reaches the first check box, whose
-    // focus mark then shows: dots of 2 × 2 pixels, every other one lit, along its top.
+    // focus mark then shows.
     LwCheckBox* box = nullptr;
     for (LwObject* child : wizard_->hostPanel->GetChildren()) {
         if ((box = dynamic_cast<LwCheckBox*>(child))) {
@@ -115,21 +107,7 @@ TEST_F(WizardAtScale, At192DpiEveryLogicalPixelIsABlockAndClicksLandAtDoubledPla
     testsupport::TapKey(XK_Tab);
     ASSERT_TRUE(PumpUntil([&] { return platform::GetFocus() == boxWindow; }));
     testsupport::Settle();
-    const auto dots = testsupport::ReadPixels(boxWindow, {36, 0, 8, 2});
-    for (int column = 0; column < 8; ++column) {
-        SCOPED_TRACE(column);
-        const bool lit = (column / 2) % 2 == 0;
-        EXPECT_EQ(dots[column], dots[8 + column]);  // both rows of a dot alike
-        EXPECT_EQ(dots[column] != kWindowGrey, lit);
-    }
-
-    // The box is 28 × 28 pixels of the picture drawn at twice the size: its outline two
-    // pixels thick and sharp, its picture ending before column 28.
-    const auto row = testsupport::ReadPixels(boxWindow, {0, 14, 30, 1});
-    EXPECT_EQ(row[0], row[1]);
-    EXPECT_NE(row[1], row[2]);
-    EXPECT_NE(row[27], kWindowGrey);
-    EXPECT_EQ(row[28], kWindowGrey);
+    testsupport::ExpectCheckBoxAtTwiceTheSize(PixelsOf(boxWindow));
 }
 
 TEST_F(WizardAtScale, At144DpiEveryEdgeRoundsOnItsOwnSoNeighboursMeet) {
@@ -142,52 +120,10 @@ TEST_F(WizardAtScale, At144DpiEveryEdgeRoundsOnItsOwnSoNeighboursMeet) {
     ASSERT_TRUE(PumpUntil([&] { return wizard_->GetPage() == WizardPage::Licence; }));
     testsupport::Settle();
 
-    // Every window of the wizard lies exactly on the rounded edges of its logical rectangle, in
-    // the wizard's client area: siblings that meet in logical units then meet in pixels, and
-    // none overlaps another or leaves a gap.
-    const platform::Point logicalOrigin = platform::ClientToScreen(Window(), {0, 0});
-    std::vector<LwObject*> pending(wizard_->GetChildren().begin(), wizard_->GetChildren().end());
-    int checked = 0;
-    while (!pending.empty()) {
-        LwObject* object = pending.back();
-        pending.pop_back();
-        pending.insert(pending.end(), object->GetChildren().begin(), object->GetChildren().end());
-        const platform::NativeWindow w = object->GetNativeWindow();
-        if (!platform::IsWindowVisible(w)) {
-            continue;
-        }
-        const platform::Point at = platform::ClientToScreen(w, {0, 0});
-        const platform::Size size = platform::GetClientSize(w);
-        const Rect logical{at.x - logicalOrigin.x, at.y - logicalOrigin.y, size.width, size.height};
-        const Rect server = testsupport::ClientRectOnServer(w);
-        SCOPED_TRACE(testing::Message() << "logical " << logical.x << "," << logical.y << " "
-                                        << logical.width << "x" << logical.height);
-        EXPECT_EQ(server.x - client.x, Edge(logical.x));
-        EXPECT_EQ(server.y - client.y, Edge(logical.y));
-        EXPECT_EQ(server.Right() - client.x, Edge(logical.Right()));
-        EXPECT_EQ(server.Bottom() - client.y, Edge(logical.Bottom()));
-        ++checked;
-    }
-    EXPECT_GE(checked, 4);
-
-    // The banner ends where the footer line starts, and the line (one logical pixel) is two
-    // whole rows; the footer fills what lies below it, up to the buttons.
-    const int lineTop = Edge(kFooterTop);
-    EXPECT_NE(Pixel(10, lineTop - 1), kWindowGrey);
-    EXPECT_EQ(Pixel(10, lineTop), kLineGrey);
-    EXPECT_EQ(Pixel(10, lineTop + 1), kLineGrey);
-    EXPECT_EQ(Pixel(10, lineTop + 2), kFooterGrey);
-    EXPECT_EQ(Pixel(client.width - 1, lineTop - 1), kWindowGrey);
-    const int bannerRight = Edge(kBannerWidth);
-    EXPECT_NE(Pixel(bannerRight - 1, 200), kWindowGrey);
-    EXPECT_EQ(Pixel(bannerRight, 200), kWindowGrey);
-    // Between "I DO NOT ACCEPT" (170, 320, 100 × 30) and "I ACCEPT" (275, 320) the footer
-    // shows, up to each button's rounded edge.
-    for (int x = Edge(270); x < Edge(275); ++x) {
-        EXPECT_EQ(Pixel(x, Edge(335)), kFooterGrey) << x;
-    }
-    EXPECT_NE(Pixel(Edge(270) - 1, Edge(335)), kFooterGrey);
-    EXPECT_NE(Pixel(Edge(275), Edge(335)), kFooterGrey);
+    testsupport::ExpectWindowsOnRoundedEdges(wizard_.get(), scale_,
+                                             &testsupport::ClientRectOnServer);
+    testsupport::ExpectFooterLineAndBannerAtScale(PixelsOf(Window()), scale_, client.width);
+    testsupport::ExpectFooterBetweenLicenceButtons(PixelsOf(Window()), scale_);
 }
 
 }  // namespace

@@ -5,10 +5,8 @@
 // of 96 dpi to one of 192, as the system tells it.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdlib>
 #include <memory>
-#include <vector>
 
 #include "app/InstallerUI.h"
 #include "controls/LwCheckBox.h"
@@ -16,6 +14,7 @@
 #include "controls/LwTextControl.h"
 #include "modal_driver.h"
 #include "platform/win32/window_record.h"
+#include "support/WizardScaleChecks.h"
 
 // After windows.h: the rich edit header needs its types.
 #include <richedit.h>
@@ -24,7 +23,6 @@ namespace {
 
 using wintest::PumpUntil;
 
-constexpr COLORREF kFooterGrey = RGB(70, 70, 70);
 constexpr COLORREF kLineGrey = RGB(100, 100, 100);
 constexpr COLORREF kWindowGrey = RGB(45, 45, 45);
 
@@ -51,6 +49,19 @@ COLORREF Pixel(HWND hwnd, int x, int y) {
     const COLORREF pixel = GetPixel(screen, client.left + x, client.top + y);
     ReleaseDC(nullptr, screen);
     return pixel;
+}
+
+// The pixels of a window's client area, as the shared checks take them.
+testsupport::PixelAt PixelsOf(HWND hwnd) {
+    return [hwnd](int x, int y) {
+        const COLORREF c = Pixel(hwnd, x, y);
+        return (uint32_t{GetRValue(c)} << 16) | (uint32_t{GetGValue(c)} << 8) | GetBValue(c);
+    };
+}
+
+platform::Rect PixelsOnScreen(platform::NativeWindow window) {
+    const RECT r = ClientOnScreen(platform::backend::HandleOf(window));
+    return {r.left, r.top, r.right - r.left, r.bottom - r.top};
 }
 
 void SendMouse(DWORD flags, LONG x = 0, LONG y = 0) {
@@ -88,7 +99,7 @@ class WizardAtSystemScale : public ::testing::Test {
     }
 
     HWND Window() const { return HandleOf(wizard_.get()); }
-    int Edge(int logical) const { return static_cast<int>(std::floor(logical * scale_ + 0.5)); }
+    int Edge(int logical) const { return testsupport::EdgeAt(scale_, logical); }
 
     // A click at a client point of the wizard given in pixels, once the pointer is over the
     // control that should take it.
@@ -109,18 +120,10 @@ class WizardAtSystemScale : public ::testing::Test {
         SendMouse(MOUSEEVENTF_LEFTUP);
     }
 
-    // Two rows of line grey between the page and the footer; the banner 320 pixels wide, down to
-    // the line.
+    // Once painted at twice the size: the banner and the footer line.
     void ExpectFooterLineAndBannerAtTwiceTheSize() {
         ASSERT_TRUE(PumpUntil([&] { return Pixel(Window(), 998, 620) == kLineGrey; }));
-        for (int x : {600, 601, 998, 999}) {
-            EXPECT_EQ(Pixel(Window(), x, 619), kWindowGrey) << x;
-            EXPECT_EQ(Pixel(Window(), x, 620), kLineGrey) << x;
-            EXPECT_EQ(Pixel(Window(), x, 621), kLineGrey) << x;
-            EXPECT_EQ(Pixel(Window(), x, 622), kFooterGrey) << x;
-        }
-        EXPECT_NE(Pixel(Window(), 319, 619), kWindowGrey);
-        EXPECT_EQ(Pixel(Window(), 320, 300), kWindowGrey);
+        testsupport::ExpectFooterLineAndBannerAtScale(PixelsOf(Window()), 2.0, 1000);
     }
 
     bool ReachPage(WizardPage page) {
@@ -169,17 +172,7 @@ TEST_F(WizardAtSystemScale, At192DpiBlocksOfTwoAndClicksAtDoubledPlaces) {
     SendKey(VK_TAB);
     ASSERT_TRUE(PumpUntil([&] { return GetFocus() == HandleOf(box); }));
     ASSERT_TRUE(PumpUntil([&] { return Pixel(HandleOf(box), 36, 0) != kWindowGrey; }));
-    for (int column = 0; column < 8; ++column) {
-        SCOPED_TRACE(column);
-        const bool lit = (column / 2) % 2 == 0;
-        EXPECT_EQ(Pixel(HandleOf(box), 36 + column, 0), Pixel(HandleOf(box), 36 + column, 1));
-        EXPECT_EQ(Pixel(HandleOf(box), 36 + column, 0) != kWindowGrey, lit);
-    }
-    // The box from its picture at twice the size: a sharp outline two pixels thick.
-    EXPECT_EQ(Pixel(HandleOf(box), 0, 14), Pixel(HandleOf(box), 1, 14));
-    EXPECT_NE(Pixel(HandleOf(box), 1, 14), Pixel(HandleOf(box), 2, 14));
-    EXPECT_NE(Pixel(HandleOf(box), 27, 14), kWindowGrey);
-    EXPECT_EQ(Pixel(HandleOf(box), 28, 14), kWindowGrey);
+    testsupport::ExpectCheckBoxAtTwiceTheSize(PixelsOf(HandleOf(box)));
 }
 
 TEST_F(WizardAtSystemScale, At144DpiEveryWindowLiesOnTheRoundedEdgesOfItsRectangle) {
@@ -190,46 +183,11 @@ TEST_F(WizardAtSystemScale, At144DpiEveryWindowLiesOnTheRoundedEdgesOfItsRectang
     ASSERT_TRUE(ReachPage(WizardPage::Licence));
     PumpUntil([] { return false; }, std::chrono::milliseconds(300));
 
+    testsupport::ExpectWindowsOnRoundedEdges(wizard_.get(), scale_, &PixelsOnScreen);
     const RECT client = ClientOnScreen(Window());
-    const platform::Point logicalOrigin =
-        platform::ClientToScreen(wizard_->GetNativeWindow(), {0, 0});
-    std::vector<LwObject*> pending(wizard_->GetChildren().begin(), wizard_->GetChildren().end());
-    int checked = 0;
-    while (!pending.empty()) {
-        LwObject* object = pending.back();
-        pending.pop_back();
-        pending.insert(pending.end(), object->GetChildren().begin(), object->GetChildren().end());
-        const platform::NativeWindow w = object->GetNativeWindow();
-        if (!platform::IsWindowVisible(w)) {
-            continue;
-        }
-        const platform::Point at = platform::ClientToScreen(w, {0, 0});
-        const platform::Size size = platform::GetClientSize(w);
-        const platform::Rect logical{at.x - logicalOrigin.x, at.y - logicalOrigin.y, size.width,
-                                     size.height};
-        const RECT pixels = ClientOnScreen(HandleOf(object));
-        SCOPED_TRACE(testing::Message() << "logical " << logical.x << "," << logical.y << " "
-                                        << logical.width << "x" << logical.height);
-        EXPECT_EQ(pixels.left - client.left, Edge(logical.x));
-        EXPECT_EQ(pixels.top - client.top, Edge(logical.y));
-        EXPECT_EQ(pixels.right - client.left, Edge(logical.Right()));
-        EXPECT_EQ(pixels.bottom - client.top, Edge(logical.Bottom()));
-        ++checked;
-    }
-    EXPECT_GE(checked, 4);
-
-    const int lineTop = Edge(310);
-    EXPECT_NE(Pixel(Window(), 10, lineTop - 1), kWindowGrey);
-    EXPECT_EQ(Pixel(Window(), 10, lineTop), kLineGrey);
-    EXPECT_EQ(Pixel(Window(), 10, lineTop + 1), kLineGrey);
-    EXPECT_EQ(Pixel(Window(), 10, lineTop + 2), kFooterGrey);
-    EXPECT_NE(Pixel(Window(), Edge(160) - 1, 200), kWindowGrey);
-    EXPECT_EQ(Pixel(Window(), Edge(160), 200), kWindowGrey);
-    for (int x = Edge(270); x < Edge(275); ++x) {
-        EXPECT_EQ(Pixel(Window(), x, Edge(335)), kFooterGrey) << x;
-    }
-    EXPECT_NE(Pixel(Window(), Edge(270) - 1, Edge(335)), kFooterGrey);
-    EXPECT_NE(Pixel(Window(), Edge(275), Edge(335)), kFooterGrey);
+    testsupport::ExpectFooterLineAndBannerAtScale(PixelsOf(Window()), scale_,
+                                                  client.right - client.left);
+    testsupport::ExpectFooterBetweenLicenceButtons(PixelsOf(Window()), scale_);
 }
 
 // The height of the font a system control draws with, as made (negative: the characters' own).
