@@ -395,7 +395,8 @@ class WizardProgram : public WizardTest {
         ASSERT_TRUE(PumpUntil([&] { return Pixel({181, 111}) == (LwColor{0, 120, 215, 255}); }));
         Key(XK_c, XK_Control_L);
         ASSERT_TRUE(PumpUntil(
-            [&] { return Clipboard().find("Installing Kestrel 3D on:") != std::string::npos; }));
+            [&] { return Clipboard().find("Installing Kestrel 3D on:") != std::string::npos; },
+            15s));
         EXPECT_NE(Clipboard().find("CC: "), std::string::npos) << Clipboard();
         const LwRect cancelLabel{420, 330, 55, 10};  // inside the focus mark
         const std::vector<uint32_t> cancel = Pixels(cancelLabel);
@@ -427,8 +428,12 @@ class WizardProgram : public WizardTest {
         XSync(display_, False);
     }
     // What another program pastes from the clipboard now.
+    // Each asking is cut short after a few seconds, so that a wait asks again: under load,
+    // Wine's export of the clipboard to X has left a request unanswered (xclip then waits for
+    // good), twice in some twenty walks here.
     std::string Clipboard() {
-        return testsupport::RunWith("/usr/bin/xclip", {"-o", "-selection", "clipboard"},
+        return testsupport::RunWith("/usr/bin/timeout",
+                                    {"3", "/usr/bin/xclip", "-o", "-selection", "clipboard"},
                                     {{"DISPLAY", DisplayString(display_)}})
             .out;
     }
