@@ -52,17 +52,6 @@ FontLoading& Loading() {
     return *loading;
 }
 
-void WaitForFonts() {
-    backend::StartLoadingFonts();
-    std::call_once(Loading().finished, [] {
-        if (Loading().thread.joinable()) {
-            Loading().thread.join();
-        } else {
-            FcInit();  // no thread could be started: loaded here instead
-        }
-    });
-}
-
 // Whether fontconfig knows a font of exactly this family (case and blanks ignored), as a lookup
 // in the installed fonts would. An empty name asks whether any font is installed at all.
 bool IsFamilyInstalled(const std::string& family) {
@@ -71,7 +60,7 @@ bool IsFamilyInstalled(const std::string& family) {
     if (found != known.end()) {
         return found->second;
     }
-    WaitForFonts();
+    backend::WaitForFonts();
     FcPattern* pattern = FcPatternCreate();
     if (!family.empty()) {
         FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
@@ -114,6 +103,17 @@ void StartLoadingFonts() {
             Loading().thread = std::thread([] { FcInit(); });
         } catch (const std::system_error&) {
             // Without a thread to spare, the first text loads the configuration itself.
+        }
+    });
+}
+
+void WaitForFonts() {
+    StartLoadingFonts();
+    std::call_once(Loading().finished, [] {
+        if (Loading().thread.joinable()) {
+            Loading().thread.join();
+        } else {
+            FcInit();  // no thread could be started: loaded here instead
         }
     });
 }

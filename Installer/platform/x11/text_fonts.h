@@ -14,6 +14,9 @@ namespace platform::backend {
 // Loading the font configuration costs about as much as drawing a whole window. It starts on a
 // thread of its own once the display is open, and text waits for it only when first needed.
 void StartLoadingFonts();
+// Returns once the configuration is loaded. Until then the loading thread reads the environment,
+// so nothing may change it (setenv) in the meantime.
+void WaitForFonts();
 
 // The installed family that stands in for `family`: the family itself, its metric-compatible
 // Debian substitute (Arial: Liberation Sans, Calibri: Carlito), or the pinned sans-serif. Empty

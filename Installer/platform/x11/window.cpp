@@ -11,6 +11,7 @@
 
 #include "platform/posix/child_process.h"
 #include "platform/x11/desktop_scale.h"
+#include "platform/x11/text_fonts.h"
 #include "platform/x11/window_record.h"
 #include "platform/x11/x11_access.h"
 #include "platform/x11/x11_display.h"
@@ -564,7 +565,11 @@ void SetArrowCursor(NativeWindow window) {
 namespace x11 {
 
 _XDisplay* TestDisplay() {
-    return Connection();
+    Display* display = Connection();
+    if (display) {
+        backend::WaitForFonts();  // tests change the environment the loading thread reads
+    }
+    return display;
 }
 
 unsigned long TestWindowId(NativeWindow window) {
