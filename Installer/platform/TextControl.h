@@ -40,8 +40,6 @@ void RequestTextControlResize(NativeWindow window);
 
 // The control's characters as UTF-8 (a rich control's without their formats).
 std::string GetTextControlText(NativeWindow window);
-// The selected characters, empty when nothing is selected.
-std::string GetTextControlSelection(NativeWindow window);
 
 // The selection as UTF-8 byte offsets into GetTextControlText's text, with the caret at one of
 // its ends; start and end are equal when nothing is selected.

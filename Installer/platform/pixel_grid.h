@@ -47,14 +47,11 @@ class PixelGrid {
         const Point end = ToLogical({pixels.Right() - 1, pixels.Bottom() - 1});
         return {topLeft.x, topLeft.y, end.x + 1 - topLeft.x, end.y + 1 - topLeft.y};
     }
-    // A slanted line's logical ends, in place, to pixels for a pen `thickness` whole pixels wide
-    // that covers the pixels of each end.
-    void ToPixelLine(int& x1, int& y1, int& x2, int& y2, int thickness) const {
+    // Where a pen `thickness` whole pixels wide is centred so that it covers the pixels of a
+    // slanted line's logical end.
+    Point PenCentre(Point end, int thickness) const {
         const int before = (thickness - 1) / 2;
-        x1 = X(x1) + before;
-        y1 = Y(y1) + before;
-        x2 = X(x2) + before;
-        y2 = Y(y2) + before;
+        return {X(end.x) + before, Y(end.y) + before};
     }
     // Pixels reported by the system (a window manager's size, a frame) to logical units.
     int Nearest(int pixels) const { return static_cast<int>(std::lround(pixels / scale_)); }

@@ -23,6 +23,7 @@
 #include "platform/TextControl.h"
 #include "platform/x11/x11_access.h"
 #include "richtext/rich_document.h"
+#include "support/SelectedText.h"
 #include "support/XTestHarness.h"
 #include "toolkit/LwWindow.h"
 
@@ -390,7 +391,7 @@ TEST_F(TextControlTest, MouseSelectionGoesToTheClipboardWithCtrlCAndToPrimary) {
     testsupport::ReleaseButton(1);
     std::string selected;
     ASSERT_TRUE(PumpUntil([&] {
-        selected = platform::GetTextControlSelection(view->GetNativeWindow());
+        selected = testsupport::SelectedText(view->GetNativeWindow());
         return selected.size() > 40 && platform::GetCapture() == nullptr;
     }));
     const std::string plain = richtext::PlainText(richtext::ReadRichText(LicenceRtf()));
@@ -448,9 +449,8 @@ TEST_F(TextControlTest, PlainFieldEditsWithRealKeys) {
     testsupport::PressKey(XK_Shift_L);
     testsupport::TapKey(XK_Home);
     testsupport::ReleaseKey(XK_Shift_L);
-    ASSERT_TRUE(PumpUntil([&] {
-        return platform::GetTextControlSelection(field->GetNativeWindow()) == "[hello wor";
-    }));
+    ASSERT_TRUE(PumpUntil(
+        [&] { return testsupport::SelectedText(field->GetNativeWindow()) == "[hello wor"; }));
     ASSERT_TRUE(TypeAndExpect(field, "ok", "ok]"));
     // Shift with Right, then Ctrl+X and Ctrl+V elsewhere: a cut moves text.
     testsupport::TapKey(XK_Home);
@@ -467,8 +467,8 @@ TEST_F(TextControlTest, PlainFieldEditsWithRealKeys) {
     testsupport::PressButton(1);
     testsupport::MovePointer(field->GetNativeWindow(), {199, 10});
     testsupport::ReleaseButton(1);
-    ASSERT_TRUE(PumpUntil(
-        [&] { return platform::GetTextControlSelection(field->GetNativeWindow()) == "k]o"; }));
+    ASSERT_TRUE(
+        PumpUntil([&] { return testsupport::SelectedText(field->GetNativeWindow()) == "k]o"; }));
 }
 
 TEST_F(TextControlTest, CtrlZTakesTheLastEditBackAndASecondOneRedoesIt) {
@@ -487,7 +487,7 @@ TEST_F(TextControlTest, CtrlZTakesTheLastEditBackAndASecondOneRedoesIt) {
     ASSERT_TRUE(TypeAndExpect(field, "x", "x"));
     ChordKey(XK_Control_L, XK_z);
     ASSERT_TRUE(PumpUntil([&] { return Text(field) == "pat"; }));
-    EXPECT_EQ(platform::GetTextControlSelection(field->GetNativeWindow()), "pat");
+    EXPECT_EQ(testsupport::SelectedText(field->GetNativeWindow()), "pat");
     // A key that changes nothing leaves the last edit to undo.
     testsupport::TapKey(XK_End);
     testsupport::TapKey(XK_Delete);

@@ -10,6 +10,7 @@
 #include "platform/Font.h"
 #include "platform/TextControl.h"
 #include "platform/win32/window_record.h"
+#include "support/SelectedText.h"
 
 // After windows.h: the rich edit header needs its types.
 #include <richedit.h>
@@ -121,12 +122,12 @@ TEST_F(TextControlTest, PlainFieldReportsOneLineHeightPerLine) {
 TEST_F(TextControlTest, RichSelectionComesWithoutFormatsAndWithProgramLineEnds) {
     const NativeWindow control = Make(kDocument, platform::kTextRich | platform::kTextMultiLine);
     SendMessageW(Handle(control), EM_SETSEL, 0, 4);
-    EXPECT_EQ(platform::GetTextControlSelection(control), "Bold");
+    EXPECT_EQ(testsupport::SelectedText(control), "Bold");
     // A paragraph end counts as one character in a rich edit.
     SendMessageW(Handle(control), EM_SETSEL, 5, 15);
-    EXPECT_EQ(platform::GetTextControlSelection(control), "words\nCaf\xC3\xA9");
+    EXPECT_EQ(testsupport::SelectedText(control), "words\nCaf\xC3\xA9");
     SendMessageW(Handle(control), EM_SETSEL, 3, 3);
-    EXPECT_EQ(platform::GetTextControlSelection(control), "");
+    EXPECT_EQ(testsupport::SelectedText(control), "");
 }
 
 TEST_F(TextControlTest, PlainFieldKeepsLinesOnlyWhenMultiLine) {
@@ -135,7 +136,7 @@ TEST_F(TextControlTest, PlainFieldKeepsLinesOnlyWhenMultiLine) {
     EXPECT_EQ(platform::GetTextControlText(multi), "one\ntwo\nthree");
     // The field counts CR LF as two characters: "on|e\r\nt|wo".
     SendMessageW(Handle(multi), EM_SETSEL, 2, 6);
-    EXPECT_EQ(platform::GetTextControlSelection(multi), "e\nt");
+    EXPECT_EQ(testsupport::SelectedText(multi), "e\nt");
 
     const NativeWindow single = Make("one\ntwo", 0);
     EXPECT_EQ(platform::GetTextControlText(single), "one");
@@ -216,7 +217,7 @@ TEST_F(TextControlTest, GoneWindowsAndMissingParentsGiveNothing) {
     const NativeWindow field = Make("text", 0);
     platform::DestroyWindow(field);
     EXPECT_EQ(platform::GetTextControlText(field), "");
-    EXPECT_EQ(platform::GetTextControlSelection(field), "");
+    EXPECT_EQ(testsupport::SelectedText(field), "");
     EXPECT_EQ(platform::SubclassWindow(field, &Recorder), nullptr);
 }
 

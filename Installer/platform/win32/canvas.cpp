@@ -222,20 +222,24 @@ void Canvas::StrokeRect(const Rect& r, Rgba color, float lineWidth) {
 
 void Canvas::DrawLine(int x1, int y1, int x2, int y2, Rgba color, float lineWidth) {
     const PixelGrid& grid = impl_->grid;
+    Point from{x1, y1};
+    Point to{x2, y2};
     if (!grid.IsIdentity()) {
         const int units = WholeUnits(lineWidth);
-        if (x1 == x2 || y1 == y2) {
-            FillPixels(*impl_, grid.ToPixels(StraightLineRect({x1, y1}, {x2, y2}, units)), color);
+        if (from.x == to.x || from.y == to.y) {
+            FillPixels(*impl_, grid.ToPixels(StraightLineRect(from, to, units)), color);
             return;
         }
         // A slanted line runs between the pixels of its logical end points, as thick as
         // its whole pixels.
         const int t = grid.Thickness(units);
         lineWidth = static_cast<float>(t);
-        grid.ToPixelLine(x1, y1, x2, y2, t);
+        from = grid.PenCentre(from, t);
+        to = grid.PenCentre(to, t);
     }
     if (Gdiplus::GpPen* pen = MakePen(*impl_, color, lineWidth)) {
-        backend::Succeeded(*impl_, gdip::GdipDrawLineI(impl_->graphics, pen, x1, y1, x2, y2));
+        backend::Succeeded(*impl_,
+                           gdip::GdipDrawLineI(impl_->graphics, pen, from.x, from.y, to.x, to.y));
         gdip::GdipDeletePen(pen);
     }
 }

@@ -112,34 +112,6 @@ void RequestPlainFieldResize(NativeWindow window, HWND control) {
     SendMessage(parent, kWmNotify, 0, reinterpret_cast<LParam>(&notify));
 }
 
-// A rich edit counts a paragraph end as one character, so its selection is asked of it rather
-// than cut from the window text, which ends paragraphs in CR LF.
-std::string RichSelection(HWND control) {
-    CHARRANGE range{};
-    SendMessageW(control, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
-    if (range.cpMax <= range.cpMin) {
-        return "";
-    }
-    // Room for the terminating null too.
-    std::wstring text(static_cast<size_t>(range.cpMax - range.cpMin) + 1, L'\0');
-    const LRESULT copied =
-        SendMessageW(control, EM_GETSELTEXT, 0, reinterpret_cast<LPARAM>(text.data()));
-    text.resize(std::min(text.size() - 1, static_cast<size_t>(std::max<LRESULT>(copied, 0))));
-    return ProgramText(text);
-}
-
-std::string FieldSelection(HWND control) {
-    DWORD start = 0;
-    DWORD end = 0;
-    SendMessageW(control, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
-                 reinterpret_cast<LPARAM>(&end));
-    if (end <= start) {
-        return "";
-    }
-    const std::wstring text = WindowText(control);
-    return ProgramText(text.substr(std::min<size_t>(start, text.size()), end - start));
-}
-
 // The UTF-8 length of the program's text before a character position as the control counts
 // them: a rich edit counts a paragraph end as one character, a plain field as its CR LF.
 int Utf8Offset(HWND control, bool rich, LONG position) {
@@ -290,16 +262,6 @@ std::string GetTextControlText(NativeWindow window) {
         return "";
     }
     return ProgramText(WindowText(backend::HandleOf(window)));
-}
-
-std::string GetTextControlSelection(NativeWindow window) {
-    const NativeWindowRecord* state = Find(window);
-    if (!state) {
-        return "";
-    }
-    const HWND control = backend::HandleOf(window);
-    return state->textControl == TextControlKind::Rich ? RichSelection(control)
-                                                       : FieldSelection(control);
 }
 
 TextSelectionRange GetTextControlSelectionRange(NativeWindow window) {

@@ -295,20 +295,21 @@ void Canvas::DrawLine(int x1, int y1, int x2, int y2, Rgba color, float lineWidt
     // A slanted line is stepped in pixels, its pen covering the pixels of each logical end.
     const int t = grid.Thickness(units);
     const int before = (t - 1) / 2;
-    grid.ToPixelLine(x1, y1, x2, y2, t);
+    const Point from = grid.PenCentre({x1, y1}, t);
+    const Point to = grid.PenCentre({x2, y2}, t);
     // Bresenham's pixels, one step along the major axis at a time, so that a thick line's
     // stamps never overlap: each is a t-pixel run across that axis.
-    const int dx = std::abs(x2 - x1);
-    const int dy = -std::abs(y2 - y1);
+    const int dx = std::abs(to.x - from.x);
+    const int dy = -std::abs(to.y - from.y);
     const bool steep = -dy > dx;
-    const int sx = x1 < x2 ? 1 : -1;
-    const int sy = y1 < y2 ? 1 : -1;
+    const int sx = from.x < to.x ? 1 : -1;
+    const int sy = from.y < to.y ? 1 : -1;
     int error = dx + dy;
-    int x = x1;
-    int y = y1;
+    int x = from.x;
+    int y = from.y;
     for (;;) {
         FillPixels(*impl_, steep ? Rect{x - before, y, t, 1} : Rect{x, y - before, 1, t}, color);
-        if (x == x2 && y == y2) {
+        if (x == to.x && y == to.y) {
             break;
         }
         const int twice = 2 * error;

@@ -344,11 +344,6 @@ std::string GetTextControlText(NativeWindow window) {
     return control ? control->Body().Text() : std::string();
 }
 
-std::string GetTextControlSelection(NativeWindow window) {
-    TextControlState* control = Find(window);
-    return control ? control->Selected() : std::string();
-}
-
 TextSelectionRange GetTextControlSelectionRange(NativeWindow window) {
     TextControlState* control = Find(window);
     if (!control) {
