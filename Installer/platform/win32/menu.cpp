@@ -19,6 +19,7 @@ namespace {
 // The menu being tracked (one at a time, on the loop thread).
 struct TrackedMenu {
     const std::vector<MenuItem>* items = nullptr;
+    HMENU handle = nullptr;
     HWND window = nullptr;
     WNDPROC systemProc = nullptr;
     unsigned picked = 0;  // by a screen reader
@@ -29,13 +30,25 @@ TrackedMenu*& Tracked() {
     return tracked;
 }
 
+// The item under the system's highlight, which keys and the pointer move, or -1.
+int HighlightedItem(HMENU menu) {
+    const int count = GetMenuItemCount(menu);
+    for (int i = 0; i < count; ++i) {
+        if (GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION) & MF_HILITE) {
+            return i;
+        }
+    }
+    return -1;
+}
+
 LRESULT CALLBACK MenuWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     TrackedMenu& menu = *Tracked();
     switch (message) {
         case WM_GETOBJECT:
             return backend::AnswerGetObject(hwnd, NativeWindow(), wParam, lParam);
         case kWmGetAccessibleInfo:
-            *reinterpret_cast<AccessibleInfo*>(lParam) = DescribeMenu(*menu.items);
+            *reinterpret_cast<AccessibleInfo*>(lParam) =
+                DescribeMenu(*menu.items, HighlightedItem(menu.handle));
             return 0;
         case kWmAccessibleAction:
             if (const unsigned command = PickedMenuCommand(*menu.items, wParam, lParam)) {
@@ -108,7 +121,7 @@ class PopupMenu {
     }
 
     unsigned Track(const std::vector<MenuItem>& items, Point screen, HWND owner) {
-        TrackedMenu tracked{&items};
+        TrackedMenu tracked{&items, menu_};
         Tracked() = &tracked;
         HHOOK hook = SetWindowsHookExW(WH_CBT, WatchCreation, nullptr, GetCurrentThreadId());
         // Top-left corner at the point; the system moves the menu back onto the screen.
