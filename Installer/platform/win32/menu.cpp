@@ -70,6 +70,18 @@ bool IsMenuWindow(HWND hwnd) {
     return GetClassNameW(hwnd, name, 16) > 0 && std::wstring_view(name) == L"#32768";
 }
 
+// Wine's menus raise no focus event as their highlight moves (keys or pointer); they tell the
+// owner with WM_MENUSELECT, and screen readers learn it from here.
+LRESULT CALLBACK WatchHighlight(int code, WPARAM wParam, LPARAM lParam) {
+    const TrackedMenu* menu = Tracked();
+    const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && menu && menu->window && sent->message == WM_MENUSELECT &&
+        reinterpret_cast<HMENU>(sent->lParam) == menu->handle) {
+        backend::NotifyAccessible(menu->window, NativeWindow(), AccessibleEvent::kFocus);
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 // Catches the menu's window as the system makes it.
 LRESULT CALLBACK WatchCreation(int code, WPARAM wParam, LPARAM lParam) {
     TrackedMenu* menu = Tracked();
@@ -123,16 +135,24 @@ class PopupMenu {
     unsigned Track(const std::vector<MenuItem>& items, Point screen, HWND owner) {
         TrackedMenu tracked{&items, menu_};
         Tracked() = &tracked;
-        HHOOK hook = SetWindowsHookExW(WH_CBT, WatchCreation, nullptr, GetCurrentThreadId());
+        const HHOOK hooks[] = {
+            SetWindowsHookExW(WH_CBT, WatchCreation, nullptr, GetCurrentThreadId()),
+            SetWindowsHookExW(WH_CALLWNDPROC, WatchHighlight, nullptr, GetCurrentThreadId())};
         // Top-left corner at the point; the system moves the menu back onto the screen.
         const BOOL command = TrackPopupMenuEx(menu_, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN,
                                               screen.x, screen.y, owner, nullptr);
-        if (hook) {
-            UnhookWindowsHookEx(hook);
+        for (HHOOK hook : hooks) {
+            if (hook) {
+                UnhookWindowsHookEx(hook);
+            }
         }
         if (tracked.window) {
             SetWindowLongPtrW(tracked.window, GWLP_WNDPROC,
                               reinterpret_cast<LONG_PTR>(tracked.systemProc));
+        }
+        if (tracked.systemProc) {
+            // For screen readers the menu's highlight had the focus; it goes back where it was.
+            NotifyAccessible(platform::GetFocus(), AccessibleEvent::kFocus);
         }
         Tracked() = nullptr;
         return command != 0 ? static_cast<unsigned>(command) : tracked.picked;
