@@ -283,7 +283,7 @@ def choose_bitness(frame, focus, checked_events, expanded_events):
     follow_highlight(menu, focus)
     check(do_action(menu[1], "press"), "pick '64-bit' by its item's action")
     check(pump_until(lambda: top_level("menu") is None), "picking closes the menu")
-    check(pump_until(lambda: focus[0][-1][0] != "menu item"),
+    check(pump_until(lambda: focus[0] and focus[0][-1][0] != "menu item"),
           "the focus leaves the menu with it: %s" % focus[0][-1:])
     check(pump_until(lambda: ("combo box", 0) in expanded_events) and
           not combo.getState().contains(pyatspi.STATE_EXPANDED), "its closing is announced")
