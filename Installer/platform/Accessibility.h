@@ -63,6 +63,16 @@ struct AccessibleInfo {
     // Pieces the window paints itself rather than through child windows (a page's text, the
     // progress), read before its child windows.
     std::vector<AccessibleInfo> parts;
+
+    // The part that holds the keyboard inside the window (a menu's highlighted item), or -1.
+    int FocusedPart() const {
+        for (size_t i = 0; i < parts.size(); ++i) {
+            if (parts[i].states & kAccessibleFocused) {
+                return static_cast<int>(i);
+            }
+        }
+        return -1;
+    }
 };
 
 // Sent to a window's procedure with lParam pointing at an AccessibleInfo to fill in; the
@@ -73,7 +83,7 @@ inline constexpr MessageId kWmGetAccessibleInfo = 0x8A11;
 inline constexpr MessageId kWmAccessibleAction = 0x8A12;
 
 enum class AccessibleEvent {
-    kFocus,  // the window took the keyboard
+    kFocus,  // the window took the keyboard, or it moved to another of its parts
     kState,  // checked, enabled, expanded
     kName,   // its name or description
     kValue,  // its value, or the text or value of one of its parts

@@ -1,5 +1,5 @@
 // A popup menu as assistive technology reads it, the same on every backend: a menu whose parts
-// are its items, the checked one selected, each picked by its press.
+// are its items, the checked one selected, the highlighted one focused, each picked by its press.
 #pragma once
 
 #include <utility>
@@ -10,16 +10,19 @@
 
 namespace platform {
 
-inline AccessibleInfo DescribeMenu(const std::vector<MenuItem>& items) {
+// `highlighted`: the item under the keyboard's highlight, or -1.
+inline AccessibleInfo DescribeMenu(const std::vector<MenuItem>& items, int highlighted) {
     AccessibleInfo menu;
     menu.role = AccessibleRole::kMenu;
     menu.states = kAccessibleEnabled | kAccessibleVisible;
     for (const MenuItem& item : items) {
+        const bool focused = static_cast<int>(menu.parts.size()) == highlighted;
         AccessibleInfo entry;
         entry.role = AccessibleRole::kMenuItem;
         entry.name = item.labelUtf8;
-        entry.states = kAccessibleEnabled | kAccessibleVisible | kAccessibleSelectable |
-                       (item.checked ? kAccessibleSelected : 0u);
+        entry.states = kAccessibleEnabled | kAccessibleVisible | kAccessibleFocusable |
+                       kAccessibleSelectable | (item.checked ? kAccessibleSelected : 0u) |
+                       (focused ? kAccessibleFocused : 0u);
         entry.actions = kAccessiblePress;
         menu.parts.push_back(std::move(entry));
     }

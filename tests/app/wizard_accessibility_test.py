@@ -156,6 +156,25 @@ def find(accessible, role, name=None):
     return None
 
 
+def type_key(keysym):
+    """Types one key as a user does: through XTest, on the test's X server."""
+    x11 = ctypes.CDLL("libX11.so.6")
+    xtst = ctypes.CDLL("libXtst.so.6")
+    x11.XOpenDisplay.restype = ctypes.c_void_p
+    x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+    x11.XKeysymToKeycode.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+    xtst.XTestFakeKeyEvent.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_int, ctypes.c_ulong]
+    x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+    display = x11.XOpenDisplay(None)
+    if not display:
+        return False
+    code = x11.XKeysymToKeycode(display, keysym)
+    xtst.XTestFakeKeyEvent(display, code, True, 0)
+    xtst.XTestFakeKeyEvent(display, code, False, 0)
+    x11.XCloseDisplay(display)  # flushes
+    return code != 0
+
+
 def do_action(accessible, action_name):
     action = accessible.queryAction()
     for i in range(action.nActions):
@@ -185,8 +204,10 @@ def main():
     expanded_events = []
     values = []
     renamed = []
+    focus_signals = []
     listen("object:state-changed:focused",
            lambda e: e.detail1 and focus_events.append((e.source.getRoleName(), e.source.name)))
+    listen("focus:", lambda e: focus_signals.append((e.source.getRoleName(), e.source.name)))
     listen("object:state-changed:checked",
            lambda e: checked_events.append((e.source.name, e.detail1)))
     listen("object:state-changed:expanded",
@@ -196,7 +217,8 @@ def main():
            lambda e: values.append((e.source.getRoleName(), e.source.queryValue().currentValue)))
     wizard = subprocess.Popen([program, "/UAC"], env=env)
     try:
-        run(wizard, prefix, focus_events, checked_events, expanded_events, values, renamed)
+        run(wizard, prefix, (focus_events, focus_signals), checked_events, expanded_events, values,
+            renamed)
     finally:
         if wizard.poll() is None:
             wizard.kill()
@@ -236,9 +258,10 @@ def press(frame, name):
     return check(button is not None and do_action(button, "press"), "press '%s' by its action" % name)
 
 
-def choose_bitness(frame, checked_events, expanded_events):
-    """The Custom entry's combo box: opened by its action, read while its menu is open, and an
-    item picked by the item's own action."""
+def choose_bitness(frame, focus, checked_events, expanded_events):
+    """The Custom entry's combo box: opened by its action, read while its menu is open, its
+    highlight followed as the focus while keys move it, and an item picked by the item's own
+    action."""
     custom = find(frame, "check box", "Custom")
     do_action(custom, "toggle")
     combo = pump_until(lambda: find(frame, "combo box", "Custom"))
@@ -257,13 +280,37 @@ def choose_bitness(frame, checked_events, expanded_events):
              for item in menu]
     check(items == [("menu item", "32-bit", True), ("menu item", "64-bit", False)],
           "the menu's items, the current one selected: %s" % items)
+    follow_highlight(menu, focus)
     check(do_action(menu[1], "press"), "pick '64-bit' by its item's action")
     check(pump_until(lambda: top_level("menu") is None), "picking closes the menu")
+    check(pump_until(lambda: focus[0] and focus[0][-1][0] != "menu item"),
+          "the focus leaves the menu with it: %s" % focus[0][-1:])
     check(pump_until(lambda: ("combo box", 0) in expanded_events) and
           not combo.getState().contains(pyatspi.STATE_EXPANDED), "its closing is announced")
     check(pump_until(lambda: combo.queryValue().currentValue == 1), "the combo box reads '64-bit'")
     do_action(custom, "toggle")
     check(pump_until(lambda: ("Custom", 0) in checked_events), "Custom unticked again")
+
+
+def follow_highlight(menu, focus):
+    """Down moves the menu's highlight from item to item: each item it lands on is announced as
+    the focus, as toolkits announce menu items, and reads as focused while the checked one stays
+    selected."""
+    focus_events, focus_signals = focus
+    xk_down = 0xFF54
+    for index, name in enumerate(["32-bit", "64-bit"]):
+        check(type_key(xk_down), "type Down into the open menu")
+        item = ("menu item", name)
+        check(pump_until(lambda: item in focus_events and item in focus_signals),
+              "the highlight on '%s' is announced as the focus: %s, %s"
+              % (name, focus_events[-1:], focus_signals[-1:]))
+        states = [menu[i].getState() for i in range(2)]
+        check(states[index].contains(pyatspi.STATE_FOCUSED) and
+              not states[1 - index].contains(pyatspi.STATE_FOCUSED),
+              "'%s' alone reads as focused" % name)
+        check(states[0].contains(pyatspi.STATE_SELECTED) and
+              all(s.contains(pyatspi.STATE_SELECTABLE) for s in states),
+              "the checked item stays selected, both selectable")
 
 
 def read_progress_midway(frame, gate, values):
@@ -286,7 +333,8 @@ def read_progress_midway(frame, gate, values):
     gate.release()
 
 
-def run(wizard, prefix, focus_events, checked_events, expanded_events, values, renamed):
+def run(wizard, prefix, focus, checked_events, expanded_events, values, renamed):
+    focus_events = focus[0]
     frame = pump_until(wizard_frame, 20)
     if not check(frame is not None, "the wizard's frame is on the accessibility bus"):
         return
@@ -316,7 +364,7 @@ def run(wizard, prefix, focus_events, checked_events, expanded_events, values, r
     check(do_action(cc, "toggle"), "untick CC by the check box's action")
     check(pump_until(lambda: ("CC", 0) in checked_events), "the unticking is announced")
     check(not cc.getState().contains(pyatspi.STATE_CHECKED), "CC is read as unticked")
-    choose_bitness(frame, checked_events, expanded_events)
+    choose_bitness(frame, focus, checked_events, expanded_events)
 
     # With nothing ticked, Next opens the validation dialog: read as a dialog with its message.
     cs6 = find(frame, "check box", "CS6")

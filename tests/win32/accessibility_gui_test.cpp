@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/WizardTexts.h"
@@ -27,11 +28,19 @@ std::vector<HWND>& Events(DWORD event) {
     return event == EVENT_OBJECT_FOCUS ? focus : event == EVENT_OBJECT_STATECHANGE ? state : other;
 }
 
+// Focus events raised for a simple element of a window: the window and the child id.
+std::vector<std::pair<HWND, LONG>>& PartFocusEvents() {
+    static std::vector<std::pair<HWND, LONG>> focus;
+    return focus;
+}
+
 void CALLBACK OnEvent(HWINEVENTHOOK, DWORD event, HWND hwnd, LONG object, LONG child, DWORD,
                       DWORD) {
     const LONG expected = event == EVENT_SYSTEM_DIALOGSTART ? OBJID_WINDOW : OBJID_CLIENT;
     if (object == expected && child == CHILDID_SELF) {
         Events(event).push_back(hwnd);
+    } else if (event == EVENT_OBJECT_FOCUS && object == OBJID_CLIENT) {
+        PartFocusEvents().emplace_back(hwnd, child);
     }
 }
 
@@ -171,6 +180,43 @@ void SetHost(const wchar_t* version, const std::string& folder) {
     RegCloseKey(key);
 }
 
+// A key typed as the user types it, to the window that has the keyboard.
+void TypeKey(WORD key) {
+    INPUT inputs[2] = {};
+    inputs[0].type = inputs[1].type = INPUT_KEYBOARD;
+    inputs[0].ki.wVk = inputs[1].ki.wVk = key;
+    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    ASSERT_EQ(SendInput(2, inputs, sizeof inputs[0]), 2u);
+}
+
+long StateOf(IAccessible* accessible, long child) {
+    VARIANT state{};
+    accessible->get_accState(Child(child), &state);
+    return state.lVal;
+}
+
+// Down moves the open menu's highlight from item to item. Each item it lands on is the focus,
+// announced on the menu with the item's child id and named by accFocus, while the checked item
+// stays selected.
+void FollowHighlight(HWND menu, IAccessible* accessible) {
+    for (long id : {1L, 2L}) {
+        TypeKey(VK_DOWN);
+        const std::pair<HWND, LONG> announced(menu, id);
+        EXPECT_TRUE(PumpUntil([&] {
+            const auto& seen = PartFocusEvents();
+            return std::find(seen.begin(), seen.end(), announced) != seen.end();
+        })) << "no focus event for item "
+            << id;
+        VARIANT focus{};
+        EXPECT_EQ(accessible->get_accFocus(&focus), S_OK);
+        EXPECT_EQ(focus.vt, VT_I4);
+        EXPECT_EQ(focus.lVal, id);
+        EXPECT_TRUE(StateOf(accessible, id) & STATE_SYSTEM_FOCUSED) << id;
+        EXPECT_FALSE(StateOf(accessible, 3 - id) & STATE_SYSTEM_FOCUSED) << id;
+        EXPECT_TRUE(StateOf(accessible, 1) & STATE_SYSTEM_SELECTED) << id;
+    }
+}
+
 std::string ValueOf(IAccessible* accessible) {
     BSTR value = nullptr;
     accessible->get_accValue(Self(), &value);
@@ -211,11 +257,21 @@ void ChooseBitness(HWND top) {
                         ((state.lVal & STATE_SYSTEM_SELECTED) ? " selected" : ""));
     }
     EXPECT_EQ(items, (std::vector<std::string>{"32-bit item selected", "64-bit item"}));
+    FollowHighlight(menu, read.accessible);
     Events(EVENT_OBJECT_STATECHANGE).clear();
+    Events(EVENT_OBJECT_FOCUS).clear();
     EXPECT_EQ(read.accessible->accDoDefaultAction(Child(2)), S_OK);
     read.accessible->Release();
 
     ASSERT_TRUE(PumpUntil([&] { return !IsWindow(menu) || !IsWindowVisible(menu); }));
+    // The focus that the highlight had is announced back on the window with the keyboard.
+    GUITHREADINFO thread{};
+    thread.cbSize = sizeof thread;
+    EXPECT_TRUE(PumpUntil([&] {
+        return GetGUIThreadInfo(GetWindowThreadProcessId(top, nullptr), &thread) &&
+               thread.hwndFocus && Seen(EVENT_OBJECT_FOCUS, thread.hwndFocus);
+    })) << "no focus event for "
+        << thread.hwndFocus;
     ASSERT_TRUE(PumpUntil(
         [&] { return Shows(top, ROLE_SYSTEM_COMBOBOX, "Custom", STATE_SYSTEM_COLLAPSED); }));
     EXPECT_TRUE(PumpUntil([&] { return Seen(EVENT_OBJECT_STATECHANGE, combo); }));

@@ -115,16 +115,25 @@ HRESULT Text(const std::string& utf8, BSTR* out) {
     return *out ? S_OK : E_OUTOFMEMORY;
 }
 
-AccessibleInfo DescribeWindow(NativeWindow window) {
+// `window` is null for a system window (a popup menu) that answers kWmGetAccessibleInfo itself.
+AccessibleInfo DescribeWindow(HWND hwnd, NativeWindow window) {
     AccessibleInfo info;
-    SendMessage(window, kWmGetAccessibleInfo, 0, reinterpret_cast<LParam>(&info));
+    if (window) {
+        SendMessage(window, kWmGetAccessibleInfo, 0, reinterpret_cast<LParam>(&info));
+    } else {
+        SendMessageW(hwnd, kWmGetAccessibleInfo, 0, reinterpret_cast<LPARAM>(&info));
+    }
     return info;
+}
+
+// The child id of what holds the keyboard inside the window: a part, or the window itself.
+LONG FocusedChild(const AccessibleInfo& info) {
+    const int part = info.FocusedPart();
+    return part >= 0 ? part + 1 : CHILDID_SELF;
 }
 
 class WindowAccessible final : public IAccessible {
   public:
-    // `window` is null for a system window (a popup menu) that answers kWmGetAccessibleInfo
-    // itself.
     WindowAccessible(HWND hwnd, NativeWindow window, IAccessible* standard)
         : hwnd_(hwnd), window_(window), standard_(standard) {}
 
@@ -225,8 +234,15 @@ class WindowAccessible final : public IAccessible {
         *shortcut = nullptr;
         return S_FALSE;
     }
+    // A part that holds the keyboard is ours to name: the system knows only of windows.
     HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* focus) override {
-        return standard_->get_accFocus(focus);
+        const LONG child = Alive() ? FocusedChild(Describe()) : CHILDID_SELF;
+        if (child == CHILDID_SELF) {
+            return standard_->get_accFocus(focus);
+        }
+        focus->vt = VT_I4;
+        focus->lVal = child;
+        return S_OK;
     }
     HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT* selection) override {
         return standard_->get_accSelection(selection);
@@ -292,14 +308,7 @@ class WindowAccessible final : public IAccessible {
 
     bool Alive() const { return window_ ? backend::Alive(window_) : IsWindow(hwnd_) != FALSE; }
 
-    AccessibleInfo Describe() const {
-        if (window_) {
-            return DescribeWindow(window_);
-        }
-        AccessibleInfo info;
-        SendMessageW(hwnd_, kWmGetAccessibleInfo, 0, reinterpret_cast<LPARAM>(&info));
-        return info;
-    }
+    AccessibleInfo Describe() const { return DescribeWindow(hwnd_, window_); }
 
     HRESULT TextOf(const VARIANT& child, std::string AccessibleInfo::*text, BSTR* out) const {
         AccessibleInfo info;
@@ -346,16 +355,20 @@ class WindowAccessible final : public IAccessible {
 void StartAccessibility() {}
 
 void NotifyAccessible(NativeWindow window, AccessibleEvent event) {
-    HWND hwnd = backend::HandleOf(window);
-    if (!hwnd) {
-        return;
+    if (HWND hwnd = backend::HandleOf(window)) {
+        backend::NotifyAccessible(hwnd, window, event);
     }
+}
+
+namespace backend {
+
+void NotifyAccessible(HWND hwnd, NativeWindow window, AccessibleEvent event) {
     auto raise = [hwnd](DWORD winEvent, LONG child) {
         NotifyWinEvent(winEvent, hwnd, OBJID_CLIENT, child);
     };
     switch (event) {
         case AccessibleEvent::kFocus:
-            raise(EVENT_OBJECT_FOCUS, CHILDID_SELF);
+            raise(EVENT_OBJECT_FOCUS, FocusedChild(DescribeWindow(hwnd, window)));
             break;
         case AccessibleEvent::kState:
             raise(EVENT_OBJECT_STATECHANGE, CHILDID_SELF);
@@ -365,7 +378,7 @@ void NotifyAccessible(NativeWindow window, AccessibleEvent event) {
             raise(EVENT_OBJECT_DESCRIPTIONCHANGE, CHILDID_SELF);
             break;
         case AccessibleEvent::kValue: {
-            const AccessibleInfo info = DescribeWindow(window);
+            const AccessibleInfo info = DescribeWindow(hwnd, window);
             if (info.hasValue) {
                 raise(EVENT_OBJECT_VALUECHANGE, CHILDID_SELF);
             }
@@ -384,13 +397,13 @@ void NotifyAccessible(NativeWindow window, AccessibleEvent event) {
             break;
         case AccessibleEvent::kShown:
             raise(EVENT_OBJECT_SHOW, CHILDID_SELF);
-            if (DescribeWindow(window).role == AccessibleRole::kDialog) {
+            if (DescribeWindow(hwnd, window).role == AccessibleRole::kDialog) {
                 NotifyWinEvent(EVENT_SYSTEM_DIALOGSTART, hwnd, OBJID_WINDOW, CHILDID_SELF);
             }
             break;
         case AccessibleEvent::kHidden:
             raise(EVENT_OBJECT_HIDE, CHILDID_SELF);
-            if (DescribeWindow(window).role == AccessibleRole::kDialog) {
+            if (DescribeWindow(hwnd, window).role == AccessibleRole::kDialog) {
                 NotifyWinEvent(EVENT_SYSTEM_DIALOGEND, hwnd, OBJID_WINDOW, CHILDID_SELF);
             }
             break;
@@ -399,8 +412,6 @@ void NotifyAccessible(NativeWindow window, AccessibleEvent event) {
             break;
     }
 }
-
-namespace backend {
 
 LRESULT AnswerGetObject(HWND hwnd, NativeWindow window, WPARAM wParam, LPARAM lParam) {
     if (static_cast<LONG>(lParam) != static_cast<LONG>(OBJID_CLIENT) || !hwnd) {

@@ -19,6 +19,7 @@ namespace {
 // The menu being tracked (one at a time, on the loop thread).
 struct TrackedMenu {
     const std::vector<MenuItem>* items = nullptr;
+    HMENU handle = nullptr;
     HWND window = nullptr;
     WNDPROC systemProc = nullptr;
     unsigned picked = 0;  // by a screen reader
@@ -29,13 +30,25 @@ TrackedMenu*& Tracked() {
     return tracked;
 }
 
+// The item under the system's highlight, which keys and the pointer move, or -1.
+int HighlightedItem(HMENU menu) {
+    const int count = GetMenuItemCount(menu);
+    for (int i = 0; i < count; ++i) {
+        if (GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION) & MF_HILITE) {
+            return i;
+        }
+    }
+    return -1;
+}
+
 LRESULT CALLBACK MenuWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     TrackedMenu& menu = *Tracked();
     switch (message) {
         case WM_GETOBJECT:
             return backend::AnswerGetObject(hwnd, NativeWindow(), wParam, lParam);
         case kWmGetAccessibleInfo:
-            *reinterpret_cast<AccessibleInfo*>(lParam) = DescribeMenu(*menu.items);
+            *reinterpret_cast<AccessibleInfo*>(lParam) =
+                DescribeMenu(*menu.items, HighlightedItem(menu.handle));
             return 0;
         case kWmAccessibleAction:
             if (const unsigned command = PickedMenuCommand(*menu.items, wParam, lParam)) {
@@ -55,6 +68,18 @@ LRESULT CALLBACK MenuWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
 bool IsMenuWindow(HWND hwnd) {
     wchar_t name[16] = {};
     return GetClassNameW(hwnd, name, 16) > 0 && std::wstring_view(name) == L"#32768";
+}
+
+// Wine's menus raise no focus event as their highlight moves (keys or pointer); they tell the
+// owner with WM_MENUSELECT, and screen readers learn it from here.
+LRESULT CALLBACK WatchHighlight(int code, WPARAM wParam, LPARAM lParam) {
+    const TrackedMenu* menu = Tracked();
+    const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && menu && menu->window && sent->message == WM_MENUSELECT &&
+        reinterpret_cast<HMENU>(sent->lParam) == menu->handle) {
+        backend::NotifyAccessible(menu->window, NativeWindow(), AccessibleEvent::kFocus);
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 // Catches the menu's window as the system makes it.
@@ -108,18 +133,26 @@ class PopupMenu {
     }
 
     unsigned Track(const std::vector<MenuItem>& items, Point screen, HWND owner) {
-        TrackedMenu tracked{&items};
+        TrackedMenu tracked{&items, menu_};
         Tracked() = &tracked;
-        HHOOK hook = SetWindowsHookExW(WH_CBT, WatchCreation, nullptr, GetCurrentThreadId());
+        const HHOOK hooks[] = {
+            SetWindowsHookExW(WH_CBT, WatchCreation, nullptr, GetCurrentThreadId()),
+            SetWindowsHookExW(WH_CALLWNDPROC, WatchHighlight, nullptr, GetCurrentThreadId())};
         // Top-left corner at the point; the system moves the menu back onto the screen.
         const BOOL command = TrackPopupMenuEx(menu_, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN,
                                               screen.x, screen.y, owner, nullptr);
-        if (hook) {
-            UnhookWindowsHookEx(hook);
+        for (HHOOK hook : hooks) {
+            if (hook) {
+                UnhookWindowsHookEx(hook);
+            }
         }
         if (tracked.window) {
             SetWindowLongPtrW(tracked.window, GWLP_WNDPROC,
                               reinterpret_cast<LONG_PTR>(tracked.systemProc));
+        }
+        if (tracked.systemProc) {
+            // For screen readers the menu's highlight had the focus; it goes back where it was.
+            NotifyAccessible(platform::GetFocus(), AccessibleEvent::kFocus);
         }
         Tracked() = nullptr;
         return command != 0 ? static_cast<unsigned>(command) : tracked.picked;

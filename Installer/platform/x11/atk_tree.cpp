@@ -177,6 +177,11 @@ AtkObject* Lookup(NativeWindow window, int part) {
     return object;
 }
 
+AtkObject*& LastFocused() {
+    static AtkObject* focused = nullptr;
+    return focused;
+}
+
 // Objects of windows that are gone are dropped now and then, not at each destruction.
 void ForgetDeadObjects() {
     auto& objects = Objects();
@@ -186,6 +191,9 @@ void ForgetDeadObjects() {
     }
     for (auto it = objects.begin(); it != objects.end();) {
         if (!backend::Alive(NativeWindow::FromBits(it->first.window))) {
+            if (LastFocused() == it->second) {
+                LastFocused() = nullptr;
+            }
             atk_object_notify_state_change(it->second, ATK_STATE_DEFUNCT, TRUE);
             g_object_unref(it->second);
             it = objects.erase(it);
@@ -603,9 +611,29 @@ void ReplaceParts(NativeWindow window, AtkObject* object) {
     }
 }
 
-AtkObject*& LastFocused() {
-    static AtkObject* focused = nullptr;
-    return focused;
+// The window's object, or that of its part that holds the keyboard (a menu's highlighted item).
+AtkObject* FocusedObject(NativeWindow window, AtkObject* object) {
+    const int part = Describe(window).FocusedPart();
+    AtkObject* focused = part >= 0 ? Lookup(window, part) : nullptr;
+    return focused ? focused : object;
+}
+
+// What toolkits raise for a focus move: the state change on the object that lost the focus and
+// on the one that has it, and the focus signal that the bridge sends as "focus:".
+void AnnounceFocus(AtkObject* object) {
+    AtkObject*& last = LastFocused();
+    if (last && last != object) {
+        AnnounceStates(last);
+    }
+    last = object;
+    // Announced even when the object was made just now, already focused.
+    Self(object)->states &= ~kAccessibleFocused;
+    AnnounceStates(object);
+    if (Self(object)->states & kAccessibleFocused) {
+        G_GNUC_BEGIN_IGNORE_DEPRECATIONS
+        atk_focus_tracker_notify(object);
+        G_GNUC_END_IGNORE_DEPRECATIONS
+    }
 }
 
 }  // namespace
@@ -632,17 +660,9 @@ void Announce(NativeWindow window, AccessibleEvent event) {
         return;
     }
     switch (event) {
-        case AccessibleEvent::kFocus: {
-            AtkObject*& last = LastFocused();
-            if (last && last != object) {
-                AnnounceStates(last);
-            }
-            last = object;
-            // Announced even when the object was made just now, already focused.
-            Self(object)->states &= ~kAccessibleFocused;
-            AnnounceStates(object);
+        case AccessibleEvent::kFocus:
+            AnnounceFocus(FocusedObject(window, object));
             break;
-        }
         case AccessibleEvent::kState:
             AnnounceStates(object);
             break;

@@ -62,7 +62,12 @@ class MenuSession {
         : items_(items), owner_(owner), layout_(0, 0, 0, 0) {}
 
     ~MenuSession() {
-        NotifyAccessible(record_, AccessibleEvent::kHidden);
+        if (record_) {
+            NotifyAccessible(record_, AccessibleEvent::kHidden);
+            // For screen readers the menu's highlight had the focus; it goes back where it was.
+            highlight_ = -1;
+            NotifyAccessible(platform::GetFocus(), AccessibleEvent::kFocus);
+        }
         auto& sessions = Sessions();
         sessions.erase(std::remove(sessions.begin(), sessions.end(), this), sessions.end());
         if (sessions.empty()) {
@@ -277,7 +282,8 @@ class MenuSession {
         auto* session = static_cast<MenuSession*>(window->userData);
         switch (message) {
             case kWmGetAccessibleInfo:
-                *reinterpret_cast<AccessibleInfo*>(lParam) = DescribeMenu(session->items_);
+                *reinterpret_cast<AccessibleInfo*>(lParam) =
+                    DescribeMenu(session->items_, session->highlight_);
                 return 0;
             case kWmAccessibleAction:
                 if (const unsigned command = PickedMenuCommand(session->items_, wParam, lParam)) {
@@ -393,17 +399,18 @@ class MenuSession {
     }
 
     void KeyTo(int index) {
-        const bool scrolled = layout_.MakeVisible(index);
-        if (scrolled || index != highlight_) {
-            highlight_ = index;
+        if (layout_.MakeVisible(index) && index == highlight_) {
             Paint();
         }
+        SetHighlight(index);
     }
 
+    // Keys and the pointer move the highlight alike; screen readers follow it as the focus.
     void SetHighlight(int index) {
         if (index != highlight_) {
             highlight_ = index;
             Paint();
+            NotifyAccessible(record_, AccessibleEvent::kFocus);
         }
     }
 
