@@ -361,6 +361,10 @@ def run(wizard, prefix, focus, checked_events, expanded_events, values, renamed)
     lines = read_page(frame, "hosts")
     check(any("check box 'CS6' checked" in l for l in lines), "CS6 is read as ticked")
     cc = find(frame, "check box", "CC")
+    check(cc.queryComponent().grabFocus(), "a client moves the keyboard to CC")
+    check(pump_until(lambda: ("check box", "CC") in focus_events and
+                     cc.getState().contains(pyatspi.STATE_FOCUSED)),
+          "CC takes the focus and says so")
     check(do_action(cc, "toggle"), "untick CC by the check box's action")
     check(pump_until(lambda: ("CC", 0) in checked_events), "the unticking is announced")
     check(not cc.getState().contains(pyatspi.STATE_CHECKED), "CC is read as unticked")

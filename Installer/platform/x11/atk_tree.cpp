@@ -352,9 +352,21 @@ void GetExtents(AtkComponent* component, gint* x, gint* y, gint* width, gint* he
     *height = window->clientSize.height;
 }
 
+// A client moving the keyboard somewhere, as Tab would: only to a window that takes it.
+gboolean GrabFocus(AtkComponent* component) {
+    AccessibleInfo info;
+    if (Self(component)->part >= 0 || !DescribeObject(component, info) ||
+        !(info.states & kAccessibleFocusable)) {
+        return FALSE;
+    }
+    SetFocus(WindowOf(component));
+    return TRUE;
+}
+
 void InitComponent(gpointer interface, gpointer /*data*/) {
     auto* iface = static_cast<AtkComponentIface*>(interface);
     iface->get_extents = GetExtents;
+    iface->grab_focus = GrabFocus;
 }
 
 // AtkAction: requests are posted, so the client's call returns before the action runs (which
