@@ -23,6 +23,21 @@ if [ "$1" = run-on ]; then
   set -- run "$@"
 fi
 
+# The system folders are nine tenths of a prefix (1.2 of 1.3 GB) and only ever read: a copy
+# links their files where it can, so a run of the tests does not need a gigabyte per program
+# (nor leave one behind when a timeout kills the script before its clean-up). Everything else,
+# the registry above all, is copied.
+copy_prefix() {
+  local from=$1 to=$2 system=drive_c/windows/system32 wow=drive_c/windows/syswow64
+  tar -C "$from" --exclude="./$system" --exclude="./$wow" -cf - . | tar -C "$to" -xf -
+  local how=-a
+  if ln "$from/system.reg" "$to/.link-probe" 2>/dev/null; then
+    rm "$to/.link-probe"
+    how=-al
+  fi
+  cp "$how" "$from/$system" "$from/$wow" "$to/drive_c/windows/"
+}
+
 case "$1" in
   make)
     template=$2
@@ -45,7 +60,7 @@ case "$1" in
       rm -rf "$prefix"
     }
     trap cleanup EXIT
-    cp -a "$template/." "$prefix/"
+    copy_prefix "$template" "$prefix"
     if [ -n "${KESTREL_TEST_DPI:-}" ]; then
       WINEPREFIX=$prefix "$loader" reg add 'HKCU\Control Panel\Desktop' /v LogPixels \
         /t REG_DWORD /d "$KESTREL_TEST_DPI" /f >/dev/null 2>&1
