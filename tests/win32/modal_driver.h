@@ -12,38 +12,6 @@
 
 namespace wintest {
 
-// Runs `step` on a thread timer until it returns true. The modal loops of menus and dialogs
-// dispatch thread timers, so the step runs while they do.
-class ModalDriver {
-  public:
-    explicit ModalDriver(std::function<bool()> step) : step_(std::move(step)) {
-        current_ = this;
-        timer_ = SetTimer(nullptr, 0, kPeriodMs, &Tick);
-    }
-    ~ModalDriver() {
-        KillTimer(nullptr, timer_);
-        current_ = nullptr;
-    }
-    ModalDriver(const ModalDriver&) = delete;
-    ModalDriver& operator=(const ModalDriver&) = delete;
-
-    bool Done() const { return done_; }
-
-  private:
-    static constexpr UINT kPeriodMs = 50;
-
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-        if (current_ && !current_->done_) {
-            current_->done_ = current_->step_();
-        }
-    }
-
-    static inline ModalDriver* current_ = nullptr;
-    std::function<bool()> step_;
-    UINT_PTR timer_ = 0;
-    bool done_ = false;
-};
-
 struct ClassSearch {
     const wchar_t* className;
     HWND found;
@@ -67,6 +35,50 @@ inline HWND ThreadWindowOfClass(const wchar_t* className) {
     EnumThreadWindows(GetCurrentThreadId(), &MatchClass, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
+
+// Runs `step` on a thread timer until it returns true. The modal loops of menus and dialogs
+// dispatch thread timers, so the step runs while they do. A step still unmet after the deadline
+// ends the open menu or dialog (as Escape would), so that the test fails instead of hanging.
+class ModalDriver {
+  public:
+    explicit ModalDriver(std::function<bool()> step,
+                         std::chrono::milliseconds deadline = std::chrono::seconds(30))
+        : step_(std::move(step)), end_(std::chrono::steady_clock::now() + deadline) {
+        current_ = this;
+        timer_ = SetTimer(nullptr, 0, kPeriodMs, &Tick);
+    }
+    ~ModalDriver() {
+        KillTimer(nullptr, timer_);
+        current_ = nullptr;
+    }
+    ModalDriver(const ModalDriver&) = delete;
+    ModalDriver& operator=(const ModalDriver&) = delete;
+
+    bool Done() const { return done_; }
+
+  private:
+    static constexpr UINT kPeriodMs = 50;
+
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+        ModalDriver* driver = current_;
+        if (!driver || driver->done_) {
+            return;
+        }
+        driver->done_ = driver->step_();
+        if (!driver->done_ && std::chrono::steady_clock::now() > driver->end_) {
+            if (const HWND dialog = ThreadWindowOfClass(L"#32770")) {
+                PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+            }
+            EndMenu();
+        }
+    }
+
+    static inline ModalDriver* current_ = nullptr;
+    std::function<bool()> step_;
+    std::chrono::steady_clock::time_point end_;
+    UINT_PTR timer_ = 0;
+    bool done_ = false;
+};
 
 // Dispatches the program's messages until `condition` holds or the deadline passes.
 inline bool PumpUntil(const std::function<bool()>& condition,
