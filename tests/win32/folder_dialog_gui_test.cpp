@@ -101,9 +101,9 @@ class FolderDialogTest : public ::testing::Test {
     std::function<bool()> Press(int button, const std::wstring& selected = {}) {
         return [this, button, selected] {
             const HWND browser = wintest::ThreadWindowOfClass(L"#32770");
-            seen_ = browser ? "the tree at \"" + WideToUtf8(SelectedFolder(browser)) + "\""
-                            : "no browser";
-            if (!browser || (!selected.empty() && SelectedFolder(browser) != selected)) {
+            const std::wstring at = browser ? SelectedFolder(browser) : std::wstring();
+            seen_ = browser ? "the tree at \"" + WideToUtf8(at) + "\"" : "no browser";
+            if (!browser || (!selected.empty() && at != selected)) {
                 return false;
             }
             ownerDisabledMeanwhile_ = !IsWindowEnabled(platform::backend::HandleOf(owner_));
